@@ -1,0 +1,68 @@
+#pragma once
+// CScriptManager: the program's one Lua interpreter, used for configuration scripts that run
+// once at start-up and call C functions the engine registered as Lua globals. The state holds
+// the base library (and coroutines) only: scripts have no string, table, math, io or os.
+
+#include <cstdint>
+#include <string>
+
+struct lua_State;
+
+namespace Tess
+{
+
+class CScriptManager
+{
+public:
+    // A registered function: reads its arguments from the state, pushes its results and returns
+    // how many it pushed.
+    using Function = int (*)(lua_State*);
+
+    // Longest time one script may run before it is stopped with an error.
+    static constexpr double kTimeLimitSeconds = 5.0;
+    // Most memory the scripts together may hold.
+    static constexpr std::size_t kMemoryLimitBytes = 64u * 1024u * 1024u;
+
+    CScriptManager();
+    ~CScriptManager();
+    CScriptManager(const CScriptManager&) = delete;
+    CScriptManager& operator=(const CScriptManager&) = delete;
+
+    // Loads and runs the file (relative paths resolve against the working directory). Returns
+    // Lua's status: 0 for success, non-zero for a missing file, a syntax, run-time or memory
+    // error, or a script stopped for running too long. A failure's message goes to the global
+    // _ALERT when that is a function, otherwise to standard error; nothing is logged.
+    int RunScriptFile(const std::string& path);
+
+    // Makes `fn` callable from Lua as the global `name`; a second registration replaces the first.
+    void RegisterFunction(const std::string& name, Function fn);
+
+    lua_State* GetState() const { return m_state; }
+
+    // Argument reading and result pushing for registered functions, with the engine's rules:
+    // they never check types and never raise a Lua error.
+    // Number of arguments on the stack.
+    static int GetArgumentCount(lua_State* state);
+    // Absent, nil and false read false; everything else (the number 0 too) reads true.
+    static bool ReadFlag(lua_State* state, int index);
+    // An absent or non-numeric argument reads 0; numeric strings ("17") read as numbers.
+    static double ReadNumber(lua_State* state, int index);
+    // ReadNumber truncated toward zero and saturated into the int32 range.
+    static std::int32_t ReadInteger(lua_State* state, int index);
+    // A string argument, or "" for anything that is not a string or a number.
+    static std::string ReadString(lua_State* state, int index);
+    static void PushBoolean(lua_State* state, bool value);
+    static void PushNumber(lua_State* state, double value);
+
+private:
+    static void* Allocate(void* userData, void* block, std::size_t oldSize, std::size_t newSize);
+    void ReportError(int status);
+
+    lua_State* m_state = nullptr;
+    std::size_t m_bytesInUse = 0;
+};
+
+// The one script manager, opened on first use and closed at process exit.
+CScriptManager& GetScriptManager();
+
+} // namespace Tess
