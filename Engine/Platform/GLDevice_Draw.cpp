@@ -291,13 +291,18 @@ void CGLDevice::SetupAttributes(GLuint streamZeroOverride, std::uint32_t strideO
             enabled |= 1u << location;
         }
     }
+    const std::uint32_t previous = m_enabledAttributes;
+    const std::uint32_t changed = m_bypassStateCache ? 0xFFFFu : (previous ^ enabled);
+    m_enabledAttributes = enabled;
     for (GLuint location = 0; location < kAttributeLocationCount; ++location)
     {
-        const bool want = (enabled >> location) & 1u;
-        if (want != (((m_enabledAttributes >> location) & 1u) != 0) || m_bypassStateCache)
-            want ? glEnableVertexAttribArray(location) : glDisableVertexAttribArray(location);
+        if (!((changed >> location) & 1u))
+            continue;
+        if ((enabled >> location) & 1u)
+            glEnableVertexAttribArray(location);
+        else
+            glDisableVertexAttribArray(location);
     }
-    m_enabledAttributes = enabled;
     // A user-memory draw's binding must not survive it.
     m_attributesDirty = streamZeroOverride != 0;
     CountStateChange();
