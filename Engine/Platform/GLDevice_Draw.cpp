@@ -319,8 +319,9 @@ bool CGLDevice::StreamsCover(std::uint64_t first, std::uint64_t count) const
     {
         const StreamBinding& stream = m_streams[element.stream];
         const auto buffer = m_buffers.find(stream.buffer);
+        // Drawing from a stream with no buffer is an error, not a draw of default values.
         if (buffer == m_buffers.end())
-            continue;
+            return false;
         const std::uint64_t end = stream.offset + (first + count - 1) * stream.stride + element.offset +
                                   FormatOf(element.type).bytes;
         if (end > buffer->second.data.size())
