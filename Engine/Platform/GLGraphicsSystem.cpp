@@ -22,10 +22,8 @@ void RequestCoreContext()
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    // Drawing goes to our own framebuffers; the window only receives the finished image.
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    // Framebuffer attributes stay as the window was created with: a context whose
+    // configuration differs from the window's cannot be made current on it.
 }
 
 // Full-screen at the back-buffer size; the desktop's own mode when the display refuses it.
