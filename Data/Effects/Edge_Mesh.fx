@@ -11,7 +11,7 @@
 // moves, and the fin opens into a band along the edge. This matters on smooth surfaces, where
 // the coinciding corners of a fin carry identical data and only the vertex number tells them
 // apart. A corner moves, perpendicular to the line of sight, by "ViewParm0".x model units
-// (never less than about two pixels, so the line stays unbroken when the value is small):
+// (never less than a few pixels, so the line stays unbroken when the value is small):
 // - at a crease (flag 1.0), always, across the edge as seen from the eye, away from the solid;
 // - on a smooth surface, where its normal is nearly perpendicular to the line of sight: fully on
 //   the silhouette and fading out within a small angle in front of it (a wider one behind it,
@@ -34,8 +34,8 @@ glsl FinVS
     layout(location = TESS_TANGENT) in vec3 OtherNormal;
     layout(location = TESS_TEXCOORD0) in float CreaseFlag;
 
-    // Narrowest band, in normalised device units (about two pixels of an 800 x 600 target).
-    const float kMinimumWidth = 0.006;
+    // Narrowest band, in normalised device units (about three pixels of an 800 x 600 target).
+    const float kMinimumWidth = 0.01;
     // How far from the silhouette a smooth surface's fins still open, as the cosine between
     // normal and line of sight, in front of and behind the silhouette.
     const float kFrontFade = 0.2;
