@@ -16,12 +16,16 @@
 #include <tuple>
 #include <vector>
 
+// The OpenGL backend lives in its own files of the platform layer; a tree without them (a
+// branch that has not taken them in yet) builds this program with every test skipped.
+#if __has_include("Engine/Platform/GLGraphicsSystem.h")
+#define TESS_EFFECTS_GL_BACKEND 1
+#else
+#define TESS_EFFECTS_GL_BACKEND 0
+#endif
+
 namespace Tess
 {
-// Declared weak so this program links before the OpenGL backend is part of the engine library;
-// until then every test here is skipped with a message saying so.
-std::unique_ptr<IGraphicsSystem> CreateGraphicsSystem(std::uint32_t sdkVersion) __attribute__((weak));
-
 namespace
 {
 
@@ -212,8 +216,9 @@ class EffectsGLTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (&CreateGraphicsSystem == nullptr)
-            GTEST_SKIP() << "the engine was built without the OpenGL backend";
+#if !TESS_EFFECTS_GL_BACKEND
+        GTEST_SKIP() << "the engine was built without the OpenGL backend";
+#else
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
         m_window = SDL_CreateWindow("effects", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
         ASSERT_NE(m_window, nullptr) << SDL_GetError();
@@ -229,6 +234,7 @@ protected:
                                           D3DCREATE_HARDWARE_VERTEXPROCESSING, parameters);
         ASSERT_NE(m_device, nullptr);
         m_screenDeclaration = m_device->CreateVertexDeclaration(kScreenElements);
+#endif
     }
 
     void TearDown() override
