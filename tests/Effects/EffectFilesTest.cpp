@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 
 namespace Tess
 {
@@ -143,6 +145,31 @@ TEST_F(EffectFilesTest, TheOutlineDrawsBothSidesOfItsFins)
     ASSERT_NE(effect, nullptr);
     auto states = FirstPassStates(*effect);
     EXPECT_EQ(states[D3DRS_CULLMODE], static_cast<std::uint32_t>(D3DCULL_NONE));
+}
+
+// The example in the format's documentation is what effect authors copy: it must stay valid.
+TEST_F(EffectFilesTest, TheDocumentedExampleLoadsAndFallsBackInOrder)
+{
+    std::ifstream file(std::string(TESS_SOURCE_DIR) + "/docs/EffectFormat.md");
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string doc = text.str();
+    const std::size_t start = doc.find("```\n// Lit, textured mesh");
+    ASSERT_NE(start, std::string::npos);
+    const std::size_t end = doc.find("```", start + 3);
+    ASSERT_NE(end, std::string::npos);
+    const std::string example = doc.substr(start + 4, end - start - 4);
+
+    std::string errors;
+    auto effect = CFxEffect::CreateFromText(*device, example, "example.fx", errors);
+    ASSERT_NE(effect, nullptr) << errors;
+    EXPECT_EQ(effect->GetDesc().parameters, 6u);
+    EXPECT_EQ(effect->GetDesc().techniques, 2u);
+    EXPECT_EQ(effect->ValidateTechnique(effect->GetTechnique(0), &errors), kOk) << errors;
+    EXPECT_EQ(effect->ValidateTechnique(effect->GetTechnique(1), &errors), kOk) << errors;
+    const auto semantics = Semantics(*effect);
+    EXPECT_EQ(semantics.at("ObjectParm0").name, "Tint");
+    EXPECT_EQ(semantics.at("").name, "Gloss");
 }
 
 } // namespace
