@@ -7,7 +7,9 @@
 
 #include <bit>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 namespace Tess
 {
@@ -21,6 +23,9 @@ constexpr std::size_t kVertexCountOffset = 14;
 constexpr std::size_t kVertexSize = 15;
 constexpr std::size_t kTriangleSize = 70;
 constexpr std::size_t kMaterialSize = 361;
+// Far beyond the largest geometry the format's 16-bit counts allow in practice; a larger file
+// is not a model, and reading it whole would only exhaust memory.
+constexpr std::uintmax_t kMaxFileSize = std::uintmax_t(1) << 30;
 
 // Little-endian field reads; compilers turn these into plain loads on little-endian hosts.
 std::uint16_t ReadU16(const std::uint8_t* p)
@@ -189,21 +194,24 @@ CTriMesh* BuildMesh(const SLayout& layout)
     return mesh.release();
 }
 
-// The whole file in one read; false when it cannot be opened or read.
+// The whole file in one read; false when it is not a regular file or cannot be read.
 bool ReadWholeFile(const std::string& path, std::unique_ptr<std::uint8_t[]>& bytes, std::size_t& size)
 {
+    // A directory opens fine on some systems and then reports a nonsensical size.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return false;
+    const std::uintmax_t fileSize = std::filesystem::file_size(path, error);
+    if (error || fileSize > kMaxFileSize)
+        return false;
+
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return false;
-    bool ok = std::fseek(file, 0, SEEK_END) == 0;
-    const long end = ok ? std::ftell(file) : -1;
-    ok = end >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
-    if (ok)
-    {
-        size = static_cast<std::size_t>(end);
-        bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
-        ok = std::fread(bytes.get(), 1, size, file) == size;
-    }
+    size = static_cast<std::size_t>(fileSize);
+    bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+    // A file that shrank since its size was taken reads short and is rejected.
+    const bool ok = std::fread(bytes.get(), 1, size, file) == size;
     std::fclose(file);
     return ok;
 }
