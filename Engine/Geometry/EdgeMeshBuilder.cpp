@@ -1,5 +1,6 @@
 #include "Engine/Geometry/EdgeMeshBuilder.h"
 
+#include "Engine/Core/Log.h"
 #include "Engine/Geometry/TriMesh.h"
 #include "Engine/Geometry/VertexElement.h"
 #include "Engine/Platform/GraphicsTypes.h"
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <string>
 
 namespace Tess
 {
@@ -124,7 +126,11 @@ CTriMesh* CEdgeMeshBuilder::Build()
     BuildGrid();
     IndexEdgeEnds();
     if (!FindAllFins())
+    {
+        GetLog().Write(LOG_OBJECT, "Edge mesh not built: more than " + std::to_string(m_maxFinTriangles) +
+                                       " fin triangles (vertices crowded within 0.1 units)");
         return nullptr;
+    }
     return Emit();
 }
 
