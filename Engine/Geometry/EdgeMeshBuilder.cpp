@@ -113,10 +113,16 @@ CEdgeMeshBuilder::CEdgeMeshBuilder(const CTriMesh& source, std::int64_t maxFinTr
 
 float CEdgeMeshBuilder::EdgeFlag(const Vector3& normal, const Vector3& tangent)
 {
-    // Normals more than 1.47 radians apart have a cosine below cos(1.47) (about 0.1006).
+    // The outline effect reads this as "TEXCOORD0": 1.0 marks a crease, where the faces on the
+    // two sides of the edge turn by more than 1.47 radians (about 84 degrees) and the outline is
+    // drawn from every view; 0.0 marks a smooth or open edge, drawn only where it is on the
+    // silhouette. Normals more than 1.47 radians apart have a cosine below cos(1.47), about
+    // 0.1006. A zero normal (a degenerate face) has no direction to compare, so it is no crease.
     static const double kCreaseCosine = std::cos(1.47);
-    const float d = normal.Dot(tangent);
-    return d < kCreaseCosine ? 1.0f : 0.0f;
+    const Vector3 zero;
+    if (normal == zero || tangent == zero)
+        return 0.0f;
+    return normal.Dot(tangent) < kCreaseCosine ? 1.0f : 0.0f;
 }
 
 CTriMesh* CEdgeMeshBuilder::Build()
@@ -351,6 +357,7 @@ CTriMesh* CEdgeMeshBuilder::Emit() const
         position->SetVector3(v, PositionOf(v));
         normal->SetVector3(v, n);
         tangent->SetVector3(v, t);
+        // 1.0 on creases (normals over 1.47 radians apart), 0.0 elsewhere; see EdgeFlag.
         flags[v] = EdgeFlag(n, t);
     }
 

@@ -40,7 +40,8 @@ public:
 
     // The "TEXCOORD0" value the outline effect reads for a vertex with unit normal and tangent:
     // 1.0 where the two normals differ by more than 1.47 radians (a crease: the edge is drawn
-    // whatever the view), 0.0 otherwise (the effect draws it only on the silhouette).
+    // whatever the view), 0.0 otherwise (the effect draws it only on the silhouette), and 0.0
+    // when either normal is zero.
     static float EdgeFlag(const Vector3& normal, const Vector3& tangent);
 
 private:

@@ -209,6 +209,9 @@ TEST(EdgeMeshFlagTest, ZeroNormalsStayZeroInsteadOfNaN)
     }
     EXPECT_EQ(Entry(*edges, "NORMAL", 0), Vector3(0, 0, 0));
     EXPECT_EQ(Entry(*edges, "TANGENT", 0), Vector3(0, 0, 1));
+    // Without a direction on one side there is no angle to call a crease.
+    EXPECT_EQ(Flag(*edges, 0), 0.0f);
+    EXPECT_EQ(Flag(*edges, 7), 0.0f);
 }
 
 TEST(EdgeMeshLimitTest, TooManyFinsGiveNull)

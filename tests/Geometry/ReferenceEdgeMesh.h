@@ -113,7 +113,7 @@ inline Tess::CTriMesh* BuildEdgeMeshReference(const Tess::CTriMesh& source)
         }
     }
 
-    // Flags: 1 where the normals are more than 1.47 radians apart.
+    // Flags: 1 where the normals are more than 1.47 radians apart; a zero normal is no crease.
     const double creaseCosine = std::cos(1.47);
     for (int k = 0; k < edgeCount; ++k)
     {
@@ -123,7 +123,8 @@ inline Tess::CTriMesh* BuildEdgeMeshReference(const Tess::CTriMesh& source)
             const Vector3 t = tangent->GetVector3(v).NormalizedOrZero();
             normal->SetVector3(v, n);
             tangent->SetVector3(v, t);
-            flag->GetEntry(v)[0] = n.Dot(t) < creaseCosine ? 1.0f : 0.0f;
+            const bool crease = n.Dot(t) < creaseCosine && !(n == Vector3()) && !(t == Vector3());
+            flag->GetEntry(v)[0] = crease ? 1.0f : 0.0f;
         }
     }
 
