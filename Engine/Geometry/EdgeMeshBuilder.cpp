@@ -94,13 +94,6 @@ private:
     std::size_t m_mask = 0;
 };
 
-CVertexElement* NewElement(const char* name, int components, int entries, std::int32_t type, std::int32_t usage)
-{
-    auto* element = new CVertexElement(components, entries);
-    element->SetDeclaration(name, type, D3DDECLMETHOD_DEFAULT, usage, 0);
-    return element;
-}
-
 } // namespace
 
 CEdgeMeshBuilder::CEdgeMeshBuilder(const CTriMesh& source, std::int64_t maxFinTriangles)
@@ -343,10 +336,10 @@ bool CEdgeMeshBuilder::IsSameDirection(std::int32_t k, std::int32_t n) const
 CTriMesh* CEdgeMeshBuilder::Emit() const
 {
     const std::int32_t vertexCount = 2 * m_edgeCount;
-    auto position = std::unique_ptr<CVertexElement>(NewElement("POSITION", 3, vertexCount, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_POSITION));
-    auto normal = std::unique_ptr<CVertexElement>(NewElement("NORMAL", 3, vertexCount, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_NORMAL));
-    auto tangent = std::unique_ptr<CVertexElement>(NewElement("TANGENT", 3, vertexCount, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_TANGENT));
-    auto flag = std::unique_ptr<CVertexElement>(NewElement("TEXCOORD0", 1, vertexCount, D3DDECLTYPE_FLOAT1, D3DDECLUSAGE_TEXCOORD));
+    auto position = std::make_unique<CVertexElement>("POSITION", 3, vertexCount, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_POSITION);
+    auto normal = std::make_unique<CVertexElement>("NORMAL", 3, vertexCount, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_NORMAL);
+    auto tangent = std::make_unique<CVertexElement>("TANGENT", 3, vertexCount, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_TANGENT);
+    auto flag = std::make_unique<CVertexElement>("TEXCOORD0", 1, vertexCount, D3DDECLTYPE_FLOAT1, D3DDECLUSAGE_TEXCOORD);
 
     float* flags = flag->GetData();
     for (std::int32_t v = 0; v < vertexCount; ++v)

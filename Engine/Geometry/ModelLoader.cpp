@@ -124,13 +124,6 @@ private:
     std::size_t m_position = 0;
 };
 
-CVertexElement* NewElement(const char* name, int components, int entries, std::int32_t type, std::int32_t usage)
-{
-    auto* element = new CVertexElement(components, entries);
-    element->SetDeclaration(name, type, D3DDECLMETHOD_DEFAULT, usage, 0);
-    return element;
-}
-
 bool IndicesAreValid(const SLayout& layout)
 {
     for (std::size_t t = 0; t < layout.triangleCount; ++t)
@@ -148,9 +141,9 @@ bool IndicesAreValid(const SLayout& layout)
 CTriMesh* BuildMesh(const SLayout& layout)
 {
     const int n = layout.vertexCount;
-    std::unique_ptr<CVertexElement> position(NewElement("POSITION", 3, n, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_POSITION));
-    std::unique_ptr<CVertexElement> texcoords(NewElement("TEXCOORDS0", 2, n, D3DDECLTYPE_FLOAT2, D3DDECLUSAGE_TEXCOORD));
-    std::unique_ptr<CVertexElement> normal(NewElement("NORMAL", 3, n, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_NORMAL));
+    auto position = std::make_unique<CVertexElement>("POSITION", 3, n, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_POSITION);
+    auto texcoords = std::make_unique<CVertexElement>("TEXCOORDS0", 2, n, D3DDECLTYPE_FLOAT2, D3DDECLUSAGE_TEXCOORD);
+    auto normal = std::make_unique<CVertexElement>("NORMAL", 3, n, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_NORMAL);
 
     // The file is right-handed; mirroring z brings it into the engine's left-handed space.
     float* p = position->GetData();

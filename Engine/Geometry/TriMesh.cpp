@@ -99,8 +99,7 @@ void CTriMesh::ComputeNormals()
         sums[t.i2] += n;
     }
 
-    auto* normal = new CVertexElement(3, vertexCount);
-    normal->SetDeclaration("NORMAL", D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_NORMAL, 0);
+    auto* normal = new CVertexElement("NORMAL", 3, vertexCount, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_NORMAL);
     // A vertex no triangle uses (or whose faces cancel out) keeps (0,0,0).
     for (int i = 0; i < vertexCount; ++i)
         normal->SetVector3(i, sums[i].NormalizedOrZero());

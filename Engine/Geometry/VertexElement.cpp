@@ -14,6 +14,13 @@ CVertexElement::CVertexElement(int componentCount, int entryCount)
     m_data = std::make_unique<float[]>(floats);
 }
 
+CVertexElement::CVertexElement(std::string name, int componentCount, int entryCount, std::int32_t declarationType,
+                               std::int32_t declarationUsage)
+    : CVertexElement(componentCount, entryCount)
+{
+    SetDeclaration(std::move(name), declarationType, 0, declarationUsage, 0);
+}
+
 CVertexElement::~CVertexElement() = default;
 
 float* CVertexElement::GetEntry(int j)

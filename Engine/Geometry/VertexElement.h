@@ -17,6 +17,10 @@ public:
     // Room for componentCount x entryCount floats, all zero, and an empty name. Negative counts
     // are taken as 0.
     CVertexElement(int componentCount, int entryCount);
+    // The same, named and declared (method DEFAULT, usage index 0), as the engine's own
+    // elements are.
+    CVertexElement(std::string name, int componentCount, int entryCount, std::int32_t declarationType,
+                   std::int32_t declarationUsage);
     virtual ~CVertexElement();
 
     CVertexElement(const CVertexElement&) = delete;
