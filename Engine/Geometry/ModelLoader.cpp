@@ -17,7 +17,7 @@ namespace Tess
 namespace
 {
 
-// Record sizes of the file format, in bytes.
+// Offsets and record sizes of the file format, in bytes.
 constexpr std::size_t kVersionOffset = 10;
 constexpr std::size_t kVertexCountOffset = 14;
 constexpr std::size_t kVertexSize = 15;
