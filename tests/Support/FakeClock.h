@@ -12,9 +12,11 @@ public:
     std::uint32_t ticks = 0;
     std::int64_t counter = 0;
     std::int64_t frequency = 1000000;
+    // Counts the counter moves on by itself at every read, so code in between takes time.
+    std::int64_t stepPerRead = 0;
 
     std::uint32_t GetTickCount() override { return ticks; }
-    std::int64_t QueryPerformanceCounter() override { return counter; }
+    std::int64_t QueryPerformanceCounter() override { return counter += stepPerRead; }
     std::int64_t QueryPerformanceFrequency() override { return frequency; }
 
     // Moves both time sources on by `seconds`.

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -29,6 +30,9 @@ public:
     bool failCreation = false;
     bool needsPaint = false;
     int peeks = 0;
+    // Called at the start of every peek with the peek's number (1, 2, ...): the loop peeks once
+    // before each frame, so a test can change the world between frames here.
+    std::function<void(int peek)> beforePeek;
 
     static Tess::WindowHandle Handle() { return reinterpret_cast<Tess::WindowHandle>(0x1000); }
 
@@ -90,6 +94,8 @@ public:
     bool PeekMessage(Tess::WindowMessage& message) override
     {
         ++peeks;
+        if (beforePeek)
+            beforePeek(peeks);
         if (!queue.empty())
         {
             message = queue.front();
