@@ -102,6 +102,15 @@ bool CSDLWindowSystem::ShowWindow(WindowHandle handle, int)
     return true;
 }
 
+bool CSDLWindowSystem::GetClientSize(WindowHandle handle, int& width, int& height)
+{
+    Window* window = FindLive(handle);
+    if (!window)
+        return false;
+    SDL_GetWindowSize(window->sdlWindow, &width, &height);
+    return true;
+}
+
 void CSDLWindowSystem::WaitForInputFocus(SDL_Window* window)
 {
     const Uint64 deadline = SDL_GetTicks64() + kFocusWaitMilliseconds;

@@ -36,6 +36,7 @@ public:
                               std::uint32_t style, int x, int y, int outerWidth, int outerHeight,
                               InstanceHandle instance) override;
     bool ShowWindow(WindowHandle window, int showCommand) override;
+    bool GetClientSize(WindowHandle window, int& width, int& height) override;
     bool UpdateWindow(WindowHandle window) override;
     bool PeekMessage(WindowMessage& message) override;
     bool TranslateMessage(const WindowMessage& message) override;

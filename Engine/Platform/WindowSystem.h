@@ -67,6 +67,8 @@ public:
                                       std::uint32_t style, int x, int y, int outerWidth,
                                       int outerHeight, InstanceHandle instance) = 0;
     virtual bool ShowWindow(WindowHandle window, int showCommand) = 0;
+    // The size of the window's client area (inside the border and caption).
+    virtual bool GetClientSize(WindowHandle window, int& width, int& height) = 0;
     // Sends a pending WM_PAINT straight to the window procedure.
     virtual bool UpdateWindow(WindowHandle window) = 0;
     // Removes the next message, if any, without waiting. Posted messages come first, then

@@ -79,6 +79,14 @@ public:
         needsPaint = shown;
         return shown;
     }
+    bool GetClientSize(Tess::WindowHandle window, int& width, int& height) override
+    {
+        if (window != Handle() || !alive)
+            return false;
+        width = outerWidth - Tess::kWindowFrameWidth;
+        height = outerHeight - Tess::kWindowFrameHeight;
+        return true;
+    }
     bool UpdateWindow(Tess::WindowHandle window) override
     {
         Note("update-window");
