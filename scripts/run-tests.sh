@@ -26,7 +26,9 @@ start_display() {
   while [[ -e "/tmp/.X${number}-lock" || -e "/tmp/.X11-unix/X${number}" ]]; do
     number=$((number + 1))
   done
-  Xvfb ":${number}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  # -noreset: the server must not restart when its last client leaves between two tests,
+  # or the next program to connect finds no display.
+  Xvfb ":${number}" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   XVFB_PID=$!
   export DISPLAY=":${number}"
   for _ in $(seq 100); do
