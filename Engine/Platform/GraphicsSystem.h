@@ -5,6 +5,7 @@
 
 #include "Engine/Platform/GraphicsDevice.h"
 
+#include <functional>
 #include <memory>
 
 namespace Tess
@@ -29,8 +30,9 @@ public:
     virtual int GetScreenDpiY() = 0;
 };
 
-// Makes a graphics system for the given interface version; null when none is available.
-using GraphicsSystemFactory = std::unique_ptr<IGraphicsSystem> (*)(std::uint32_t sdkVersion);
+// Makes a graphics system for the given interface version; null when none is available. A
+// renderer takes one, so tests can hand it a recording system of their own.
+using GraphicsSystemFactory = std::function<std::unique_ptr<IGraphicsSystem>(std::uint32_t sdkVersion)>;
 
 // The platform's own graphics system (OpenGL through SDL).
 std::unique_ptr<IGraphicsSystem> CreateGraphicsSystem(std::uint32_t sdkVersion);

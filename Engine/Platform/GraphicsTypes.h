@@ -272,6 +272,14 @@ constexpr VertexElement kDeclarationEnd{0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0};
 int AttributeLocation(std::uint8_t usage, std::uint8_t usageIndex);
 constexpr int kAttributeLocationCount = 16;
 
+// The state a new device starts with, the same for every backend.
+std::uint32_t DefaultRenderState(std::uint32_t state);
+std::uint32_t DefaultTextureStageState(std::uint32_t stage, std::uint32_t type);
+std::uint32_t DefaultSamplerState(std::uint32_t type);
+
+// Number of vertices a draw of `primitiveCount` primitives of this type reads.
+std::uint32_t VertexCountOf(EPrimitiveType type, std::uint32_t primitiveCount);
+
 // ---- Fixed-function leftovers the effect state interface still carries -----------------------
 struct Material
 {

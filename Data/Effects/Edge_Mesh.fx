@@ -1,0 +1,117 @@
+// Edge_Mesh.fx: the outline of an equipment part, drawn from its edge mesh.
+//
+// The edge mesh holds every edge of the part twice (edge k joins vertices 2k and 2k+1) and, for
+// each pair of edges that lie on top of each other, zero-area fins joining them. Each vertex
+// carries its own NORMAL, the NORMAL of the coinciding vertex across the edge (TANGENT) and a
+// crease flag (TEXCOORD0: 1.0 where the two normals differ by more than 1.47 radians).
+//
+// How the outline appears: a fin gets area when its corners move apart. Only the second vertex
+// of each edge (odd gl_VertexID) moves; on a consistently wound closed mesh the two edges of a
+// fin run in opposite directions, so each end of the fin has one corner that stays and one that
+// moves, and the fin opens into a band along the edge. This matters on smooth surfaces, where
+// the coinciding corners of a fin carry identical data and only the vertex number tells them
+// apart. A corner moves, perpendicular to the line of sight, by "ViewParm0".x model units
+// (never less than a few pixels, so the line stays unbroken when the value is small):
+// - at a crease (flag 1.0), always, across the edge as seen from the eye, away from the solid;
+// - on a smooth surface, where its normal is nearly perpendicular to the line of sight: fully on
+//   the silhouette and fading out within a small angle in front of it (a wider one behind it,
+//   where the part itself hides the fins). Smooth silhouettes (a cylinder's side, a sphere) thus
+//   get their outline from the fins along the edges that run closest to the silhouette, pushed
+//   outwards in the direction of the normal as the eye sees it.
+// Fins facing the eye squarely stay degenerate and draw nothing. The band is drawn in
+// "ObjectParm0" (black for the outline entity), depth-tested against the part.
+
+float4x4 World : World;
+float4x4 WorldViewProj : WorldViewProjection;
+float4 EyePosition : ViewPosition;
+float4 Displacement : ViewParm0;
+float4 OutlineColor : ObjectParm0;
+
+glsl FinVS
+{
+    layout(location = TESS_POSITION) in vec3 Position;
+    layout(location = TESS_NORMAL) in vec3 Normal;
+    layout(location = TESS_TANGENT) in vec3 OtherNormal;
+    layout(location = TESS_TEXCOORD0) in float CreaseFlag;
+
+    // Narrowest band, in normalised device units (about three pixels of an 800 x 600 target).
+    const float kMinimumWidth = 0.01;
+    // How far from the silhouette a smooth surface's fins still open, as the cosine between
+    // normal and line of sight, in front of and behind the silhouette.
+    const float kFrontFade = 0.2;
+    const float kBackFade = 0.5;
+
+    vec3 UnitOr(vec3 v, vec3 fallback)
+    {
+        float length2 = dot(v, v);
+        return length2 > 1e-12 ? v * inversesqrt(length2) : fallback;
+    }
+
+    // Model-space direction in which this corner moves, and how strongly (0 to 1).
+    vec4 Opening(vec3 toEye)
+    {
+        vec3 n = UnitOr(Normal, vec3(0.0));
+        vec3 m = UnitOr(OtherNormal, n);
+        if (CreaseFlag > 0.5)
+        {
+            vec3 along = cross(n, m);
+            vec3 across = cross(toEye, along);
+            vec3 away = n + m;
+            if (dot(across, across) < 1e-8)
+                across = away - dot(away, toEye) * toEye;
+            if (dot(across, away) < 0.0)
+                across = -across;
+            return vec4(UnitOr(across, vec3(0.0)), 1.0);
+        }
+        float facing = dot(n, toEye);
+        float weight = facing >= 0.0 ? 1.0 - smoothstep(0.0, kFrontFade, facing)
+                                     : 1.0 - smoothstep(0.0, kBackFade, -facing);
+        return vec4(UnitOr(n - facing * toEye, vec3(0.0)), weight);
+    }
+
+    void main()
+    {
+        vec4 base = vec4(Position, 1.0) * WorldViewProj;
+        gl_Position = base;
+        if ((gl_VertexID & 1) == 0 || base.w <= 0.0)
+            return;
+
+        vec3 eye = (EyePosition * inverse(World)).xyz;
+        vec3 toEye = UnitOr(eye - Position, vec3(0.0, 0.0, -1.0));
+        vec4 opening = Opening(toEye);
+        if (opening.w <= 0.0 || dot(opening.xyz, opening.xyz) == 0.0)
+            return;
+
+        // Screen-space image of one model unit along the opening direction.
+        vec4 step = vec4(opening.xyz, 0.0) * WorldViewProj;
+        vec2 perUnit = (step.xy * base.w - base.xy * step.w) / (base.w * base.w);
+        float unitLength = length(perUnit);
+        if (unitLength < 1e-9)
+            return;
+        float width = opening.w * max(Displacement.x * unitLength, kMinimumWidth);
+        gl_Position.xy += perUnit / unitLength * width * base.w;
+    }
+}
+
+glsl FinPS
+{
+    void main()
+    {
+        PixelColor = vec4(OutlineColor.rgb, 1.0);
+    }
+}
+
+technique Outline
+{
+    pass P0
+    {
+        ZEnable = true;
+        ZWriteEnable = true;
+        ZFunc = LessEqual;
+        CullMode = None;
+        AlphaBlendEnable = false;
+        AlphaTestEnable = false;
+        VertexShader = FinVS;
+        PixelShader = FinPS;
+    }
+}

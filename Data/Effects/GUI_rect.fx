@@ -1,0 +1,31 @@
+// GUI_rect.fx: flat screen-space rectangles and lines of the GUI (panels, static controls, the
+// dialog's shadow edge and cursor). The vertices are pre-transformed screen vertices, so the
+// pass has no vertex stage: the device's own serves them and hands on the vertex colour.
+// The GUI is drawn over the scene: no depth test, alpha blending by the vertex colour's alpha.
+
+glsl VertexColor
+{
+    in vec4 vColor;
+    in vec2 vTexCoord0;
+
+    void main()
+    {
+        PixelColor = vColor;
+    }
+}
+
+technique Rect
+{
+    pass P0
+    {
+        ZEnable = false;
+        ZWriteEnable = false;
+        CullMode = None;
+        AlphaTestEnable = false;
+        AlphaBlendEnable = true;
+        BlendOp = Add;
+        SrcBlend = SrcAlpha;
+        DestBlend = InvSrcAlpha;
+        PixelShader = VertexColor;
+    }
+}

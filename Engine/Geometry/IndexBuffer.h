@@ -1,0 +1,52 @@
+#pragma once
+// CIndexBuffer: a mesh's triangles (or, for a mesh without triangles, its edges) as a static
+// buffer of 32-bit indices, with a CPU copy of the indices.
+
+#include "Engine/Platform/GraphicsTypes.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace Tess
+{
+
+class CTriMesh;
+class IGraphicsDevice;
+
+class CIndexBuffer
+{
+public:
+    // A triangle list from the mesh's triangles, or a line list from its edges when it has no
+    // triangles. With a device, also creates a write-only managed INDEX32 buffer on it and fills
+    // it; with null, creates nothing on any device. The mesh is not kept.
+    CIndexBuffer(CTriMesh& mesh, IGraphicsDevice* device);
+    // Releases the device buffer on the device it was created on.
+    virtual ~CIndexBuffer();
+
+    CIndexBuffer(const CIndexBuffer&) = delete;
+    CIndexBuffer& operator=(const CIndexBuffer&) = delete;
+
+    // 0 when built without a device, or without indices.
+    IndexBufferId GetBuffer() const { return m_buffer; }
+    // Triangles, or edges for a mesh without triangles.
+    int GetPrimitiveCount() const { return m_primitiveCount; }
+    // D3DPT_TRIANGLELIST or D3DPT_LINELIST.
+    EPrimitiveType GetPrimitiveType() const { return m_primitiveType; }
+    // 3 x triangles, or 2 x edges.
+    int GetIndexCount() const { return m_indexCount; }
+    // The CPU copy of the indices; null when there are none.
+    const std::int32_t* GetIndices() const { return m_indices.get(); }
+
+private:
+    void CopyIndices(const CTriMesh& mesh);
+    void CreateDeviceBuffer();
+
+    IGraphicsDevice* m_device = nullptr;
+    IndexBufferId m_buffer;
+    int m_primitiveCount = 0;
+    EPrimitiveType m_primitiveType = D3DPT_TRIANGLELIST;
+    int m_indexCount = 0;
+    std::unique_ptr<std::int32_t[]> m_indices;
+};
+
+} // namespace Tess

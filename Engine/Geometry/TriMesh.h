@@ -1,0 +1,97 @@
+#pragma once
+// CTriMesh: the engine's CPU-side geometry. A list of named per-vertex attribute streams that
+// all describe the same vertices, plus triangle and edge lists of vertex indices. Meshes come
+// from the model loader or from another mesh (the outline edge mesh) and are turned into
+// vertex and index buffers for drawing.
+
+#include "Engine/Core/Array.h"
+
+#include <cstdint>
+#include <string>
+
+namespace Tess
+{
+
+class CVertexElement;
+
+class CTriMesh
+{
+public:
+    struct Triangle
+    {
+        std::int32_t i0 = 0;
+        std::int32_t i1 = 0;
+        std::int32_t i2 = 0;
+
+        bool operator==(const Triangle&) const = default;
+    };
+
+    struct Edge
+    {
+        std::int32_t i0 = 0;
+        std::int32_t i1 = 0;
+
+        bool operator==(const Edge&) const = default;
+    };
+
+    CTriMesh();
+    virtual ~CTriMesh();
+
+    CTriMesh(const CTriMesh&) = delete;
+    CTriMesh& operator=(const CTriMesh&) = delete;
+
+    // Takes ownership. An element whose semantic name is already present replaces that element
+    // at its index (the old one is deleted); otherwise it is appended. Null is ignored.
+    void AddElement(CVertexElement* element);
+    // The element with exactly this semantic name, or null.
+    CVertexElement* FindElement(const std::string& name) const;
+    // Element i (clamped); null for a mesh without elements.
+    CVertexElement* GetElement(int i) const;
+    int GetElementCount() const { return m_elements.GetCount(); }
+    // Entry count of the first element; 0 without elements.
+    int GetVertexCount() const;
+
+    void AddTriangle(int i0, int i1, int i2);
+    // Triangle i (clamped); (0, 0, 0) for a mesh without triangles.
+    const Triangle& GetTriangle(int i) const { return m_triangles.Get(i); }
+    int GetTriangleCount() const { return m_triangles.GetCount(); }
+
+    void AddEdge(int i0, int i1);
+    // Edge i (clamped); (0, 0) for a mesh without edges.
+    const Edge& GetEdge(int i) const { return m_edges.Get(i); }
+    int GetEdgeCount() const { return m_edges.GetCount(); }
+    void ClearEdges() { m_edges.Clear(); }
+
+    // Replaces "NORMAL" by per-vertex normals recomputed from "POSITION": every triangle adds
+    // its unit face normal to its three vertices, then each sum is normalised. The new element
+    // is appended last. Without "POSITION" the mesh is left without normals.
+    void ComputeNormals();
+
+    // Extent of "POSITION" on each axis; 0 for a mesh without positions.
+    float GetMaxX() const { return Extent(0, true); }
+    float GetMinX() const { return Extent(0, false); }
+    float GetMaxY() const { return Extent(1, true); }
+    float GetMinY() const { return Extent(1, false); }
+    float GetMaxZ() const { return Extent(2, true); }
+    float GetMinZ() const { return Extent(2, false); }
+
+    // Draw "NORMAL", "TANGENT" and "BINORMAL" as short lines from each vertex through the
+    // renderer. Defined with the renderer's drawing code (TriMesh_Draw.cpp).
+    void DrawNormals();
+    void DrawTangents();
+    void DrawBinormals();
+
+    // The outline edge mesh of this mesh (see CEdgeMeshBuilder), owned by the caller; null when
+    // "POSITION" or "NORMAL" is missing.
+    CTriMesh* BuildEdgeMesh() const;
+
+private:
+    float Extent(int axis, bool largest) const;
+    int FindElementIndex(const std::string& name) const;
+
+    CArray<CVertexElement*> m_elements;
+    CArray<Triangle> m_triangles;
+    CArray<Edge> m_edges;
+};
+
+} // namespace Tess

@@ -1,0 +1,31 @@
+#pragma once
+// Image decoding for textures: bytes in, 32-bit ARGB texels out. Pure functions with no
+// graphics state, so they can be fuzzed and tested without a display. JPEG, PNG and BMP go
+// through stb_image, DDS through our own reader.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Tess
+{
+
+// A decoded image: `texels` holds width x height ARGB values (alpha in bits 24-31), top row first.
+struct DecodedImage
+{
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::vector<std::uint32_t> texels;
+};
+
+// Largest edge we accept from any image file; larger headers are treated as corrupt.
+constexpr std::uint32_t kMaxImageEdge = 16384;
+
+// Decodes a JPEG, PNG, BMP or DDS image held in memory. False (and `out` untouched) on failure.
+bool DecodeImage(const std::uint8_t* data, std::size_t size, DecodedImage& out);
+
+// Reads a whole file into `bytes`. False when it cannot be opened or read.
+bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes);
+
+} // namespace Tess

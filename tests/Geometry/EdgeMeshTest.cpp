@@ -1,0 +1,354 @@
+// The outline edge mesh: its layout, the fins between coinciding edges, the crease flag, and
+// agreement of the grid-based builder with the quadratic reference on random and real models.
+
+#include "MeshTestUtil.h"
+#include "ReferenceEdgeMesh.h"
+
+#include "Engine/Geometry/EdgeMeshBuilder.h"
+#include "Engine/Geometry/ModelLoader.h"
+
+#include <array>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <random>
+
+using namespace Tess;
+using namespace GeometryTest;
+
+namespace
+{
+
+using MeshPtr = std::unique_ptr<CTriMesh>;
+
+MeshPtr Build(const CTriMesh& mesh)
+{
+    return MeshPtr(mesh.BuildEdgeMesh());
+}
+
+Vector3 Entry(const CTriMesh& mesh, const char* element, int i)
+{
+    return mesh.FindElement(element)->GetVector3(i);
+}
+
+float Flag(const CTriMesh& mesh, int i)
+{
+    return mesh.FindElement("TEXCOORD0")->GetEntry(i)[0];
+}
+
+// Two triangles folded along the shared edge (0,0,0)-(1,0,0) by `angle` radians between their
+// normals, with the vertices of the shared edge either shared or duplicated.
+MeshPtr Hinge(float angle, bool shareVertices)
+{
+    const Vector3 n0(0, 0, -1);
+    const Vector3 n1(0, std::sin(angle), -std::cos(angle));
+    const Vector3 apex1(0.5f, std::cos(angle), std::sin(angle));
+    if (shareVertices)
+        return MeshPtr(MakeMesh({{0, 0, 0}, {1, 0, 0}, {0.5f, -1, 0}, apex1}, {{0, 1, 2}, {1, 0, 3}},
+                                {(n0 + n1), (n0 + n1), n0, n1}));
+    return MeshPtr(MakeMesh({{0, 0, 0}, {1, 0, 0}, {0.5f, -1, 0}, {1, 0, 0}, {0, 0, 0}, apex1},
+                            {{0, 1, 2}, {3, 4, 5}}, {n0, n0, n0, n1, n1, n1}));
+}
+
+} // namespace
+
+TEST(EdgeMeshLayoutTest, SingleTriangleGivesSixVerticesAndNoFins)
+{
+    MeshPtr source(MakeMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}, {{0, 0, 2}, {0, 0, 3}, {0, 0, 4}}));
+    source->AddEdge(0, 1);
+    MeshPtr edges = Build(*source);
+    ASSERT_NE(edges, nullptr);
+
+    const char* names[] = {"POSITION", "NORMAL", "TANGENT", "TEXCOORD0"};
+    const int usages[] = {D3DDECLUSAGE_POSITION, D3DDECLUSAGE_NORMAL, D3DDECLUSAGE_TANGENT, D3DDECLUSAGE_TEXCOORD};
+    const int types[] = {D3DDECLTYPE_FLOAT3, D3DDECLTYPE_FLOAT3, D3DDECLTYPE_FLOAT3, D3DDECLTYPE_FLOAT1};
+    ASSERT_EQ(edges->GetElementCount(), 4);
+    for (int i = 0; i < 4; ++i)
+    {
+        const CVertexElement& e = *edges->GetElement(i);
+        EXPECT_EQ(e.GetSemanticName(), names[i]);
+        EXPECT_EQ(e.GetDeclarationUsage(), usages[i]);
+        EXPECT_EQ(e.GetDeclarationType(), types[i]);
+        EXPECT_EQ(e.GetComponentCount(), i == 3 ? 1 : 3);
+        EXPECT_EQ(e.GetEntryCount(), 6);
+    }
+    EXPECT_EQ(edges->GetTriangleCount(), 0);
+    EXPECT_EQ(edges->GetEdgeCount(), 0);
+
+    // Vertices follow the edges a b, b c, c a.
+    const int corners[6] = {0, 1, 1, 2, 2, 0};
+    for (int v = 0; v < 6; ++v)
+    {
+        EXPECT_EQ(Entry(*edges, "POSITION", v), source->FindElement("POSITION")->GetVector3(corners[v]));
+        EXPECT_EQ(Entry(*edges, "NORMAL", v), Vector3(0, 0, 1)) << "normals come out normalised";
+        EXPECT_EQ(Entry(*edges, "TANGENT", v), Vector3(0, 0, 1));
+        EXPECT_EQ(Flag(*edges, v), 0.0f);
+    }
+}
+
+TEST(EdgeMeshLayoutTest, MissingPositionsOrNormalsGiveNull)
+{
+    MeshPtr noNormals(MakeMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}));
+    EXPECT_EQ(Build(*noNormals), nullptr);
+
+    CTriMesh noPositions;
+    noPositions.AddElement(MakeVector3Element("NORMAL", {{0, 0, 1}}, D3DDECLUSAGE_NORMAL));
+    noPositions.AddTriangle(0, 0, 0);
+    EXPECT_EQ(Build(noPositions), nullptr);
+}
+
+TEST(EdgeMeshFinTest, SharedEdgeGivesFourFinsAndSwapsTangents)
+{
+    const float angle = 0.5f;
+    MeshPtr source = Hinge(angle, true);
+    MeshPtr edges = Build(*source);
+    ASSERT_NE(edges, nullptr);
+    ASSERT_EQ(edges->GetElement(0)->GetEntryCount(), 12);
+    // Edge 0 (vertices 0, 1) runs (0,0,0)-(1,0,0); edge 3 (vertices 6, 7) runs back.
+    ASSERT_EQ(edges->GetTriangleCount(), 4);
+    EXPECT_EQ(edges->GetTriangle(0), (CTriMesh::Triangle{0, 6, 1}));
+    EXPECT_EQ(edges->GetTriangle(1), (CTriMesh::Triangle{1, 6, 7}));
+    EXPECT_EQ(edges->GetTriangle(2), (CTriMesh::Triangle{6, 0, 7}));
+    EXPECT_EQ(edges->GetTriangle(3), (CTriMesh::Triangle{7, 0, 1}));
+    for (int v : {0, 1})
+        EXPECT_EQ(Entry(*edges, "TANGENT", v), Entry(*edges, "NORMAL", 7 - v));
+    for (int v : {6, 7})
+        EXPECT_EQ(Entry(*edges, "TANGENT", v), Entry(*edges, "NORMAL", 7 - v));
+    // Edges that touch only at a corner stay alone.
+    EXPECT_EQ(Entry(*edges, "TANGENT", 2), Entry(*edges, "NORMAL", 2));
+}
+
+TEST(EdgeMeshFinTest, DuplicatedVerticesJoinByPosition)
+{
+    const float angle = 1.0f;
+    MeshPtr source = Hinge(angle, false);
+    MeshPtr edges = Build(*source);
+    ASSERT_NE(edges, nullptr);
+    ASSERT_EQ(edges->GetTriangleCount(), 4);
+    // Edge 3 (vertices 6 and 7) is (1,0,0)-(0,0,0): the reverse of edge 0.
+    EXPECT_EQ(Entry(*edges, "TANGENT", 0), Entry(*edges, "NORMAL", 7));
+    EXPECT_EQ(Entry(*edges, "TANGENT", 1), Entry(*edges, "NORMAL", 6));
+    ExpectVectorNear(Entry(*edges, "TANGENT", 0), {0, std::sin(angle), -std::cos(angle)});
+}
+
+TEST(EdgeMeshFinTest, CloseMeansWithinOneTenthOnEveryAxis)
+{
+    for (const float offset : {0.05f, -0.05f, 0.11f, -0.11f})
+    {
+        for (int axis = 0; axis < 3; ++axis)
+        {
+            Vector3 shift;
+            (axis == 0 ? shift.x : axis == 1 ? shift.y : shift.z) = offset;
+            MeshPtr source(MakeMesh({{0, 0, 0}, {1, 0, 0}, {0, -1, 0}, Vector3(1, 0, 0) + shift,
+                                     Vector3(0, 0, 0) + shift, {0.5f, 1, 0}},
+                                    {{0, 1, 2}, {3, 4, 5}}, std::vector<Vector3>(6, {0, 0, 1})));
+            MeshPtr edges = Build(*source);
+            ASSERT_NE(edges, nullptr);
+            const int expectedFins = std::abs(offset) < 0.1f ? 4 : 0;
+            EXPECT_EQ(edges->GetTriangleCount(), expectedFins) << "offset " << offset << " on axis " << axis;
+        }
+    }
+}
+
+TEST(EdgeMeshFinTest, LaterMatchesOverwriteTheTangent)
+{
+    // Three triangles with their own vertices on one edge: edge 0 meets edge 3 and then edge 6;
+    // its tangent comes from edge 6, the last one.
+    const Vector3 n0(1, 0, 0), n1(0, 0, 1), n2(0, -1, 0);
+    MeshPtr source(MakeMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 0, 0}, {0, 0, 0}, {0, 0, 1}, {0, 0, 0}, {1, 0, 0},
+                             {0, -1, 0}},
+                            {{0, 1, 2}, {3, 4, 5}, {6, 7, 8}}, {n0, n0, n0, n1, n1, n1, n2, n2, n2}));
+    MeshPtr edges = Build(*source);
+    ASSERT_NE(edges, nullptr);
+    EXPECT_EQ(edges->GetTriangleCount(), 12);
+    EXPECT_EQ(Entry(*edges, "TANGENT", 0), n2);
+    EXPECT_EQ(Entry(*edges, "TANGENT", 1), n2);
+    // Edge 3 meets edge 0 and then edge 6, both running the other way.
+    EXPECT_EQ(Entry(*edges, "TANGENT", 6), n2);
+    // Edge 6 meets edges 0 and 3: edge 3 is the last.
+    EXPECT_EQ(Entry(*edges, "TANGENT", 12), n1);
+    MeshPtr reference(BuildEdgeMeshReference(*source));
+    EXPECT_TRUE(SameMesh(*edges, *reference));
+}
+
+TEST(EdgeMeshFlagTest, CreasesSharperThan147RadiansAreFlagged)
+{
+    struct SCase
+    {
+        float angle;
+        float flag;
+    };
+    for (const SCase c : {SCase{0.0f, 0.0f}, SCase{0.8f, 0.0f}, SCase{1.46f, 0.0f}, SCase{1.48f, 1.0f},
+                          SCase{1.5707964f, 1.0f}, SCase{3.0f, 1.0f}})
+    {
+        MeshPtr edges = Build(*Hinge(c.angle, false));
+        ASSERT_NE(edges, nullptr);
+        for (int v : {0, 1, 6, 7})
+            EXPECT_EQ(Flag(*edges, v), c.flag) << "angle " << c.angle << ", vertex " << v;
+        // The open edges see only their own normal.
+        EXPECT_EQ(Flag(*edges, 2), 0.0f);
+    }
+    EXPECT_EQ(CEdgeMeshBuilder::EdgeFlag({0, 0, 1}, {0, std::sin(1.471f), std::cos(1.471f)}), 1.0f);
+    EXPECT_EQ(CEdgeMeshBuilder::EdgeFlag({0, 0, 1}, {0, std::sin(1.469f), std::cos(1.469f)}), 0.0f);
+}
+
+TEST(EdgeMeshFlagTest, ZeroNormalsStayZeroInsteadOfNaN)
+{
+    MeshPtr source(MakeMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 0, 0}, {0, 0, 0}, {0, -1, 0}},
+                            {{0, 1, 2}, {3, 4, 5}}, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}}));
+    MeshPtr edges = Build(*source);
+    ASSERT_NE(edges, nullptr);
+    for (int v = 0; v < 12; ++v)
+    {
+        for (const char* name : {"NORMAL", "TANGENT"})
+        {
+            const Vector3 n = Entry(*edges, name, v);
+            EXPECT_TRUE(std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z)) << name << " " << v;
+        }
+        EXPECT_FALSE(std::isnan(Flag(*edges, v)));
+    }
+    EXPECT_EQ(Entry(*edges, "NORMAL", 0), Vector3(0, 0, 0));
+    EXPECT_EQ(Entry(*edges, "TANGENT", 0), Vector3(0, 0, 1));
+    // Without a direction on one side there is no angle to call a crease.
+    EXPECT_EQ(Flag(*edges, 0), 0.0f);
+    EXPECT_EQ(Flag(*edges, 7), 0.0f);
+}
+
+TEST(EdgeMeshLimitTest, TooManyFinsGiveNull)
+{
+    // Ten triangles all on one edge: every edge there meets nine others.
+    std::vector<Vector3> positions = {{0, 0, 0}, {1, 0, 0}};
+    std::vector<STri> triangles;
+    for (int i = 0; i < 10; ++i)
+    {
+        positions.push_back({0.5f, std::cos(0.6f * i), std::sin(0.6f * i)});
+        triangles.push_back({0, 1, 2 + i});
+    }
+    MeshPtr source(MakeMesh(positions, triangles, std::vector<Vector3>(positions.size(), {0, 1, 0})));
+    MeshPtr all(CEdgeMeshBuilder(*source, 180).Build());
+    ASSERT_NE(all, nullptr);
+    EXPECT_EQ(all->GetTriangleCount(), 180);
+    EXPECT_EQ(CEdgeMeshBuilder(*source, 179).Build(), nullptr);
+}
+
+TEST(EdgeMeshRobustnessTest, BadIndicesAndNonFinitePositionsAreSafe)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    MeshPtr source(MakeMesh({{0, 0, 0}, {1, 0, 0}, {inf, 0, 0}, {nan, 1, 1}, {1e30f, 0, 0}, {-3e38f, 3e38f, 0}},
+                            {{0, 1, 2}, {2, 1, 0}, {3, 3, 4}, {4, 3, 3}, {5, 4, 5}, {0, 1, 99}, {-5, 1, 0}},
+                            std::vector<Vector3>(6, {0, 0, 1})));
+    MeshPtr edges = Build(*source);
+    ASSERT_NE(edges, nullptr);
+    MeshPtr reference(BuildEdgeMeshReference(*source));
+    EXPECT_TRUE(SameMesh(*edges, *reference));
+}
+
+namespace
+{
+
+// Positions drawn from a few base points plus offsets around the closeness limit and around the
+// grid's cell boundaries, so that coinciding, near (0.05) and far (0.11) positions all occur.
+MeshPtr RandomMesh(unsigned seed, int triangleCount, int vertexCount)
+{
+    std::mt19937 random(seed);
+    const float offsets[] = {0.0f, 0.0f, 0.0f, 0.05f, -0.05f, 0.11f, -0.11f, 0.1f, -0.1f, 0.0999999f,
+                             0.1000001f, 0.125f, -0.125f, 0.0625f, 0.2f};
+    const Vector3 bases[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0.125f, 0.125f, 0.125f}, {-0.375f, 2, 0.05f},
+                             {1000.05f, -7.5f, 3.1f}};
+    std::uniform_int_distribution<int> pickOffset(0, std::size(offsets) - 1);
+    std::uniform_int_distribution<int> pickBase(0, std::size(bases) - 1);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+
+    std::vector<Vector3> positions;
+    std::vector<Vector3> normals;
+    for (int i = 0; i < vertexCount; ++i)
+    {
+        const Vector3 base = bases[pickBase(random)];
+        positions.push_back(base + Vector3(offsets[pickOffset(random)], offsets[pickOffset(random)],
+                                           offsets[pickOffset(random)]));
+        normals.push_back(i % 17 == 0 ? Vector3() : Vector3(unit(random), unit(random), unit(random)));
+    }
+    std::uniform_int_distribution<int> pickVertex(0, vertexCount - 1);
+    std::vector<STri> triangles;
+    for (int t = 0; t < triangleCount; ++t)
+        triangles.push_back({pickVertex(random), pickVertex(random), pickVertex(random)});
+    return MeshPtr(MakeMesh(positions, triangles, normals));
+}
+
+// A bumpy grid whose triangles each have their own vertices (joined only by position), with
+// every fifth row of vertices nudged 0.05 or 0.11 aside.
+MeshPtr SplitGrid(int columns, int rows)
+{
+    auto at = [&](int i, int j) {
+        const float nudge = j % 5 == 0 ? (i % 2 ? 0.05f : 0.11f) : 0.0f;
+        return Vector3(0.3f * i + nudge, 0.3f * j, 0.2f * std::sin(0.7f * i + 0.3f * j));
+    };
+    std::vector<Vector3> positions;
+    std::vector<Vector3> normals;
+    std::vector<STri> triangles;
+    for (int j = 0; j < rows; ++j)
+    {
+        for (int i = 0; i < columns; ++i)
+        {
+            const Vector3 quad[4] = {at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j + 1)};
+            for (const std::array<int, 3>& tri : {std::array<int, 3>{0, 1, 2}, std::array<int, 3>{0, 2, 3}})
+            {
+                const int first = static_cast<int>(positions.size());
+                for (int c : tri)
+                {
+                    positions.push_back(quad[c]);
+                    normals.push_back(Vector3(0.1f * i, 1, 0.1f * j));
+                }
+                triangles.push_back({first, first + 1, first + 2});
+            }
+        }
+    }
+    return MeshPtr(MakeMesh(positions, triangles, normals));
+}
+
+} // namespace
+
+TEST(EdgeMeshReferenceTest, RandomMeshesMatchTheReference)
+{
+    for (unsigned seed = 1; seed <= 12; ++seed)
+    {
+        SCOPED_TRACE(seed);
+        MeshPtr source = RandomMesh(seed, 40 + 20 * static_cast<int>(seed), 30 + 15 * static_cast<int>(seed));
+        MeshPtr fast = Build(*source);
+        MeshPtr reference(BuildEdgeMeshReference(*source));
+        ASSERT_NE(fast, nullptr);
+        ASSERT_NE(reference, nullptr);
+        EXPECT_GT(reference->GetTriangleCount(), 0);
+        EXPECT_TRUE(SameMesh(*fast, *reference));
+    }
+}
+
+TEST(EdgeMeshReferenceTest, SplitGridMatchesTheReference)
+{
+    MeshPtr source = SplitGrid(14, 11);
+    source->ComputeNormals();
+    MeshPtr fast = Build(*source);
+    MeshPtr reference(BuildEdgeMeshReference(*source));
+    ASSERT_NE(fast, nullptr);
+    EXPECT_GT(fast->GetTriangleCount(), 4 * 14 * 11);
+    EXPECT_TRUE(SameMesh(*fast, *reference));
+}
+
+TEST(EdgeMeshReferenceTest, ThirdPartyModelsMatchTheReference)
+{
+    for (const char* name : {"twospheres.ms3d", "twospheres_withmats.ms3d", "jeep1.ms3d"})
+    {
+        SCOPED_TRACE(name);
+        MeshPtr source(LoadMeshMS3D(TestData(name)));
+        ASSERT_NE(source, nullptr);
+        // As the viewer does: recomputed normals first.
+        source->ComputeNormals();
+        MeshPtr fast = Build(*source);
+        MeshPtr reference(BuildEdgeMeshReference(*source));
+        ASSERT_NE(fast, nullptr);
+        ASSERT_NE(reference, nullptr);
+        EXPECT_EQ(fast->GetElement(0)->GetEntryCount(), 6 * source->GetTriangleCount());
+        EXPECT_TRUE(SameMesh(*fast, *reference));
+    }
+}
