@@ -17,10 +17,20 @@ public:
     static constexpr std::int32_t kInitialCapacity = 5;
 
     CArray() : m_items(std::make_unique<T[]>(kInitialCapacity)) {}
+    ~CArray() = default;
     CArray(const CArray&) = delete;
     CArray& operator=(const CArray&) = delete;
-    CArray(CArray&&) noexcept = default;
-    CArray& operator=(CArray&&) noexcept = default;
+    // A moved-from array is empty with fresh storage, so adding to it again is safe.
+    CArray(CArray&& other) { *this = std::move(other); }
+    CArray& operator=(CArray&& other)
+    {
+        if (this == &other)
+            return *this;
+        m_count = std::exchange(other.m_count, 0);
+        m_capacity = std::exchange(other.m_capacity, kInitialCapacity);
+        m_items = std::exchange(other.m_items, std::make_unique<T[]>(kInitialCapacity));
+        return *this;
+    }
 
     // Appends one item, growing the storage first when it is full.
     void Add(T item)

@@ -1,0 +1,73 @@
+#include "Engine/Core/Application.h"
+
+#include "Engine/Core/Log.h"
+#include "Engine/Core/Timer.h"
+#include "Engine/Input/Input.h"
+#include "Engine/Sound/Sound.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace Tess
+{
+
+namespace
+{
+// Constant-initialised, so it is null before any global object is constructed.
+CApplication* g_application = nullptr;
+} // namespace
+
+CApplication* GetApplication()
+{
+    return g_application;
+}
+
+CApplication::CApplication(int width, int height, bool windowed)
+{
+    g_application = this;
+    m_timer = new CTimer();
+    m_timer->Update();
+    GetLog().Open();
+    m_width = width;
+    m_height = height;
+    m_windowed = windowed;
+}
+
+CApplication::~CApplication()
+{
+    delete m_timer;
+    m_timer = nullptr;
+    GetLog().Close();
+    if (g_application == this)
+        g_application = nullptr;
+}
+
+void CApplication::Initialize() {}
+
+void CApplication::Update() {}
+
+void CApplication::Shutdown()
+{
+    delete m_input;
+    m_input = nullptr;
+    // The renderer is deleted here, between input and sound, once it exists.
+    delete m_sound;
+    m_sound = nullptr;
+}
+
+void CApplication::SetTextLine(int line, const char* format, ...)
+{
+    if (line < 0 || line >= kTextLineCount || !format)
+        return;
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(m_text[line], kTextLineSize, format, arguments);
+    va_end(arguments);
+}
+
+const char* CApplication::GetTextLine(int line) const
+{
+    return line >= 0 && line < kTextLineCount ? m_text[line] : "";
+}
+
+} // namespace Tess

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test (unit, OpenGL and end to end).
+# Without a display, a private Xvfb server is started for the run and stopped afterwards.
+# Exits non-zero when any step or test fails. Each step is a function listed in STEPS, so a
+# later step (another build flavour, fuzz runs) is one more function and one more entry.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${BUILD_DIR:-$ROOT/build}"
+XVFB_PID=""
+
+stop_display() {
+  if [[ -n "$XVFB_PID" ]]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=""
+  fi
+}
+trap stop_display EXIT
+
+# Starts Xvfb on the first free display number from 90 and waits until it answers.
+start_display() {
+  if [[ -n "${DISPLAY:-}" ]]; then
+    return
+  fi
+  local number=90
+  while [[ -e "/tmp/.X${number}-lock" || -e "/tmp/.X11-unix/X${number}" ]]; do
+    number=$((number + 1))
+  done
+  # -noreset: the server must not restart when its last client leaves between two tests,
+  # or the next program to connect finds no display.
+  Xvfb ":${number}" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY=":${number}"
+  for _ in $(seq 100); do
+    if xdotool getdisplaygeometry >/dev/null 2>&1; then
+      echo "Started Xvfb on display $DISPLAY"
+      return
+    fi
+    sleep 0.1
+  done
+  echo "Xvfb did not start on display $DISPLAY" >&2
+  exit 1
+}
+
+step_dependencies() {
+  "$ROOT/scripts/setup-deps.sh"
+}
+
+step_build() {
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja
+  cmake --build "$BUILD" -j2
+}
+
+step_test() {
+  start_display
+  ctest --test-dir "$BUILD" -j2 --output-on-failure
+}
+
+STEPS=(step_dependencies step_build step_test)
+
+for step in "${STEPS[@]}"; do
+  echo "==> ${step#step_}"
+  "$step"
+done

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build, the viewer and the tests need, when any is missing.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config git
+  libsdl2-dev libepoxy-dev liblua5.4-dev libstb-dev libfreetype-dev libfontconfig-dev
+  libx11-dev fonts-liberation fonts-dejavu libgl1-mesa-dri
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool imagemagick
+  clang libclang-rt-14-dev valgrind
+)
+
+missing=()
+for package in "${PACKAGES[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+  if [[ "$status" != "installed" ]]; then
+    missing+=("$package")
+  fi
+done
+
+if (( ${#missing[@]} == 0 )); then
+  exit 0
+fi
+
+echo "Installing missing packages: ${missing[*]}"
+SUDO=()
+if (( EUID != 0 )); then
+  SUDO=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${SUDO[@]}" apt-get update
+"${SUDO[@]}" apt-get install -y --no-install-recommends "${missing[@]}"

@@ -1,0 +1,182 @@
+# Shared helpers of the end-to-end tests. Source it from a test script; it expects RIGWRIGHT
+# (the viewer), E2E_CLOSE_WINDOW (the close helper) and TESS_SOURCE_DIR in the environment and a
+# display in DISPLAY.
+#
+#   e2e_enter_workdir        fresh temporary working directory (removed at exit), made current
+#   e2e_link_data / e2e_copy_data   the repository's Data directory linked or copied in
+#   e2e_start                start the viewer in the background (APP_PID)
+#   e2e_find_window          wait for its window (WINDOW) and give it the input focus
+#   e2e_wait_running [SECONDS]  wait until the log says the message loop has started
+#   e2e_press KEY            key down, a pause, key up (xdotool key names: Escape, slash, w)
+#   e2e_close                close the window as a window manager's close box does
+#   e2e_wait_exit [SECONDS]  wait for the viewer to end (APP_STATUS), kill it after the timeout
+#   e2e_expect_status N, e2e_expect_log_begins_with_banner, e2e_expect_log_in_order LINE...,
+#   e2e_expect_log_contains LINE, e2e_expect_log_ends_with LINE
+set -euo pipefail
+
+: "${RIGWRIGHT:?RIGWRIGHT must name the viewer executable}"
+: "${TESS_SOURCE_DIR:?TESS_SOURCE_DIR must name the repository root}"
+: "${DISPLAY:?the end-to-end tests need a display}"
+
+E2E_TITLE="Tesserant Game Engine v1.0"
+E2E_WORKDIR=""
+APP_PID=""
+APP_STATUS=""
+WINDOW=""
+
+e2e_fail() {
+  echo "FAIL: $*" >&2
+  if [[ -n "$E2E_WORKDIR" && -f "$E2E_WORKDIR/Log.txt" ]]; then
+    echo "--- Log.txt" >&2
+    cat "$E2E_WORKDIR/Log.txt" >&2
+  fi
+  if [[ -n "$E2E_WORKDIR" && -f "$E2E_WORKDIR/stderr.txt" ]]; then
+    echo "--- standard error" >&2
+    cat "$E2E_WORKDIR/stderr.txt" >&2
+  fi
+  exit 1
+}
+
+e2e_cleanup() {
+  if [[ -n "$APP_PID" ]] && kill -0 "$APP_PID" 2>/dev/null; then
+    kill -9 "$APP_PID" 2>/dev/null || true
+  fi
+  if [[ -n "$E2E_WORKDIR" ]]; then
+    chmod -R u+w "$E2E_WORKDIR" 2>/dev/null || true
+    rm -rf "$E2E_WORKDIR"
+  fi
+}
+
+e2e_enter_workdir() {
+  E2E_WORKDIR="$(mktemp -d "${TMPDIR:-/tmp}/rigwright-e2e.XXXXXX")"
+  trap e2e_cleanup EXIT
+  cd "$E2E_WORKDIR"
+}
+
+e2e_link_data() {
+  ln -s "$TESS_SOURCE_DIR/Data" Data
+}
+
+e2e_copy_data() {
+  cp -r "$TESS_SOURCE_DIR/Data" Data
+}
+
+e2e_start() {
+  "$RIGWRIGHT" >stdout.txt 2>stderr.txt &
+  APP_PID=$!
+}
+
+e2e_find_window() {
+  local attempt
+  for attempt in $(seq 200); do
+    WINDOW="$(xdotool search --all --onlyvisible --pid "$APP_PID" --name "^${E2E_TITLE}\$" 2>/dev/null | head -n 1 || true)"
+    if [[ -n "$WINDOW" ]]; then
+      timeout 5 xdotool windowfocus --sync "$WINDOW" >/dev/null 2>&1 || true
+      return 0
+    fi
+    kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the viewer ended before its window appeared"
+    sleep 0.05
+  done
+  echo "--- windows on the display" >&2
+  xwininfo -root -tree 2>&1 | grep -i -e tesserant -e "child" >&2 || true
+  xdotool search --all --pid "$APP_PID" 2>&1 | while read -r id; do xwininfo -id "$id" | grep -e "Map State" -e "xwininfo"; done >&2 || true
+  e2e_fail "no window titled '$E2E_TITLE' appeared"
+}
+
+e2e_wait_running() {
+  local seconds="${1:-20}"
+  local tick
+  for tick in $(seq $((seconds * 20))); do
+    if grep -qxF "Main     | Entering the message loop." Log.txt 2>/dev/null; then
+      return 0
+    fi
+    kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the viewer ended before its message loop started"
+    sleep 0.05
+  done
+  e2e_fail "the message loop did not start within $seconds seconds"
+}
+
+e2e_press() {
+  local key="$1"
+  xdotool keydown --window "$WINDOW" "$key" 2>/dev/null || true
+  sleep 0.2
+  # Released on the display, not on the window: the viewer may have quit on the key already,
+  # and a key left down on a display that is not reset would reach the next test's viewer.
+  xdotool keyup "$key" 2>/dev/null || true
+}
+
+e2e_close() {
+  "${E2E_CLOSE_WINDOW:?E2E_CLOSE_WINDOW must name the close helper}" "$WINDOW" ||
+    e2e_fail "could not ask the window to close"
+}
+
+e2e_wait_exit() {
+  local seconds="${1:-20}"
+  local tick
+  for tick in $(seq $((seconds * 20))); do
+    kill -0 "$APP_PID" 2>/dev/null || break
+    sleep 0.05
+  done
+  if kill -0 "$APP_PID" 2>/dev/null; then
+    kill -9 "$APP_PID" 2>/dev/null || true
+    wait "$APP_PID" 2>/dev/null || true
+    APP_PID=""
+    e2e_fail "the viewer did not end within $seconds seconds"
+  fi
+  APP_STATUS=0
+  wait "$APP_PID" || APP_STATUS=$?
+  APP_PID=""
+}
+
+e2e_expect_status() {
+  [[ "$APP_STATUS" == "$1" ]] || e2e_fail "exit status $APP_STATUS, expected $1"
+}
+
+e2e_expect_log_begins_with_banner() {
+  [[ -f Log.txt ]] || e2e_fail "no Log.txt was written"
+  local expected
+  expected="$(printf '%s\n' \
+    "-------------------------------" \
+    "| Tesserant Game Engine v0.8 |" \
+    "-------------------------------" \
+    "" \
+    "Log      | Opening log file.")"
+  [[ "$(head -n 5 Log.txt)" == "$expected" ]] || e2e_fail "Log.txt does not begin with the banner"
+}
+
+e2e_expect_log_contains() {
+  grep -qxF -- "$1" Log.txt || e2e_fail "Log.txt lacks the line '$1'"
+}
+
+# The lines appear in Log.txt in this order (other lines may lie between them).
+e2e_expect_log_in_order() {
+  local wanted=("$@")
+  local next=0 line
+  while IFS= read -r line && (( next < ${#wanted[@]} )); do
+    if [[ "$line" == "${wanted[$next]}" ]]; then
+      next=$((next + 1))
+    fi
+  done <Log.txt
+  (( next == ${#wanted[@]} )) || e2e_fail "Log.txt lacks '${wanted[$next]}' in its place"
+}
+
+e2e_expect_log_ends_with() {
+  [[ "$(tail -n 1 Log.txt)" == "$1" ]] || e2e_fail "Log.txt does not end with '$1'"
+}
+
+# What every normal run writes: the banner, the Main lines in order, the input engine's lines,
+# and the closing line last.
+e2e_expect_normal_log() {
+  e2e_expect_log_begins_with_banner
+  e2e_expect_log_in_order \
+    "Main     | WinMain started." \
+    "Input    | Input engine constructed." \
+    "Main     | Entering the message loop." \
+    "Main     | Exiting the message loop." \
+    "Input    | Keyboard has been released." \
+    "Input    | Mouse has been released." \
+    "Input    | Input engine deconstructed."
+  e2e_expect_log_contains "Input    | Keyboard has been initialized."
+  e2e_expect_log_contains "Input    | Mouse has been initialized."
+  e2e_expect_log_ends_with "Log      | Closing log file."
+}
