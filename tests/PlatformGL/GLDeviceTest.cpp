@@ -3,6 +3,8 @@
 
 #include "GLTestDevice.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -258,7 +260,8 @@ TEST_F(GLDeviceTest, ScreenshotIsABmpImageMagickReads)
 {
     m_device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF336699, 1.0f, 0);
     DrawScreenRect(0, 0, 10, 10, kRed); // top-left corner marks which way is up
-    const std::string path = ::testing::TempDir() + "screen_shot_test.bmp";
+    // One file per process: other test programs may be taking theirs at the same time.
+    const std::string path = ::testing::TempDir() + "screen_shot_test_" + std::to_string(getpid()) + ".bmp";
     const SurfaceId back = m_device->GetRenderTarget(0);
     ASSERT_EQ(m_device->SaveSurfaceToFile(path, D3DXIFF_BMP, back), kOk);
     m_device->ReleaseSurface(back);
