@@ -327,6 +327,8 @@ TEST_F(GLDeviceTest, StateCacheDrawsTheSameAsForcingEveryState)
         m_device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
         return ReadBackBuffer();
     };
+    // The cache on, even where TESS_GL_NO_STATE_CACHE asks every device to bypass it.
+    m_gl->SetStateCacheBypass(false);
     const std::uint64_t before = m_gl->GetStateChangeCount();
     const std::vector<std::uint32_t> cached = drawScene();
     const std::uint64_t cachedChanges = m_gl->GetStateChangeCount() - before;
