@@ -20,6 +20,8 @@ public:
     // triangles. With a device, also creates a write-only managed INDEX32 buffer on it and fills
     // it; with null, creates nothing on any device. The mesh is not kept.
     CIndexBuffer(CTriMesh& mesh, IGraphicsDevice* device);
+    // The same on the renderer's device (GetRenderer()); CPU side only when there is none.
+    explicit CIndexBuffer(CTriMesh& mesh);
     // Releases the device buffer on the device it was created on.
     virtual ~CIndexBuffer();
 

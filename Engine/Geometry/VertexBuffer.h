@@ -21,6 +21,8 @@ public:
     // also creates the declaration and a write-only managed buffer on it and fills the buffer;
     // with null, creates nothing on any device. The mesh is not kept.
     CVertexBuffer(CTriMesh& mesh, IGraphicsDevice* device);
+    // The same on the renderer's device (GetRenderer()); CPU side only when there is none.
+    explicit CVertexBuffer(CTriMesh& mesh);
     // Releases the device objects on the device they were created on.
     virtual ~CVertexBuffer();
 
