@@ -8,6 +8,7 @@
 #include "Engine/Rendering/Renderer.h"
 #include "Engine/Scene/Node.h"
 #include "Engine/Views/CameraSpherical.h"
+#include "Engine/Views/RenderViewMain.h"
 #include "Support/FakeClock.h"
 #include "Support/FakeInput.h"
 #include "Support/FakeWindowSystem.h"
@@ -264,6 +265,32 @@ TEST_F(RigwrightTest, WithoutModelsTheViewerRunsAnEmptySceneAndQuitsNormally)
     {
         EXPECT_GE(graphics.log->Count(EDeviceOp::Clear), 6u) << "the empty scene is still cleared each frame";
     }
+}
+
+TEST_F(RigwrightTest, WithoutAGraphicsDeviceTheViewerRunsOnAndQuitsNormally)
+{
+    UseRepositoryData();
+    graphics.config.deviceCreatable = false;
+    bool finiteProjection = false;
+    EXPECT_EQ(Run(
+                  [&](int frame, CRigwright& viewer) {
+                      if (frame == 2)
+                      {
+                          const Matrix4& projection = viewer.GetMainView()->GetProjectionMatrix();
+                          finiteProjection = std::isfinite(projection.m[0][0]) && std::isfinite(projection.m[1][1]);
+                          input.Press(DIK_W);
+                          input.Press(DIK_P);
+                      }
+                      if (frame == 4)
+                          input.Press(DIK_ESCAPE);
+                  },
+                  50),
+              1);
+    EXPECT_EQ(frames, 6);
+    // The window's shape stands in for the missing back buffer.
+    EXPECT_TRUE(finiteProjection);
+    EXPECT_EQ(text[2], "TPF: 0");
+    EXPECT_EQ(graphics.log->Count(EDeviceOp::Present), 0u);
 }
 
 // ---- Statistics and text -----------------------------------------------------------------------
