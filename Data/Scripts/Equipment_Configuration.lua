@@ -22,9 +22,11 @@
 
 local maker = "Halvorsen Flow Controls"
 
+-- The main part keeps the view the camera starts with: straight on from 100 units in front of
+-- the origin.
 AddComponent("Edge_Mesh.ms3d", "Gate valve body", maker, "HFC-GV150-100",
     "Cast carbon steel body carrying the flow bore, the wedge seats and the bonnet joint.",
-    0, 0, 0)
+    0, 0, 0, 0, 0, -100, 0, 0, 0)
 
 AddComponent("Valve_Flange_Inlet.ms3d", "Inlet flange", maker, "HFC-FL150-210",
     "Forged weld-neck flange that bolts the valve to the upstream pipe.",
