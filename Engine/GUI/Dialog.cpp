@@ -1,6 +1,7 @@
 #include "Engine/GUI/Dialog.h"
 
 #include "Engine/GUI/Button.h"
+#include "Engine/GUI/DialogCursor.h"
 #include "Engine/GUI/Static.h"
 #include "Engine/Input/Input.h"
 #include "Engine/Rendering/Renderer.h"
@@ -19,6 +20,7 @@ CDialog::CDialog(CRenderer& renderer, float x, float y, float width, float heigh
         m_font = renderer.LoadFont(fontName, fontSize);
     SetResourceHandle(CRenderViewGUI::kLayer, renderer.LoadEffect("GUI_rect.fx"));
     SetSortKey(1);
+    m_cursorEntity = new CDialogCursor(*this);
 }
 
 CDialog::~CDialog()
@@ -35,6 +37,8 @@ CDialog::~CDialog()
         }
     }
     m_children.clear();
+    delete m_cursorEntity;
+    m_cursorEntity = nullptr;
 }
 
 void CDialog::HandleInput(CInput& input)
@@ -66,6 +70,8 @@ void CDialog::Submit(CRenderer& renderer)
     // A panel has no place in the world, so there is nothing to cull.
     renderer.AddToDrawList(this);
     CNode::Submit(renderer);
+    if (m_showCursor)
+        m_cursorEntity->Submit(renderer);
 }
 
 void CDialog::Draw(CRenderer& renderer)
@@ -74,8 +80,6 @@ void CDialog::Draw(CRenderer& renderer)
         return;
     if (m_showFrame)
         DrawFrame(renderer);
-    if (m_showCursor)
-        DrawCursor(renderer);
 }
 
 void CDialog::DrawFrame(CRenderer& renderer) const
@@ -86,13 +90,6 @@ void CDialog::DrawFrame(CRenderer& renderer) const
     // A light edge along the bottom and the right side.
     const Vector2 edge[3] = {{x + 2.5f, y + h + 0.5f}, {x + w + 0.5f, y + h + 0.5f}, {x + w + 0.5f, y + 2.5f}};
     renderer.DrawLineStrip(edge, 3, kShadowColor);
-}
-
-void CDialog::DrawCursor(CRenderer& renderer) const
-{
-    const float cx = m_cursor.x, cy = m_cursor.y;
-    const Vector2 crossHair[4] = {{cx, cy + 4.0f}, {cx, cy - 5.0f}, {cx - 4.0f, cy}, {cx + 5.0f, cy}};
-    renderer.DrawLineList(crossHair, 2, kCursorColor);
 }
 
 void CDialog::Hide()

@@ -22,6 +22,7 @@ namespace Tess
 
 class CButton;
 class CControl;
+class CDialogCursor;
 class CStatic;
 
 class CDialog : public CNode
@@ -38,15 +39,16 @@ public:
     // otherwise its controls use the renderer's font 0.
     CDialog(CRenderer& renderer, float x, float y, float width, float height, Color color,
             const std::string& fontName, int fontSize);
-    // Deletes every control.
+    // Deletes every control and the cursor.
     ~CDialog() override;
 
     // While visible: Tab cycles the focus, the cursor follows the mouse within the panel and the
     // mouse buttons are recorded.
     void HandleInput(CInput& input) override;
-    // While visible: queues the panel whatever the frustum, then its controls.
+    // While visible: queues the panel whatever the frustum, then its controls, then the cursor
+    // (unless it is switched off), which sorts after everything else so that it stays on top.
     void Submit(CRenderer& renderer) override;
-    // While visible: the background and shadow edge (unless the frame is off) and the cursor.
+    // While visible: the background and shadow edge, unless the frame is off.
     void Draw(CRenderer& renderer) override;
     virtual void Hide();
 
@@ -74,6 +76,8 @@ public:
     int FireEvent(int event, int controlID);
 
     const Vector2& GetCursor() const { return m_cursor; }
+    // The entity that draws the cursor.
+    CDialogCursor* GetCursorEntity() const { return m_cursorEntity; }
     bool IsLeftButtonDown() const { return m_leftButton; }
     bool IsRightButtonDown() const { return m_rightButton; }
 
@@ -93,7 +97,6 @@ private:
     CControl* AddControl(CControl* control);
     void MoveCursor(int dx, int dy);
     void DrawFrame(CRenderer& renderer) const;
-    void DrawCursor(CRenderer& renderer) const;
 
     bool m_visible = false;
     bool m_showCursor = true;
@@ -107,6 +110,7 @@ private:
     bool m_leftButton = false;
     bool m_rightButton = false;
     Color m_color = 0;
+    CDialogCursor* m_cursorEntity = nullptr;
 };
 
 } // namespace Tess

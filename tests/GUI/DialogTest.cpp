@@ -1,10 +1,11 @@
 // The dialog with a fake mouse and keyboard: its cursor (centred by Show, confined to the panel,
-// ignored while hidden), Tab focus cycling, control lookup, events, its frame and cursor
-// drawing, and the controls it owns.
+// ignored while hidden, drawn over everything else), Tab focus cycling, control lookup, events,
+// its frame, and the controls it owns.
 
 #include "GuiTestSupport.h"
 
 #include "Engine/GUI/Button.h"
+#include "Engine/GUI/DialogCursor.h"
 #include "Engine/GUI/Static.h"
 #include "Engine/Scene/EntityRegistry.h"
 #include "Engine/Views/RenderViewGUI.h"
@@ -257,6 +258,7 @@ TEST_F(DialogTest, DrawsTheBackgroundTheShadowEdgeAndTheCursor)
     Frame(*dialog, 0.02f, 10, -5);
     recording->Clear();
     dialog->Draw(*renderer);
+    dialog->GetCursorEntity()->Draw(*renderer);
 
     const auto draws = CallsOf(EDeviceOp::DrawPrimitiveUP);
     ASSERT_EQ(3u, draws.size());
@@ -279,18 +281,25 @@ TEST_F(DialogTest, DrawsTheBackgroundTheShadowEdgeAndTheCursor)
 TEST_F(DialogTest, FrameAndCursorCanBeSwitchedOffAndAHiddenDialogDrawsNothing)
 {
     auto dialog = MakeDialog();
+    CDialogCursor& cursor = *dialog->GetCursorEntity();
     dialog->Draw(*renderer);
+    cursor.Draw(*renderer);
     EXPECT_EQ(0u, Count(EDeviceOp::DrawPrimitiveUP));
     dialog->Show();
     dialog->SetShowFrame(false);
     dialog->Draw(*renderer);
+    cursor.Draw(*renderer);
     const auto draws = CallsOf(EDeviceOp::DrawPrimitiveUP);
     ASSERT_EQ(1u, draws.size());
     EXPECT_EQ(static_cast<std::uint32_t>(D3DPT_LINELIST), draws[0].Arg(0));
     dialog->SetShowCursor(false);
     recording->Clear();
-    dialog->Draw(*renderer);
+    cursor.Draw(*renderer);
+    renderer->ClearDrawList();
+    dialog->Submit(*renderer);
     EXPECT_EQ(0u, Count(EDeviceOp::DrawPrimitiveUP));
+    // Only the panel is queued.
+    EXPECT_EQ(1, renderer->GetDrawListCount());
 }
 
 TEST_F(DialogTest, InTheGUIViewThePanelAndItsControlsComeBeforeTheCaptions)
@@ -310,11 +319,14 @@ TEST_F(DialogTest, InTheGUIViewThePanelAndItsControlsComeBeforeTheCaptions)
     for (const DeviceCall& call : Calls())
         if (call.op == EDeviceOp::DrawPrimitiveUP || call.op == EDeviceOp::DrawText)
             ops.push_back(call.op);
-    // Panel, shadow edge, cursor, static, button, then both captions.
+    // Panel, shadow edge, static, button, both captions, and the cursor over all of them.
     EXPECT_EQ((std::vector<EDeviceOp>{EDeviceOp::DrawPrimitiveUP, EDeviceOp::DrawPrimitiveUP,
                                       EDeviceOp::DrawPrimitiveUP, EDeviceOp::DrawPrimitiveUP,
-                                      EDeviceOp::DrawPrimitiveUP, EDeviceOp::DrawText, EDeviceOp::DrawText}),
+                                      EDeviceOp::DrawText, EDeviceOp::DrawText, EDeviceOp::DrawPrimitiveUP}),
               ops);
+    const auto draws = CallsOf(EDeviceOp::DrawPrimitiveUP);
+    EXPECT_EQ(static_cast<std::uint32_t>(D3DPT_LINELIST), draws.back().Arg(0));
+    EXPECT_EQ(0xFF00FFFFu, FirstVertexColor(draws.back()));
     EXPECT_TRUE(recording->Errors().empty());
 }
 
@@ -324,7 +336,8 @@ TEST_F(DialogTest, DestroyingTheDialogDestroysItsControlsAndTheirCaptions)
     auto dialog = MakeDialog();
     dialog->AddStatic(1, "a", 0, 0, 10, 10);
     dialog->AddButton(2, "b", 0, 0, 10, 10, -1);
-    EXPECT_EQ(before + 5, GetEntityRegistry().GetCount());
+    // The panel, its cursor, two controls and their captions.
+    EXPECT_EQ(before + 6, GetEntityRegistry().GetCount());
     dialog.reset();
     EXPECT_EQ(before, GetEntityRegistry().GetCount());
 }
