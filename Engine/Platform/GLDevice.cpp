@@ -418,6 +418,7 @@ Result CGLDevice::Present()
                       windowHeight, windowWidth, 0, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
     SDL_GL_SwapWindow(m_window);
     glBindFramebuffer(GL_FRAMEBUFFER, m_applied.framebuffer);
+    m_presentProbe.OnPresent();
     return kOk;
 }
 

@@ -7,6 +7,7 @@
 
 #include "Engine/Platform/GLObjects.h"
 #include "Engine/Platform/GraphicsDevice.h"
+#include "Engine/Platform/PresentProbe.h"
 
 #include <SDL.h>
 
@@ -242,6 +243,8 @@ private:
     std::uint64_t m_stateChanges = 0;
     bool m_attributesDirty = true;
     std::uint32_t m_enabledAttributes = 0;
+    // Frame timing for the measuring script; inert unless its environment variable is set.
+    CPresentProbe m_presentProbe;
 };
 
 } // namespace Tess

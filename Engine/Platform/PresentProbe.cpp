@@ -1,0 +1,56 @@
+#include "Engine/Platform/PresentProbe.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace Tess
+{
+
+namespace
+{
+std::int64_t Nanoseconds(std::chrono::nanoseconds duration)
+{
+    return static_cast<std::int64_t>(duration.count());
+}
+} // namespace
+
+CPresentProbe::CPresentProbe()
+{
+    if (const char* path = std::getenv("TESS_PRESENT_LOG"))
+        m_path = path;
+}
+
+CPresentProbe::~CPresentProbe()
+{
+    if (!IsEnabled() || m_count == 0)
+        return;
+    const double seconds = static_cast<double>(m_lastMonotonicNs - m_firstMonotonicNs) * 1e-9;
+    char line[96];
+    std::snprintf(line, sizeof line, "presents %llu seconds %.3f", static_cast<unsigned long long>(m_count), seconds);
+    Append(line);
+}
+
+void CPresentProbe::OnPresent()
+{
+    if (!IsEnabled())
+        return;
+    m_lastMonotonicNs = Nanoseconds(std::chrono::steady_clock::now().time_since_epoch());
+    if (m_count++ > 0)
+        return;
+    m_firstMonotonicNs = m_lastMonotonicNs;
+    // Wall-clock time, so that a script can subtract the time it launched the program.
+    const std::int64_t wall = Nanoseconds(std::chrono::system_clock::now().time_since_epoch());
+    Append("first_present_ns " + std::to_string(wall));
+}
+
+void CPresentProbe::Append(const std::string& line) const
+{
+    if (std::FILE* file = std::fopen(m_path.c_str(), "a"))
+    {
+        std::fprintf(file, "%s\n", line.c_str());
+        std::fclose(file);
+    }
+}
+
+} // namespace Tess

@@ -1,0 +1,37 @@
+#pragma once
+// CPresentProbe: a measuring aid for tools/measure_viewer.sh. When the environment variable
+// TESS_PRESENT_LOG names a file, the device that owns the probe appends to it the wall-clock time
+// of its first presented frame ("first_present_ns <nanoseconds since the epoch>") and, when it is
+// destroyed, how many frames it presented between the first and the last
+// ("presents <count> seconds <seconds>"). Nothing else reads the variable; without it the probe
+// does nothing and costs one test per frame.
+
+#include <cstdint>
+#include <string>
+
+namespace Tess
+{
+
+class CPresentProbe
+{
+public:
+    CPresentProbe();
+    // Writes the summary line, if a frame was presented.
+    ~CPresentProbe();
+    CPresentProbe(const CPresentProbe&) = delete;
+    CPresentProbe& operator=(const CPresentProbe&) = delete;
+
+    // Called after every presented frame.
+    void OnPresent();
+    bool IsEnabled() const { return !m_path.empty(); }
+
+private:
+    void Append(const std::string& line) const;
+
+    std::string m_path;
+    std::uint64_t m_count = 0;
+    std::int64_t m_firstMonotonicNs = 0;
+    std::int64_t m_lastMonotonicNs = 0;
+};
+
+} // namespace Tess

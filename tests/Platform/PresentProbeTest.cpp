@@ -1,0 +1,47 @@
+#include "Engine/Platform/PresentProbe.h"
+#include "Support/TempWorkDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <regex>
+
+using namespace Tess;
+using namespace TestSupport;
+
+TEST(PresentProbe, WritesTheFirstFrameTimeAndTheFrameCountToTheNamedFile)
+{
+    TempWorkDir dir;
+    const auto path = dir.Path() / "present.txt";
+    setenv("TESS_PRESENT_LOG", path.c_str(), 1);
+    const auto before = std::chrono::system_clock::now().time_since_epoch();
+    {
+        CPresentProbe probe;
+        unsetenv("TESS_PRESENT_LOG");
+        ASSERT_TRUE(probe.IsEnabled());
+        for (int i = 0; i < 3; ++i)
+            probe.OnPresent();
+    }
+    const auto after = std::chrono::system_clock::now().time_since_epoch();
+    const auto lines = ReadLines(path);
+    ASSERT_EQ(lines.size(), 2u);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(lines[0], match, std::regex(R"(first_present_ns ([0-9]+))")));
+    const long long first = std::stoll(match[1]);
+    EXPECT_GE(first, std::chrono::duration_cast<std::chrono::nanoseconds>(before).count());
+    EXPECT_LE(first, std::chrono::duration_cast<std::chrono::nanoseconds>(after).count());
+    EXPECT_TRUE(std::regex_match(lines[1], std::regex(R"(presents 3 seconds [0-9]+\.[0-9]{3})"))) << lines[1];
+}
+
+TEST(PresentProbe, WithoutTheVariableWritesNothing)
+{
+    TempWorkDir dir;
+    unsetenv("TESS_PRESENT_LOG");
+    {
+        CPresentProbe probe;
+        EXPECT_FALSE(probe.IsEnabled());
+        probe.OnPresent();
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
