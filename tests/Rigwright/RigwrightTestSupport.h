@@ -31,6 +31,14 @@ using namespace TestSupport;
 
 namespace
 {
+// One clock for every test of the program: the process-wide profiler keeps the clock it was
+// first used with, so that clock must outlive every test.
+inline FakeClock& SharedClock()
+{
+    static FakeClock clock;
+    return clock;
+}
+
 // Runs the viewer through the real entry routine on fake platform services and the recording
 // graphics device. Every frame takes `frameSeconds` of the fake clock (10 ms unless a test
 // changes it); `beforeFrame` runs before a frame's poll with the viewer, so a test can press
@@ -51,6 +59,7 @@ protected:
           }())
     {
         windows.journal = &journal;
+        clock.stepPerRead = 0;
         graphics.config.texturesAlwaysLoad = true;
         GetProfiler().Reset();
     }
@@ -107,7 +116,7 @@ protected:
     TempWorkDir dir;
     std::vector<std::string> journal;
     FakeWindowSystem windows;
-    FakeClock clock;
+    FakeClock& clock = SharedClock();
     FakeInputState input;
     RecordingGraphics graphics;
     PlatformOverride platform;

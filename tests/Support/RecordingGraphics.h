@@ -14,7 +14,7 @@ struct RecordingGraphics
 {
     Tess::RecordingConfig config;
     std::shared_ptr<Tess::CRecordingLog> log = std::make_shared<Tess::CRecordingLog>();
-    // The system made last (owned by the renderer), or null.
+    // The system made last, or null. The renderer owns it: read it only while the renderer lives.
     Tess::CRecordingSystem* system = nullptr;
 
     Tess::GraphicsSystemFactory Factory()
