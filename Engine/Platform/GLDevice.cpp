@@ -33,6 +33,7 @@ void SetWhiteTexture(GLenum target, GLuint texture)
 std::unique_ptr<CGLDevice> CGLDevice::Create(SDL_Window* window, SDL_GLContext context,
                                              const PresentParameters& parameters)
 {
+    // From here the device owns the context: a device that fails to set up deletes it.
     std::unique_ptr<CGLDevice> device(new CGLDevice(window, context));
     if (!device->Initialise(parameters))
         return nullptr;
@@ -50,7 +51,25 @@ CGLDevice::CGLDevice(SDL_Window* window, SDL_GLContext context)
 
 CGLDevice::~CGLDevice()
 {
-    SDL_GL_MakeCurrent(m_window, m_context);
+    // Our objects are deleted in our own context; afterwards the thread gets back the context it
+    // had, so that another device still alive keeps drawing.
+    SDL_Window* const previousWindow = SDL_GL_GetCurrentWindow();
+    const SDL_GLContext previousContext = SDL_GL_GetCurrentContext();
+    if (SDL_GL_MakeCurrent(m_window, m_context) == 0)
+        DeleteObjects();
+    SDL_GL_DeleteContext(m_context);
+    if (previousContext != nullptr && previousContext != m_context)
+        SDL_GL_MakeCurrent(previousWindow, previousContext);
+}
+
+void CGLDevice::MakeContextCurrent()
+{
+    if (SDL_GL_GetCurrentContext() != m_context)
+        SDL_GL_MakeCurrent(m_window, m_context);
+}
+
+void CGLDevice::DeleteObjects()
+{
     for (auto& [id, texture] : m_textures)
         glDeleteTextures(1, &texture.name);
     for (auto& [id, surface] : m_surfaces)
@@ -85,7 +104,6 @@ CGLDevice::~CGLDevice()
     glDeleteShader(m_builtInVertex);
     glDeleteShader(m_builtInPixel);
     glDeleteProgram(m_textProgram);
-    SDL_GL_DeleteContext(m_context);
 }
 
 bool CGLDevice::Initialise(const PresentParameters& parameters)
@@ -125,22 +143,22 @@ bool CGLDevice::Initialise(const PresentParameters& parameters)
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
 
-    // Inputs a declaration does not feed read (0, 0, 0, 1), COLOR0 (1, 1, 1, 1). These are
-    // context values, not vertex-array values, so setting them once holds.
+    // Inputs a declaration does not feed read their defaults; every array starts disabled.
     for (GLuint location = 0; location < kAttributeLocationCount; ++location)
-        glVertexAttrib4f(location, 0.0f, 0.0f, 0.0f, 1.0f);
-    glVertexAttrib4f(static_cast<GLuint>(AttributeLocation(D3DDECLUSAGE_COLOR, 0)), 1.0f, 1.0f, 1.0f, 1.0f);
+        WriteDefaultAttribute(location);
 
     InitialiseDefaultStates();
-    // Make OpenGL agree with the applied-state record, whatever its defaults were.
-    m_bypassStateCache = !m_bypassStateCache;
+    // Make OpenGL agree with the applied-state record, whatever its defaults were: every
+    // setter below must reach OpenGL, whether or not the cache is bypassed later on.
+    const bool bypass = m_bypassStateCache;
+    m_bypassStateCache = true;
     SetCullFace(false, GL_BACK);
     SetPolygonMode(GL_FILL);
     SetDepth(false, true, GL_LESS);
     SetBlend(false, GL_ONE, GL_ZERO, GL_ONE, GL_ZERO, GL_FUNC_ADD);
     SetColorMask(0xF);
     SetScissor(false, {0, 0, 0, 0});
-    m_bypassStateCache = !m_bypassStateCache;
+    m_bypassStateCache = bypass;
     glFrontFace(GL_CCW);
     BindFramebuffer(CurrentFramebuffer());
     return glGetError() == GL_NO_ERROR;
@@ -148,6 +166,10 @@ bool CGLDevice::Initialise(const PresentParameters& parameters)
 
 bool CGLDevice::CreateBackBuffer(std::uint32_t width, std::uint32_t height)
 {
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxSize);
+    if (width > static_cast<std::uint32_t>(maxSize) || height > static_cast<std::uint32_t>(maxSize))
+        return false;
     GLuint framebuffer = 0;
     glGenFramebuffers(1, &framebuffer);
     glGenRenderbuffers(1, &m_backColor);
@@ -161,6 +183,16 @@ bool CGLDevice::CreateBackBuffer(std::uint32_t width, std::uint32_t height)
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, m_backDepth);
     const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     m_applied.framebuffer = framebuffer;
+    // New storage holds whatever the driver's memory held: a depth of 0 there would reject every
+    // draw until the engine's first clear. Start black, at the far plane, with stencil 0. The
+    // context is fresh, so no scissor or write mask is in the way.
+    if (complete)
+    {
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClearDepth(1.0);
+        glClearStencil(0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    }
 
     GL::Surface back;
     back.kind = GL::ESurfaceKind::BackBuffer;
@@ -356,23 +388,18 @@ Result CGLDevice::Clear(std::uint32_t flags, Color color, float z, std::uint32_t
 {
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET)
-    {
         mask |= GL_COLOR_BUFFER_BIT;
-        glClearColor(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f,
-                     (color & 0xFF) / 255.0f, ((color >> 24) & 0xFF) / 255.0f);
-    }
     if (flags & D3DCLEAR_ZBUFFER)
-    {
         mask |= GL_DEPTH_BUFFER_BIT;
-        glClearDepth(z);
-    }
     if (flags & D3DCLEAR_STENCIL)
-    {
         mask |= GL_STENCIL_BUFFER_BIT;
-        glClearStencil(static_cast<GLint>(stencil));
-    }
     if (mask == 0)
         return kInvalidCall;
+    MakeContextCurrent();
+    glClearColor(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
+                 ((color >> 24) & 0xFF) / 255.0f);
+    glClearDepth(z);
+    glClearStencil(static_cast<GLint>(stencil));
     BindFramebuffer(CurrentFramebuffer());
     // A clear fills the viewport and ignores the write masks the engine set.
     SetScissor(true, {static_cast<GLint>(m_viewport.X), static_cast<GLint>(m_viewport.Y),
@@ -405,6 +432,7 @@ Result CGLDevice::Present()
     const GL::Surface* back = FindSurface(SurfaceId{m_backBufferSurface});
     if (!back)
         return kFail;
+    MakeContextCurrent();
     int windowWidth = 0, windowHeight = 0;
     SDL_GL_GetDrawableSize(m_window, &windowWidth, &windowHeight);
     // The blit honours the scissor test and write masks; it must copy everything.

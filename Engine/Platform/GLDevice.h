@@ -20,7 +20,8 @@ namespace Tess
 class CGLDevice final : public IGraphicsDevice
 {
 public:
-    // Takes ownership of a current context on `window`; null when the device cannot be set up.
+    // Takes ownership of a context on `window`, also when it fails: the context is deleted then
+    // and the caller must not delete it again. Null when the device cannot be set up.
     static std::unique_ptr<CGLDevice> Create(SDL_Window* window, SDL_GLContext context,
                                              const PresentParameters& parameters);
     ~CGLDevice() override;
@@ -137,6 +138,10 @@ private:
     bool CreateBuiltInPrograms();
 
     std::uint32_t NextId() { return ++m_lastId; }
+    // Every operation that reaches OpenGL starts here: another device, or the graphics system's
+    // probe, may have made a different context current since this device's last call, or none.
+    void MakeContextCurrent();
+    void DeleteObjects();
 
     // States (GLDevice_States.cpp).
     void ApplyDrawState();
@@ -167,8 +172,11 @@ private:
 
     // Drawing (GLDevice_Draw.cpp).
     bool PrepareDraw();
-    bool StreamsCover(std::uint64_t first, std::uint64_t count) const;
+    bool StreamsCover(std::uint64_t first, std::uint64_t count, bool skipStreamZero = false) const;
+    bool StreamZeroFitsStride(std::uint32_t stride) const;
     void SetupAttributes(GLuint streamZeroOverride, std::uint32_t strideOverride);
+    void EnableAttributes(std::uint32_t enabled);
+    static void WriteDefaultAttribute(GLuint location);
     void MarkAttributesDirty() { m_attributesDirty = true; }
 
     // Surfaces and textures (GLDevice_Textures.cpp).

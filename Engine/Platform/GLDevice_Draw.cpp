@@ -105,6 +105,7 @@ VertexBufferId CGLDevice::CreateVertexBuffer(std::uint32_t length, std::uint32_t
 {
     if (length == 0)
         return {};
+    MakeContextCurrent();
     GL::Buffer buffer;
     buffer.data.assign(length, 0);
     glGenBuffers(1, &buffer.name);
@@ -120,6 +121,7 @@ IndexBufferId CGLDevice::CreateIndexBuffer(std::uint32_t length, std::uint32_t, 
 {
     if (length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32))
         return {};
+    MakeContextCurrent();
     GL::Buffer buffer;
     buffer.index = true;
     buffer.indexFormat = format;
@@ -174,6 +176,7 @@ Result CGLDevice::UnlockVertexBuffer(VertexBufferId id)
     auto it = m_buffers.find(id.value);
     if (it == m_buffers.end() || it->second.index || !it->second.locked)
         return kInvalidCall;
+    MakeContextCurrent();
     GL::Buffer& buffer = it->second;
     glBindBuffer(GL_ARRAY_BUFFER, buffer.name);
     glBufferSubData(GL_ARRAY_BUFFER, buffer.lockOffset, buffer.lockSize, buffer.data.data() + buffer.lockOffset);
@@ -187,6 +190,7 @@ Result CGLDevice::UnlockIndexBuffer(IndexBufferId id)
     auto it = m_buffers.find(id.value);
     if (it == m_buffers.end() || !it->second.index || !it->second.locked)
         return kInvalidCall;
+    MakeContextCurrent();
     GL::Buffer& buffer = it->second;
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer.name);
     glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, buffer.lockOffset, buffer.lockSize, buffer.data.data() + buffer.lockOffset);
@@ -202,6 +206,7 @@ void CGLDevice::ReleaseVertexBuffer(VertexBufferId id)
     auto it = m_buffers.find(id.value);
     if (it == m_buffers.end() || it->second.index)
         return;
+    MakeContextCurrent();
     glDeleteBuffers(1, &it->second.name);
     m_buffers.erase(it);
     for (StreamBinding& stream : m_streams)
@@ -215,6 +220,7 @@ void CGLDevice::ReleaseIndexBuffer(IndexBufferId id)
     auto it = m_buffers.find(id.value);
     if (it == m_buffers.end() || !it->second.index)
         return;
+    MakeContextCurrent();
     glDeleteBuffers(1, &it->second.name);
     m_buffers.erase(it);
     if (m_indices == id.value)
@@ -245,6 +251,7 @@ Result CGLDevice::SetIndices(IndexBufferId buffer)
     if (buffer && (it == m_buffers.end() || !it->second.index))
         return kInvalidCall;
     m_indices = buffer.value;
+    MakeContextCurrent();
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer ? it->second.name : 0);
     return kOk;
 }
@@ -291,36 +298,62 @@ void CGLDevice::SetupAttributes(GLuint streamZeroOverride, std::uint32_t strideO
             enabled |= 1u << location;
         }
     }
-    const std::uint32_t previous = m_enabledAttributes;
-    const std::uint32_t changed = m_bypassStateCache ? 0xFFFFu : (previous ^ enabled);
-    m_enabledAttributes = enabled;
-    for (GLuint location = 0; location < kAttributeLocationCount; ++location)
-    {
-        if (!((changed >> location) & 1u))
-            continue;
-        if ((enabled >> location) & 1u)
-            glEnableVertexAttribArray(location);
-        else
-            glDisableVertexAttribArray(location);
-    }
+    EnableAttributes(enabled);
     // A user-memory draw's binding must not survive it.
     m_attributesDirty = streamZeroOverride != 0;
     CountStateChange();
 }
 
+// Turns on the arrays of the locations in `enabled` and turns off the others. A location read
+// from an array by a draw has an undefined generic value afterwards, so a location whose array
+// goes off gets its default written back; otherwise it could read a stale or zero value where
+// the shader interface promises the default.
+void CGLDevice::EnableAttributes(std::uint32_t enabled)
+{
+    const std::uint32_t changed = m_bypassStateCache ? 0xFFFFu : (m_enabledAttributes ^ enabled);
+    for (GLuint location = 0; location < kAttributeLocationCount; ++location)
+    {
+        if (!((changed >> location) & 1u))
+            continue;
+        if ((enabled >> location) & 1u)
+        {
+            glEnableVertexAttribArray(location);
+        }
+        else
+        {
+            glDisableVertexAttribArray(location);
+            WriteDefaultAttribute(location);
+        }
+    }
+    m_enabledAttributes = enabled;
+}
+
+// What an input the declaration does not feed reads: (0, 0, 0, 1), and (1, 1, 1, 1) for COLOR0.
+void CGLDevice::WriteDefaultAttribute(GLuint location)
+{
+    const float one = static_cast<int>(location) == AttributeLocation(D3DDECLUSAGE_COLOR, 0) ? 1.0f : 0.0f;
+    glVertexAttrib4f(location, one, one, one, 1.0f);
+}
+
 // Whether every stream the declaration reads holds vertices first .. first + count - 1, so
-// OpenGL never reads past the end of a buffer.
-bool CGLDevice::StreamsCover(std::uint64_t first, std::uint64_t count) const
+// OpenGL never reads past the end of a buffer. A user-memory draw brings its own stream 0.
+bool CGLDevice::StreamsCover(std::uint64_t first, std::uint64_t count, bool skipStreamZero) const
 {
     const auto declaration = m_declarations.find(m_declaration);
     if (declaration == m_declarations.end())
         return false;
     for (const VertexElement& element : declaration->second.elements)
     {
+        if (skipStreamZero && element.stream == 0)
+            continue;
         const StreamBinding& stream = m_streams[element.stream];
         const auto buffer = m_buffers.find(stream.buffer);
         // Drawing from a stream with no buffer is an error, not a draw of default values.
         if (buffer == m_buffers.end())
+            return false;
+        // OpenGL reads a zero stride as "tightly packed", which walks further than the check
+        // below assumes.
+        if (stream.stride == 0 && count > 1)
             return false;
         const std::uint64_t end = stream.offset + (first + count - 1) * stream.stride + element.offset +
                                   FormatOf(element.type).bytes;
@@ -330,8 +363,24 @@ bool CGLDevice::StreamsCover(std::uint64_t first, std::uint64_t count) const
     return true;
 }
 
+// Whether every stream-0 element of the declaration lies inside one vertex of `stride` bytes:
+// the last vertex of a user-memory draw would otherwise be read past the copied data.
+bool CGLDevice::StreamZeroFitsStride(std::uint32_t stride) const
+{
+    const auto declaration = m_declarations.find(m_declaration);
+    if (declaration == m_declarations.end())
+        return false;
+    for (const VertexElement& element : declaration->second.elements)
+    {
+        if (element.stream == 0 && std::uint64_t(element.offset) + FormatOf(element.type).bytes > stride)
+            return false;
+    }
+    return true;
+}
+
 bool CGLDevice::PrepareDraw()
 {
+    MakeContextCurrent();
     GL::Program* program = GetProgram(m_vertexShader, m_pixelShader, nullptr);
     if (!program)
         return false;
@@ -369,7 +418,7 @@ Result CGLDevice::DrawIndexedPrimitive(EPrimitiveType type, std::int32_t baseVer
     if ((std::uint64_t(startIndex) + indices) * indexBytes > buffer->second.data.size())
         return kInvalidCall;
     const std::uint8_t* raw = buffer->second.data.data() + startIndex * indexBytes;
-    std::uint32_t maxIndex = 0;
+    std::uint32_t minIndex = 0xFFFFFFFFu, maxIndex = 0;
     for (std::uint64_t i = 0; i < indices; ++i)
     {
         std::uint32_t index = 0;
@@ -377,10 +426,13 @@ Result CGLDevice::DrawIndexedPrimitive(EPrimitiveType type, std::int32_t baseVer
             std::memcpy(&index, raw + 4 * i, 4);
         else
             index = std::uint32_t(raw[2 * i]) | (std::uint32_t(raw[2 * i + 1]) << 8);
+        minIndex = std::min(minIndex, index);
         maxIndex = std::max(maxIndex, index);
     }
-    if (std::int64_t(maxIndex) + baseVertex < 0 || !StreamsCover(0, std::uint64_t(std::int64_t(maxIndex) + baseVertex) + 1) ||
-        !PrepareDraw())
+    // With a negative base vertex the smallest index is the one that may point before the
+    // first vertex.
+    if (std::int64_t(minIndex) + baseVertex < 0 ||
+        !StreamsCover(0, std::uint64_t(std::int64_t(maxIndex) + baseVertex) + 1) || !PrepareDraw())
         return kInvalidCall;
     SetupAttributes(0, 0);
     glDrawElementsBaseVertex(kPrimitiveToGL[type], static_cast<GLsizei>(indices),
@@ -394,7 +446,9 @@ Result CGLDevice::DrawPrimitiveUP(EPrimitiveType type, std::uint32_t primitiveCo
     const std::uint64_t vertices = VertexCount(type, primitiveCount);
     if (!data || stride == 0 || vertices == 0 || vertices * stride > 0x7FFFFFFF)
         return (primitiveCount == 0 && data) ? kOk : kInvalidCall;
-    if (!PrepareDraw())
+    // Without a declaration nothing is read from memory (every input keeps its default).
+    const bool declared = m_declarations.count(m_declaration) != 0;
+    if ((declared && (!StreamZeroFitsStride(stride) || !StreamsCover(0, vertices, true))) || !PrepareDraw())
         return kInvalidCall;
     // A fresh store each time lets the driver keep the previous draw's data in flight.
     glBindBuffer(GL_ARRAY_BUFFER, m_streamBuffer);

@@ -108,6 +108,7 @@ bool CGLDevice::CreateBuiltInPrograms()
 
 VertexShaderId CGLDevice::CreateVertexShader(const std::string& source, std::string& errors)
 {
+    MakeContextCurrent();
     const GLuint name = CompileStage(GL_VERTEX_SHADER, GL::WrapVertexStage(source), errors);
     if (!name)
         return {};
@@ -118,6 +119,7 @@ VertexShaderId CGLDevice::CreateVertexShader(const std::string& source, std::str
 
 PixelShaderId CGLDevice::CreatePixelShader(const std::string& source, std::string& errors)
 {
+    MakeContextCurrent();
     const GLuint name = CompileStage(GL_FRAGMENT_SHADER, GL::WrapPixelStage(source), errors);
     if (!name)
         return {};
@@ -129,6 +131,7 @@ PixelShaderId CGLDevice::CreatePixelShader(const std::string& source, std::strin
 bool CGLDevice::ValidateShaders(VertexShaderId vs, PixelShaderId ps, std::string& errors)
 {
     errors.clear();
+    MakeContextCurrent();
     return GetProgram(vs.value, ps.value, &errors) != nullptr;
 }
 
@@ -155,6 +158,7 @@ void CGLDevice::ReleaseVertexShader(VertexShaderId vs)
     auto it = m_shaders.find(vs.value);
     if (it == m_shaders.end() || !it->second.vertex)
         return;
+    MakeContextCurrent();
     ForgetPrograms(vs.value, 0);
     glDeleteShader(it->second.name);
     m_shaders.erase(it);
@@ -167,6 +171,7 @@ void CGLDevice::ReleasePixelShader(PixelShaderId ps)
     auto it = m_shaders.find(ps.value);
     if (it == m_shaders.end() || it->second.vertex)
         return;
+    MakeContextCurrent();
     ForgetPrograms(0, ps.value);
     glDeleteShader(it->second.name);
     m_shaders.erase(it);

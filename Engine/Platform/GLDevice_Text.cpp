@@ -40,6 +40,7 @@ FontId CGLDevice::CreateFont(std::int32_t height, std::uint32_t, std::uint32_t w
     if (!font->rasterizer.Create(faceName, CharacterHeight(height, faceName, weight, italic), bold, italic))
         return {};
     const CFontRasterizer& raster = font->rasterizer;
+    MakeContextCurrent();
     glGenTextures(1, &font->atlas);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, font->atlas);
@@ -57,6 +58,7 @@ void CGLDevice::ReleaseFont(FontId id)
     const auto it = m_fonts.find(id.value);
     if (it == m_fonts.end())
         return;
+    MakeContextCurrent();
     glDeleteTextures(1, &it->second->atlas);
     m_fonts.erase(it);
 }
@@ -106,6 +108,7 @@ std::int32_t CGLDevice::DrawText(FontId id, const char* text, std::int32_t count
     // Every change goes through the applied-state record, so the next draw restores the
     // engine's states where they differ.
     const std::array<GLint, 4> target = CurrentTargetBox();
+    MakeContextCurrent();
     BindFramebuffer(CurrentFramebuffer());
     SetGLViewport(target, 0.0f, 1.0f);
     if (layout.clip)
@@ -139,11 +142,8 @@ std::int32_t CGLDevice::DrawText(FontId id, const char* text, std::int32_t count
 
     glBindBuffer(GL_ARRAY_BUFFER, m_streamBuffer);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)), vertices.data(), GL_STREAM_DRAW);
-    for (GLuint location = 0; location < kAttributeLocationCount; ++location)
-        glDisableVertexAttribArray(location);
     glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 4 * sizeof(float), nullptr);
-    glEnableVertexAttribArray(0);
-    m_enabledAttributes = 1u;
+    EnableAttributes(1u);
     MarkAttributesDirty();
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(vertices.size() / 4));
     return layout.height;

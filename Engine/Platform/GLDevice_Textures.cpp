@@ -72,6 +72,7 @@ std::array<GLint, 4> CGLDevice::CurrentTargetBox() const
 TextureId CGLDevice::CreateTextureObject(bool cube, std::uint32_t width, std::uint32_t height, std::uint32_t levels,
                                          std::uint32_t usage, EFormat format, EPool pool)
 {
+    MakeContextCurrent();
     GLint maxSize = 0;
     glGetIntegerv(cube ? GL_MAX_CUBE_MAP_TEXTURE_SIZE : GL_MAX_TEXTURE_SIZE, &maxSize);
     if (width == 0 || height == 0 || width > std::uint32_t(maxSize) || height > std::uint32_t(maxSize))
@@ -169,6 +170,7 @@ LockedRect CGLDevice::LockRect(TextureId id, ECubeFace face, std::uint32_t level
     if (texture->locked.count(key))
         return {};
     const std::uint32_t width = LevelSize(texture->width, level), height = LevelSize(texture->height, level);
+    MakeContextCurrent();
     std::vector<std::uint32_t>& texels = texture->locked[key];
     texels.resize(std::size_t(width) * height);
     glActiveTexture(GL_TEXTURE0);
@@ -187,6 +189,7 @@ Result CGLDevice::UnlockRect(TextureId id, ECubeFace face, std::uint32_t level)
     const auto locked = texture->locked.find(key);
     if (locked == texture->locked.end())
         return kInvalidCall;
+    MakeContextCurrent();
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(texture->cube ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D, texture->name);
     glTexSubImage2D(FaceTarget(*texture, face), static_cast<GLint>(level), 0, 0,
@@ -203,6 +206,7 @@ void CGLDevice::ReleaseTexture(TextureId id)
     GL::Texture* texture = FindTexture(id.value);
     if (!texture)
         return;
+    MakeContextCurrent();
     texture->released = true;
     for (std::uint32_t stage = 0; stage < kMaxTextureStages; ++stage)
     {
@@ -274,6 +278,17 @@ bool CGLDevice::EnsureFramebuffer(GL::Surface& surface)
                            static_cast<GLint>(surface.level));
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, surface.depthBuffer);
     const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    // The depth buffer starts at the far plane rather than with whatever its memory held; the
+    // texture's texels stay as they are.
+    if (complete)
+    {
+        SetScissor(false, m_applied.scissorBox);
+        SetDepth(m_applied.depthTest, true, m_applied.depthFunc);
+        glStencilMask(0xFFFFFFFFu);
+        glClearDepth(1.0);
+        glClearStencil(0);
+        glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, m_applied.framebuffer);
     return complete;
 }
@@ -292,7 +307,10 @@ Result CGLDevice::SetRenderTarget(std::uint32_t index, SurfaceId id)
     if (index != 0)
         return id ? kInvalidCall : kOk;
     GL::Surface* surface = FindSurface(id);
-    if (!surface || surface->kind == GL::ESurfaceKind::DepthBuffer || !EnsureFramebuffer(*surface))
+    if (!surface || surface->kind == GL::ESurfaceKind::DepthBuffer)
+        return kInvalidCall;
+    MakeContextCurrent();
+    if (!EnsureFramebuffer(*surface))
         return kInvalidCall;
     // The current target holds a reference, as the original device's did.
     ++surface->refs;
@@ -341,7 +359,10 @@ void CGLDevice::ReleaseSurface(SurfaceId id)
     if (surface->kind != GL::ESurfaceKind::TextureLevel && surface->refs == 1)
         return;
     if (--surface->refs == 0)
+    {
+        MakeContextCurrent();
         DestroySurface(id.value);
+    }
 }
 
 void CGLDevice::DestroySurface(std::uint32_t id)
@@ -371,11 +392,18 @@ void CGLDevice::DestroySurface(std::uint32_t id)
 bool CGLDevice::ReadSurface(SurfaceId id, std::uint32_t& width, std::uint32_t& height, std::vector<std::uint32_t>& texels)
 {
     GL::Surface* surface = FindSurface(id);
-    if (!surface || surface->kind == GL::ESurfaceKind::DepthBuffer || !EnsureFramebuffer(*surface))
+    if (!surface || surface->kind == GL::ESurfaceKind::DepthBuffer)
+        return false;
+    MakeContextCurrent();
+    if (!EnsureFramebuffer(*surface))
         return false;
     width = surface->width;
     height = surface->height;
     texels.resize(std::size_t(width) * height);
+    // Error flags stay raised until read: one left by an earlier call must not fail this read.
+    while (glGetError() != GL_NO_ERROR)
+    {
+    }
     // Rows come back in OpenGL order, which in every target of ours is top row first.
     glBindFramebuffer(GL_READ_FRAMEBUFFER, surface->framebuffer);
     glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), kTexelFormat, kTexelType, texels.data());

@@ -26,6 +26,20 @@ void RequestCoreContext()
     // configuration differs from the window's cannot be made current on it.
 }
 
+// The context current on this thread, put back after making and deleting contexts of our own:
+// a device that is still alive draws through it.
+struct CurrentContext
+{
+    SDL_Window* window = SDL_GL_GetCurrentWindow();
+    SDL_GLContext context = SDL_GL_GetCurrentContext();
+
+    void Restore() const
+    {
+        if (context != nullptr)
+            SDL_GL_MakeCurrent(window, context);
+    }
+};
+
 // Full-screen at the back-buffer size; the desktop's own mode when the display refuses it.
 void MakeFullScreen(SDL_Window* window, std::uint32_t width, std::uint32_t height)
 {
@@ -74,6 +88,7 @@ void CGLGraphicsSystem::Probe()
     if (m_probed)
         return;
     m_probed = true;
+    const CurrentContext previous;
     RequestCoreContext();
     SDL_Window* window = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!window)
@@ -92,6 +107,7 @@ void CGLGraphicsSystem::Probe()
         SDL_GL_DeleteContext(context);
     }
     SDL_DestroyWindow(window);
+    previous.Restore();
 }
 
 bool CGLGraphicsSystem::CheckDeviceType(std::uint32_t adapter, EDeviceType type, EFormat displayFormat,
@@ -150,14 +166,19 @@ std::unique_ptr<IGraphicsDevice> CGLGraphicsSystem::CreateDevice(std::uint32_t a
         MakeFullScreen(window, parameters.backBufferWidth, parameters.backBufferHeight);
     }
 
+    const CurrentContext previous;
     RequestCoreContext();
     SDL_GLContext context = SDL_GL_CreateContext(window);
     if (!context)
+    {
+        previous.Restore();
         return nullptr;
+    }
+    // The device owns the context from here, and has deleted it when it could not be set up.
     std::unique_ptr<CGLDevice> device = CGLDevice::Create(window, context, parameters);
     if (!device)
     {
-        SDL_GL_DeleteContext(context);
+        previous.Restore();
         return nullptr;
     }
     // Report the back buffer the device made, as the original device filled them in.

@@ -8,8 +8,10 @@
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -267,13 +269,16 @@ protected:
 
     std::vector<std::uint32_t> ReadBackBuffer()
     {
-        const std::string path = ::testing::TempDir() + "effects_gl_readback.bmp";
+        // One file per process: test programs run side by side (ctest -j, other checkouts on
+        // the same machine) and must not read each other's pictures.
+        const std::string path = ::testing::TempDir() + "effects_gl_readback_" + std::to_string(getpid()) + ".bmp";
         const SurfaceId back = m_device->GetRenderTarget(0);
         EXPECT_EQ(m_device->SaveSurfaceToFile(path, D3DXIFF_BMP, back), kOk);
         m_device->ReleaseSurface(back);
         int width = 0, height = 0;
         std::vector<std::uint32_t> pixels;
         EXPECT_TRUE(ReadBmp(path, width, height, pixels));
+        std::remove(path.c_str());
         EXPECT_EQ(width, kWidth);
         EXPECT_EQ(height, kHeight);
         pixels.resize(static_cast<std::size_t>(kWidth) * kHeight);

@@ -3,6 +3,8 @@
 
 #include "GLTestDevice.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -258,7 +260,8 @@ TEST_F(GLDeviceTest, ScreenshotIsABmpImageMagickReads)
 {
     m_device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF336699, 1.0f, 0);
     DrawScreenRect(0, 0, 10, 10, kRed); // top-left corner marks which way is up
-    const std::string path = ::testing::TempDir() + "screen_shot_test.bmp";
+    // One file per process: other test programs may be taking theirs at the same time.
+    const std::string path = ::testing::TempDir() + "screen_shot_test_" + std::to_string(getpid()) + ".bmp";
     const SurfaceId back = m_device->GetRenderTarget(0);
     ASSERT_EQ(m_device->SaveSurfaceToFile(path, D3DXIFF_BMP, back), kOk);
     m_device->ReleaseSurface(back);
@@ -324,6 +327,8 @@ TEST_F(GLDeviceTest, StateCacheDrawsTheSameAsForcingEveryState)
         m_device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
         return ReadBackBuffer();
     };
+    // The cache on, even where TESS_GL_NO_STATE_CACHE asks every device to bypass it.
+    m_gl->SetStateCacheBypass(false);
     const std::uint64_t before = m_gl->GetStateChangeCount();
     const std::vector<std::uint32_t> cached = drawScene();
     const std::uint64_t cachedChanges = m_gl->GetStateChangeCount() - before;

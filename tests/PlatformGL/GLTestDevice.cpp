@@ -25,6 +25,12 @@ void GLDeviceTest::SetUp()
 
 void GLDeviceTest::TearDown()
 {
+    // Every call the device made to OpenGL in the test was valid: the device checks its
+    // arguments itself and never leaves an error behind for a later call to trip over.
+    if (m_device)
+    {
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
     m_device.reset();
     m_system.reset();
     if (m_window)
