@@ -29,15 +29,17 @@
 using namespace Tess;
 using namespace TestSupport;
 
-namespace
-{
-// One clock for every test of the program: the process-wide profiler keeps the clock it was
-// first used with, so that clock must outlive every test.
+// One clock for every test of the program (an inline function outside the unnamed namespace,
+// so all the test files share it): the process-wide profiler keeps the clock it was first used
+// with, so that clock must outlive every test.
 inline FakeClock& SharedClock()
 {
     static FakeClock clock;
     return clock;
 }
+
+namespace
+{
 
 // Runs the viewer through the real entry routine on fake platform services and the recording
 // graphics device. Every frame takes `frameSeconds` of the fake clock (10 ms unless a test
