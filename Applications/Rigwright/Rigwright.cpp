@@ -1,7 +1,8 @@
 #include "Applications/Rigwright/Rigwright.h"
 
 #include "Applications/Rigwright/Component.h"
-#include "Applications/Rigwright/EquipmentParts.h"
+#include "Applications/Rigwright/EquipmentConfiguration.h"
+#include "Applications/Rigwright/MainMenu.h"
 #include "Engine/Core/Log.h"
 #include "Engine/Core/Matrix.h"
 #include "Engine/Core/Profiler.h"
@@ -56,12 +57,53 @@ float Blend(float from, float to, float s, float t)
     return from * s + to * t;
 }
 
-void DescribePart(CComponent& component, const Rigwright::SEquipmentPart& part)
+// The part-information panel: to the right, over 30 % of the width and 95 % of the height.
+constexpr float kMenuLeft = 0.675f;
+constexpr float kMenuTop = 0.025f;
+constexpr float kMenuWidth = 0.3f;
+constexpr float kMenuHeight = 0.95f;
+const char* const kMenuFace = "Comic Sans MS";
+constexpr int kMenuFontSize = 14;
+
+// A warm amber: the part in focus stands out from the grey of the others.
+constexpr Vector4 kHighlightColor(0.95f, 0.6f, 0.15f, 1.0f);
+
+constexpr float kPi = 3.14159265f;
+
+void DescribePart(CComponent& component, const SPartDescription& part)
 {
     component.SetPartName(part.partName);
     component.SetManufacturer(part.manufacturer);
     component.SetPartNumber(part.partNumber);
     component.SetDescription(part.description);
+}
+
+// The centre of the part's box in the scene (its position without a mesh).
+Vector3 BoxCentreInScene(const CComponent& component, const Vector3& position)
+{
+    const CTriMesh* mesh = component.GetMesh();
+    if (!mesh)
+        return position;
+    const Vector3 low(mesh->GetMinX(), mesh->GetMinY(), mesh->GetMinZ());
+    const Vector3 high(mesh->GetMaxX(), mesh->GetMaxY(), mesh->GetMaxZ());
+    return position + (low + high) * 0.5f;
+}
+
+// `angle` moved by whole turns to within half a turn of `reference`, so a glide between them
+// takes the short way round.
+float NearestAngle(float angle, float reference)
+{
+    const float turns = std::round((reference - angle) / (2.0f * kPi));
+    return angle + turns * 2.0f * kPi;
+}
+
+// The radius scaled by `factor`, its distance kept between the limits; the camera stays on the
+// side of the target it was on (in front of it for a radius of 0).
+float ScaleRadius(float radius, float factor)
+{
+    const float distance = std::clamp(std::fabs(radius) * factor, CRigwright::kMinViewDistance,
+                                      CRigwright::kMaxViewDistance);
+    return radius > 0.0f ? distance : -distance;
 }
 
 // The part's world-space box centre and the camera distance that frames it.
@@ -92,11 +134,12 @@ void CRigwright::Initialize()
     m_mainView->AddRootNode(m_sceneRoot);
     SetTextLine(0, "Rigwright v1.0.0");
     m_camera = new CCameraSpherical();
-    // The part-information panel and its GUI view are built here, between camera and parts.
+    CreateMainMenu();
     CreateEquipment();
     FocusFirstComponent();
     m_glideDuration = kGlideDuration;
     m_glideElapsed = kInitialGlideElapsed;
+    ShowPartInformation();
     WriteSceneReport();
 }
 
@@ -112,28 +155,45 @@ void CRigwright::CreateMainView()
     m_mainView->SetProjectionMatrix(MatrixPerspectiveFovLH(kFieldOfView, aspect, kNearPlane, kFarPlane));
 }
 
+void CRigwright::CreateMainMenu()
+{
+    const float width = m_renderer->GetRenderTargetWidth(0);
+    const float height = m_renderer->GetRenderTargetHeight(0);
+    m_mainMenu = new CMainMenu(*m_renderer, kMenuLeft * width, kMenuTop * height, kMenuWidth * width,
+                               kMenuHeight * height, kMenuFace, kMenuFontSize);
+    m_mainMenu->SetEventCallback([this](int event, int controlID) { return HandleMenuEvent(event, controlID); });
+    // A hidden dialog takes no input.
+    m_mainMenu->Show();
+    m_guiView = new CRenderViewGUI(*m_renderer, 0);
+    m_guiView->SetClearColor(kClearColor);
+    m_guiView->AddRootNode(m_mainMenu);
+}
+
 void CRigwright::CreateEquipment()
 {
-    // The main part is the default component. It keeps the default view, the orbit camera's own
-    // start looking at the origin, and stays in the scene even when its model cannot be read.
-    auto* main = new CComponent(*m_renderer);
-    AddComponent(main, Vector3(0.0f, 0.0f, 0.0f));
-    DescribePart(*main, Rigwright::kGateValveParts[0]);
-    for (int i = 1; i < Rigwright::kGateValvePartCount; ++i)
+    const std::vector<SPartDescription> parts = CEquipmentConfiguration::Load();
+    for (const SPartDescription& part : parts)
+        CreatePart(part);
+    // Without a description of the equipment the viewer shows the main part alone, nameless,
+    // from the orbit camera's starting view.
+    if (m_components.IsEmpty())
+        AddComponent(new CComponent(*m_renderer), Vector3(0.0f, 0.0f, 0.0f));
+}
+
+void CRigwright::CreatePart(const SPartDescription& part)
+{
+    // A part whose model is missing or rejected stays in the list, empty: its texts still tell
+    // the user which part it is.
+    auto* component = new CComponent(*m_renderer, part.modelFile);
+    DescribePart(*component, part);
+    AddComponent(component, part.position);
+    if (!part.hasView)
     {
-        const Rigwright::SEquipmentPart& part = Rigwright::kGateValveParts[i];
-        auto* component = new CComponent(*m_renderer, part.modelFile);
-        // A further part whose model is missing or rejected is left out rather than shown as an
-        // empty stop between the others.
-        if (!component->HasGeometry())
-        {
-            delete component;
-            continue;
-        }
-        DescribePart(*component, part);
-        AddComponent(component, part.position);
         FrameOnPart(*component, part.position);
+        return;
     }
+    const Vector3 target = part.hasViewTarget ? part.viewTarget : BoxCentreInScene(*component, part.position);
+    component->SetView(target, part.viewPitch, part.viewYaw, part.viewRadius);
 }
 
 void CRigwright::AddComponent(CComponent* component, const Vector3& position)
@@ -150,7 +210,27 @@ void CRigwright::FocusFirstComponent()
     m_currentIndex = 0;
     m_currentComponent = m_components.Get(0);
     m_previousComponent = m_currentComponent;
-    m_currentComponent->SetSelected(true);
+    Select(*m_currentComponent);
+}
+
+void CRigwright::Select(CComponent& component)
+{
+    component.SetSelected(true);
+    // A selected part keeps its ambient colour; the others go back to grey in their update.
+    component.SetObjectParameter(0, kHighlightColor);
+}
+
+Vector4 CRigwright::GetHighlightColor()
+{
+    return kHighlightColor;
+}
+
+void CRigwright::ShowPartInformation()
+{
+    if (!m_mainMenu || !m_currentComponent)
+        return;
+    m_mainMenu->ShowPartInformation(m_currentComponent->GetPartName(), m_currentComponent->GetManufacturer(),
+                                    m_currentComponent->GetPartNumber(), m_currentComponent->GetDescription());
 }
 
 void CRigwright::WriteSceneReport()
@@ -173,7 +253,7 @@ void CRigwright::Update()
     if (KeyPressed(DIK_M))
         m_manualCamera = !m_manualCamera;
     UpdateCamera();
-    // The part-information panel takes the input here.
+    UpdateMainMenu();
     m_camera->Update(*m_timer);
 
     m_animationClock += m_timer->GetElapsedTime();
@@ -189,6 +269,8 @@ void CRigwright::Update()
     WriteStatisticsLines();
     m_mainView->SetCamera(m_camera);
     m_renderer->QueueView(m_mainView);
+    // The GUI view's higher layer draws it after the main view, over the scene.
+    m_renderer->QueueView(m_guiView);
     HandleQuitKey(DIK_ESCAPE);
     HandleWireframeKey();
     HandleQuitKey(DIK_SLASH);
@@ -230,17 +312,26 @@ void CRigwright::UpdateCamera()
     }
 }
 
+void CRigwright::UpdateMainMenu()
+{
+    // The panel's cursor and buttons first, then its buttons' fade and clicks, which may change
+    // the focus or the zoom before the camera moves.
+    if (m_input)
+        m_mainMenu->HandleInput(*m_input);
+    m_mainMenu->Update(*m_timer);
+}
+
 void CRigwright::GlideCamera()
 {
-    // Linear from the previous part's stored view (s = 1) to the current one's (t = 1).
+    // Linear from where the glide started (s = 1) to the current part's view (t = 1).
     const float s = (m_glideDuration - m_glideElapsed) / m_glideDuration;
     const float t = 1.0f - s;
-    const CComponent& from = *m_previousComponent;
+    const SCameraView& from = m_glideFrom;
     const CComponent& to = *m_currentComponent;
-    m_camera->SetTarget(from.GetViewTarget() * s + to.GetViewTarget() * t);
-    m_camera->SetPitch(Blend(from.GetViewPitch(), to.GetViewPitch(), s, t));
-    m_camera->SetYaw(Blend(from.GetViewYaw(), to.GetViewYaw(), s, t));
-    m_camera->SetRadius(Blend(from.GetViewRadius(), to.GetViewRadius(), s, t));
+    m_camera->SetTarget(from.target * s + to.GetViewTarget() * t);
+    m_camera->SetPitch(Blend(from.pitch, to.GetViewPitch(), s, t));
+    m_camera->SetYaw(Blend(from.yaw, to.GetViewYaw(), s, t));
+    m_camera->SetRadius(Blend(from.radius, to.GetViewRadius(), s, t));
 }
 
 void CRigwright::PlaceCameraOn(const CComponent& component)
@@ -335,9 +426,63 @@ void CRigwright::ChangeFocus(int index)
     m_currentComponent = m_components.Get(m_currentIndex);
     // The glide restarts from the previous part's stored view, not from where the camera is.
     m_glideElapsed = 0.0f;
+    const CComponent& previous = *m_previousComponent;
+    m_glideFrom = {previous.GetViewTarget(), previous.GetViewPitch(), previous.GetViewYaw(), previous.GetViewRadius()};
     m_previousComponent->SetSelected(false);
-    m_currentComponent->SetSelected(true);
-    // The part-information panel shows the focused part's texts here.
+    Select(*m_currentComponent);
+    ShowPartInformation();
+}
+
+void CRigwright::ZoomIn()
+{
+    Zoom(kZoomInFactor);
+}
+
+void CRigwright::ZoomOut()
+{
+    Zoom(kZoomOutFactor);
+}
+
+void CRigwright::Zoom(float factor)
+{
+    if (!m_currentComponent)
+        return;
+    CComponent& part = *m_currentComponent;
+    // The glide starts from what the camera shows now, wherever a glide or the mouse left it,
+    // turning the short way round to the part's angles.
+    m_glideFrom = {m_camera->GetTarget(), NearestAngle(m_camera->GetPitch(), part.GetViewPitch()),
+                   NearestAngle(m_camera->GetYaw(), part.GetViewYaw()), m_camera->GetRadius()};
+    part.SetView(part.GetViewTarget(), part.GetViewPitch(), part.GetViewYaw(),
+                 ScaleRadius(part.GetViewRadius(), factor));
+    m_previousComponent = m_currentComponent;
+    m_glideElapsed = 0.0f;
+}
+
+int CRigwright::HandleMenuEvent(int event, int controlID)
+{
+    if (event != kClickEvent)
+        return 0;
+    switch (controlID)
+    {
+    case CMainMenu::kNext:
+    case CMainMenu::kPrevious:
+    case CMainMenu::kZoomIn:
+    case CMainMenu::kZoomOut:
+        // The buttons show parts: the mouse lets go of the camera so that the glide is seen.
+        m_manualCamera = false;
+        break;
+    default:
+        return 0;
+    }
+    if (controlID == CMainMenu::kNext)
+        SelectNextComponent();
+    else if (controlID == CMainMenu::kPrevious)
+        SelectPreviousComponent();
+    else if (controlID == CMainMenu::kZoomIn)
+        ZoomIn();
+    else
+        ZoomOut();
+    return 0;
 }
 
 // ---- Shutdown ----------------------------------------------------------------------------------

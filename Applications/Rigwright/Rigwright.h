@@ -2,13 +2,15 @@
 // CRigwright: the equipment viewer, the program's one application object (800 x 600, windowed).
 //
 // Initialize builds the scene: a root node (the first entity, so the world root the main view
-// draws), the 3D view with its projection, the orbit camera, and the gate valve's parts as
-// components with their outlines, the main part first. Each frame (Update) then runs, in order:
-// timer and input; key M and the camera (the mouse orbits it, or it sits on the part in focus
-// and glides to a newly focused part in 1.5 s); the camera update; the outline's displacement
+// draws), the 3D view with its projection, the orbit camera, the part-information panel with its
+// GUI view, and the equipment's parts as components with their outlines, as the equipment
+// configuration script lists them (the main part alone without it). Each frame (Update) then
+// runs, in order: timer and input; key M and the camera (the mouse orbits it, or it sits on the
+// part in focus and glides to a newly focused part in 1.5 s); the panel takes the input and runs
+// its buttons (NEXT, PREVIOUS, ZOOM IN, ZOOM OUT); the camera update; the outline's displacement
 // (key A animates it) handed to the effects as "ViewParm0"; the scene update; the statistics and
-// help lines; the main view queued; the quit keys and key W (wireframe); the frame drawn with the
-// text lines over it; key P (screenshot); presentation. Shutdown writes the profiler report and
+// help lines; the main view queued, then the GUI view, drawn over it; the quit keys and key W
+// (wireframe); the frame drawn with the text lines over it; key P (screenshot); presentation. Shutdown writes the profiler report and
 // the frame statistics to the log and deletes what Initialize made, then the engine singletons.
 //
 // The frame allocates nothing: the text lines are fixed buffers rewritten in place, and only a
@@ -24,7 +26,9 @@ namespace Tess
 {
 class CCameraSpherical;
 class CComponent;
+class CMainMenu;
 class CNode;
+struct SPartDescription;
 class CRenderViewGUI;
 class CRenderViewMain;
 } // namespace Tess
@@ -40,6 +44,15 @@ public:
     static constexpr std::uint32_t kTextColor = 0xFFFFFF00;
     static constexpr int kFirstDrawnLine = 1;
     static constexpr int kLastDrawnLine = 5;
+    // The event a panel button fires when clicked.
+    static constexpr int kClickEvent = 257;
+    // ZOOM IN and ZOOM OUT scale the distance from the part in focus by these.
+    static constexpr float kZoomInFactor = 0.8f;
+    static constexpr float kZoomOutFactor = 1.25f;
+    // Zooming keeps the camera this far from the target at least and at most (the near and far
+    // planes are 1 and 2000).
+    static constexpr float kMinViewDistance = 5.0f;
+    static constexpr float kMaxViewDistance = 1000.0f;
 
     CRigwright();
     // Frees the component list (the components belong to the scene).
@@ -53,8 +66,19 @@ public:
     void SelectNextComponent();
     void SelectPreviousComponent();
 
+    // Bring the camera closer to or further from the part in focus, gliding like a change of
+    // focus; the part keeps the new distance.
+    void ZoomIn();
+    void ZoomOut();
+    // The panel's event callback: a click on NEXT, PREVIOUS, ZOOM IN or ZOOM OUT hands the camera
+    // to the parts (as key M does) and runs the button's action. Returns 0.
+    int HandleMenuEvent(int event, int controlID);
+
     // Places a component in the scene (under the root) and appends it to the component list.
     void AddComponent(Tess::CComponent* component, const Tess::Vector3& position);
+
+    // The ambient colour ("ObjectParm0") of the part in focus, which sets it apart.
+    static Tess::Vector4 GetHighlightColor();
 
     // The outline displacement for the current state: 0.1 while still, sin(clock) + 1.05 while
     // animated (between 0.05 and 2.05, one period every 2 pi seconds).
@@ -64,6 +88,8 @@ public:
 
     Tess::CCameraSpherical* GetCamera() const { return m_camera; }
     Tess::CRenderViewMain* GetMainView() const { return m_mainView; }
+    Tess::CRenderViewGUI* GetGUIView() const { return m_guiView; }
+    Tess::CMainMenu* GetMainMenu() const { return m_mainMenu; }
     Tess::CNode* GetSceneRoot() const { return m_sceneRoot; }
     int GetComponentCount() const { return m_components.GetCount(); }
     Tess::CComponent* GetComponent(int index) const { return m_components.Get(index); }
@@ -79,13 +105,17 @@ public:
 private:
     // Initialize's steps.
     void CreateMainView();
+    void CreateMainMenu();
     void CreateEquipment();
+    void CreatePart(const Tess::SPartDescription& part);
     void FocusFirstComponent();
+    void ShowPartInformation();
     void WriteSceneReport();
 
     // Update's steps.
     void UpdateTimingAndInput();
     void UpdateCamera();
+    void UpdateMainMenu();
     void GlideCamera();
     void PlaceCameraOn(const Tess::CComponent& component);
     void UpdateDisplacement();
@@ -97,6 +127,8 @@ private:
     bool KeyPressed(int key) const;
 
     void ChangeFocus(int index);
+    void Select(Tess::CComponent& component);
+    void Zoom(float factor);
     // Primitives and draw calls of the last frame drawn; none without a renderer.
     std::uint32_t GetPrimitiveCount() const;
     std::uint32_t GetDrawCallCount() const;
@@ -109,6 +141,16 @@ private:
     std::int32_t m_currentIndex = 0;
     Tess::CComponent* m_currentComponent = nullptr;
     Tess::CComponent* m_previousComponent = nullptr;
+    // Where the running glide starts: the previous part's stored view after a change of focus,
+    // the camera's own settings after a zoom.
+    struct SCameraView
+    {
+        Tess::Vector3 target;
+        float pitch = 0.0f;
+        float yaw = 0.0f;
+        float radius = 0.0f;
+    };
+    SCameraView m_glideFrom;
     float m_glideDuration = kGlideDuration;
     float m_glideElapsed = kInitialGlideElapsed;
     // The frame step's switches and clock; one application object, so one set.
@@ -116,4 +158,6 @@ private:
     bool m_animatedDisplacement = false;
     bool m_wireframe = false;
     float m_animationClock = 0.0f;
+    // Left to the entity registry at exit, like every GUI node.
+    Tess::CMainMenu* m_mainMenu = nullptr;
 };

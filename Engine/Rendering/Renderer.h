@@ -316,6 +316,7 @@ private:
     std::vector<DrawListEntry> m_drawOrder;
     std::vector<DrawListGroup> m_drawGroups;
     std::vector<IRenderView*> m_viewQueue;
+    std::vector<ScreenVertex> m_screenLineVertices;
     int m_lowResolutionTarget = -1;
     int m_screenTarget = -1;
     int m_primitiveCount = 0;

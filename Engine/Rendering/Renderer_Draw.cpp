@@ -307,7 +307,10 @@ void CRenderer::DrawScreenLines(EPrimitiveType type, const Vector2* points, int 
     // The lines show their vertex colour; the stage states stay set afterwards.
     m_device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
     m_device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
-    std::vector<ScreenVertex> vertices;
+    // The vertices go through member storage that keeps its capacity, so that lines drawn every
+    // frame (a dialog's edge and cursor) allocate nothing once it has grown.
+    std::vector<ScreenVertex>& vertices = m_screenLineVertices;
+    vertices.clear();
     if (points && pointCount > 0)
     {
         vertices.resize(static_cast<std::size_t>(pointCount));

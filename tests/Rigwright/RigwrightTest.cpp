@@ -1,151 +1,11 @@
-#include "Applications/Rigwright/Rigwright.h"
+#include "RigwrightTestSupport.h"
 
 #include "Applications/Rigwright/Component.h"
 #include "Applications/Rigwright/ComponentOutline.h"
-#include "Engine/Core/Profiler.h"
-#include "Engine/Platform/KeyCodes.h"
-#include "Engine/Platform/Platform.h"
-#include "Engine/Rendering/Renderer.h"
-#include "Engine/Scene/Node.h"
-#include "Engine/Views/CameraSpherical.h"
 #include "Engine/Views/RenderViewMain.h"
-#include "Support/FakeClock.h"
-#include "Support/FakeInput.h"
-#include "Support/FakeWindowSystem.h"
-#include "Support/PlatformOverride.h"
-#include "Support/RecordingGraphics.h"
-#include "Support/TempWorkDir.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
-#include <filesystem>
-#include <regex>
 
 using namespace Tess;
 using namespace TestSupport;
-
-namespace
-{
-// One clock for every test of the program: the process-wide profiler keeps the clock it was
-// first used with, so that clock must outlive every test.
-FakeClock& SharedClock()
-{
-    static FakeClock clock;
-    return clock;
-}
-
-// Runs the viewer through the real entry routine on fake platform services and the recording
-// graphics device. Every frame takes `frameSeconds` of the fake clock (10 ms unless a test
-// changes it); `beforeFrame` runs before a frame's poll with the viewer, so a test can press
-// keys, move the mouse, change the focus or the time the coming frame takes, and read what the
-// last frame did.
-class RigwrightTest : public ::testing::Test
-{
-protected:
-    RigwrightTest()
-        : platform([this] {
-              PlatformServices services;
-              services.windowSystem = &windows;
-              services.clock = &clock;
-              services.createInputSystem = MakeFakeInputFactory(input);
-              services.createAudioDevice = [] { return std::unique_ptr<IAudioDevice>(); };
-              services.createGraphicsSystem = graphics.Factory();
-              return services;
-          }())
-    {
-        windows.journal = &journal;
-        clock.stepPerRead = 0;
-        graphics.config.texturesAlwaysLoad = true;
-        GetProfiler().Reset();
-    }
-    ~RigwrightTest() override { GetProfiler().Reset(); }
-
-    // The viewer reads the repository's Data directory, as the program does.
-    void UseRepositoryData() const
-    {
-        std::filesystem::create_directory_symlink(std::filesystem::path(TESS_SOURCE_DIR) / "Data",
-                                                  dir.Path() / "Data");
-    }
-
-    // Runs until the viewer quits or `maxFrames` frames have run. Frame n runs after the n-th
-    // call of `beforeFrame`.
-    int Run(std::function<void(int frame, CRigwright& viewer)> beforeFrame, int maxFrames = 500)
-    {
-        CRigwright viewer;
-        windows.beforePeek = [&, beforeFrame](int frame) {
-            if (beforeFrame)
-                beforeFrame(frame, viewer);
-            clock.Advance(frameSeconds);
-            if (frame > maxFrames)
-                windows.PostQuitMessage(0);
-            frames = frame;
-        };
-        const int result = WinMain(GetCurrentInstance(), nullptr, nullptr, 0);
-        windows.beforePeek = nullptr;
-        for (int line = 0; line < 6; ++line)
-            text.push_back(viewer.GetTextLine(line));
-        return result;
-    }
-
-    long Posts(std::uint32_t message) const
-    {
-        return std::count(journal.begin(), journal.end(), "post " + FakeWindowSystem::Hex(message));
-    }
-
-    // The draws of the scene reach the device only when this viewer's scene root is the world
-    // root, which only the first entity of a process becomes (ctest runs each test alone).
-    static bool DrawsItsScene(const CRigwright& viewer)
-    {
-        return viewer.GetSceneRoot() && CEntity::GetWorldRoot() == viewer.GetSceneRoot();
-    }
-
-    std::vector<std::uint32_t> FillModesSet() const
-    {
-        std::vector<std::uint32_t> modes;
-        for (const DeviceCall& call : graphics.log->CallsOf(EDeviceOp::SetRenderState))
-            if (call.Arg(0) == D3DRS_FILLMODE)
-                modes.push_back(call.Arg(1));
-        return modes;
-    }
-
-    TempWorkDir dir;
-    std::vector<std::string> journal;
-    FakeWindowSystem windows;
-    FakeClock& clock = SharedClock();
-    FakeInputState input;
-    RecordingGraphics graphics;
-    PlatformOverride platform;
-    double frameSeconds = 0.010;
-    int frames = 0;
-    std::vector<std::string> text;
-};
-
-void ExpectCameraOn(const CCameraSpherical& camera, const Vector3& target, float pitch, float yaw, float radius)
-{
-    EXPECT_NEAR(camera.GetTarget().x, target.x, 1e-4f);
-    EXPECT_NEAR(camera.GetTarget().y, target.y, 1e-4f);
-    EXPECT_NEAR(camera.GetTarget().z, target.z, 1e-4f);
-    EXPECT_NEAR(camera.GetPitch(), pitch, 1e-5f);
-    EXPECT_NEAR(camera.GetYaw(), yaw, 1e-5f);
-    EXPECT_NEAR(camera.GetRadius(), radius, 1e-4f);
-}
-
-void ExpectCameraOnView(const CCameraSpherical& camera, const CComponent& part)
-{
-    ExpectCameraOn(camera, part.GetViewTarget(), part.GetViewPitch(), part.GetViewYaw(), part.GetViewRadius());
-}
-
-// The view a glide shows with weight s on `from` and t = 1 - s on `to`.
-void ExpectCameraBetween(const CCameraSpherical& camera, const CComponent& from, const CComponent& to, float s)
-{
-    const float t = 1.0f - s;
-    ExpectCameraOn(camera, from.GetViewTarget() * s + to.GetViewTarget() * t,
-                   from.GetViewPitch() * s + to.GetViewPitch() * t, from.GetViewYaw() * s + to.GetViewYaw() * t,
-                   from.GetViewRadius() * s + to.GetViewRadius() * t);
-}
-} // namespace
 
 // ---- Quitting --------------------------------------------------------------------------------
 
@@ -212,8 +72,10 @@ TEST_F(RigwrightTest, TheSceneHoldsTheValvePartsWithTheMainPartInFocus)
             }
             EXPECT_EQ(viewer.GetCurrentComponent(), viewer.GetComponent(0));
             EXPECT_EQ(viewer.GetPreviousComponent(), viewer.GetComponent(0));
-            // The main part keeps the orbit camera's own starting view.
-            ExpectCameraOn(*viewer.GetCamera(), viewer.GetComponent(0)->GetViewTarget(), 0.0f, 0.0f, -100.0f);
+            // The camera starts from the orbit camera's own defaults, under the mouse; the main
+            // part has the view the equipment script gives it.
+            ExpectCameraOn(*viewer.GetCamera(), Vector3(0.0f, 0.0f, 0.0f), 0.0f, 0.0f, -100.0f);
+            EXPECT_LT(viewer.GetComponent(0)->GetViewRadius(), 0.0f);
             EXPECT_EQ(viewer.GetComponent(2)->GetPosition(), Vector3(30.0f, 0.0f, 0.0f));
             // The other parts are framed in their own views.
             EXPECT_NEAR(viewer.GetComponent(4)->GetViewTarget().y, 78.0f, 10.0f);
@@ -321,14 +183,21 @@ TEST_F(RigwrightTest, TheFirstFrameShowsZeroStatisticsAndLaterFramesThePreviousF
     for (std::size_t i = 0; i < 10; ++i)
         primitives += draws[i].Arg(5);
     EXPECT_EQ(text[2], "TPF: " + std::to_string(primitives));
-    EXPECT_EQ(text[3], "DPC: 10");
+    // Ten draw calls of the scene and those of the part-information panel drawn over it.
+    const std::size_t panelDraws = graphics.log->Count(EDeviceOp::DrawPrimitiveUP) / 3;
+    EXPECT_EQ(panelDraws, 13u) << "eight statics, four buttons and the cursor";
+    EXPECT_EQ(text[3], "DPC: " + std::to_string(10 + panelDraws));
 }
 
 TEST_F(RigwrightTest, FiveYellowTextLinesAreDrawnInTheTopLeftCornerEveryFrame)
 {
     UseRepositoryData();
     Run(nullptr, 2);
-    const auto texts = graphics.log->CallsOf(EDeviceOp::DrawText);
+    // The text lines are the unclipped yellow ones; the panel's captions draw too.
+    std::vector<DeviceCall> texts;
+    for (const DeviceCall& call : graphics.log->CallsOf(EDeviceOp::DrawText))
+        if (call.Arg(2) == 0x100u && call.Arg(3) == 0xFFFFFF00u)
+            texts.push_back(call);
     ASSERT_EQ(texts.size(), 10u);
     for (int i = 0; i < 5; ++i)
     {
@@ -472,7 +341,13 @@ TEST_F(RigwrightTest, TheMouseOrbitsTheCameraUntilMHandsItToThePartInTheSameFram
                 // where that view puts it.
                 EXPECT_FALSE(viewer.IsManualCamera());
                 ExpectCameraOnView(camera, *viewer.GetCurrentComponent());
-                EXPECT_NEAR(camera.GetPosition().z, -100.0f, 1e-3f);
+                const CComponent& part = *viewer.GetCurrentComponent();
+                const float p = part.GetViewPitch(), y = part.GetViewYaw();
+                const Vector3 forward(std::cos(p) * std::sin(y), -std::sin(p), std::cos(p) * std::cos(y));
+                const Vector3 expected = part.GetViewTarget() + forward * part.GetViewRadius();
+                EXPECT_NEAR(camera.GetPosition().x, expected.x, 1e-3f);
+                EXPECT_NEAR(camera.GetPosition().y, expected.y, 1e-3f);
+                EXPECT_NEAR(camera.GetPosition().z, expected.z, 1e-3f);
                 input.mouse.lX = 300;
             }
             // The mouse no longer steers.

@@ -7,6 +7,8 @@
 // The first allocations counted are written to standard error with their call stacks.
 
 #include "Applications/Rigwright/Rigwright.h"
+#include "Applications/Rigwright/Component.h"
+#include "Applications/Rigwright/MainMenu.h"
 #include "ForwardingDevice.h"
 
 #include "Engine/Platform/KeyCodes.h"
@@ -182,6 +184,8 @@ TEST(FrameAllocation, FramesAllocateNothingButAScreenshotRequestDoes)
     long countedInFrames = -1;
     long countedInScreenshotFrame = -1;
     int drawCalls = 0;
+    float radiusBeforeZoom = 0.0f;
+    float zoomedRadius = 0.0f;
     CRigwright viewer;
     windows.beforePeek = [&](int frame) {
         g_counting = false;
@@ -196,6 +200,20 @@ TEST(FrameAllocation, FramesAllocateNothingButAScreenshotRequestDoes)
         }
         input.mouse.lX = frame % 7 == 0 ? 15 : 0;
         input.mouse.lZ = frame % 11 == 0 ? 120 : 0;
+        // The panel's cursor onto ZOOM IN (605, 537), a press and a release: a click in frame 172.
+        if (frame == 170)
+        {
+            const Vector2 cursor = viewer.GetMainMenu()->GetCursor();
+            input.mouse.lX = static_cast<int>(605.0f - cursor.x);
+            input.mouse.lY = static_cast<int>(537.0f - cursor.y);
+        }
+        else
+        {
+            input.mouse.lY = 0;
+        }
+        input.mouse.rgbButtons[0] = frame == 171 ? 0x80 : 0;
+        if (frame == 173)
+            zoomedRadius = viewer.GetCurrentComponent()->GetViewRadius();
         for (int key : {DIK_M, DIK_A, DIK_W})
             input.Release(key);
         if (frame == 80 || frame == 200)
@@ -204,6 +222,8 @@ TEST(FrameAllocation, FramesAllocateNothingButAScreenshotRequestDoes)
             input.Press(DIK_A);
         if (frame == 120 || frame == 260)
             input.Press(DIK_W);
+        if (frame == 165)
+            radiusBeforeZoom = viewer.GetCurrentComponent()->GetViewRadius();
         if (frame == 90 || frame == 95 || frame == 220)
             viewer.SelectNextComponent();
         if (frame == 240)
@@ -222,8 +242,11 @@ TEST(FrameAllocation, FramesAllocateNothingButAScreenshotRequestDoes)
 
     EXPECT_EQ(countedInFrames, 0) << "frames allocated memory (call stacks on standard error)";
     EXPECT_GT(countedInScreenshotFrame, 0) << "the counter must see the screenshot's file name";
-    // The frames did draw the scene: five parts and their outlines.
-    EXPECT_EQ(drawCalls, 10);
+    // The frames did draw the scene, five parts and their outlines, and the part-information
+    // panel over it: eight statics, four buttons and the cursor.
+    EXPECT_EQ(drawCalls, 10 + 13);
+    // The panel's ZOOM IN was clicked in a counted frame.
+    EXPECT_NEAR(zoomedRadius, radiusBeforeZoom * 0.8f, 1e-3f);
     EXPECT_EQ(recording->Count(EDeviceOp::SaveSurfaceToFile), 1u);
     EXPECT_TRUE(recording->Errors().empty());
 }

@@ -1,0 +1,104 @@
+#include "Applications/Rigwright/EquipmentConfiguration.h"
+
+#include "Engine/Core/Log.h"
+#include "Engine/Rendering/ScriptManager.h"
+
+#include <cmath>
+#include <filesystem>
+
+namespace Tess
+{
+
+namespace
+{
+// The list the running script adds to; null outside Load, so a later call adds nothing.
+std::vector<SPartDescription>* g_parts = nullptr;
+bool g_refusalLogged = false;
+
+// Position, angle and radius arguments: anything that is not a finite number reads 0.
+float ReadFinite(lua_State* state, int index)
+{
+    const double value = CScriptManager::ReadNumber(state, index);
+    return std::isfinite(value) ? static_cast<float>(value) : 0.0f;
+}
+
+Vector3 ReadVector(lua_State* state, int first)
+{
+    return Vector3(ReadFinite(state, first), ReadFinite(state, first + 1), ReadFinite(state, first + 2));
+}
+
+SPartDescription ReadPart(lua_State* state)
+{
+    SPartDescription part;
+    part.modelFile = CEquipmentConfiguration::ResolveModelFile(CScriptManager::ReadString(state, 1));
+    part.partName = CScriptManager::ReadString(state, 2);
+    part.manufacturer = CScriptManager::ReadString(state, 3);
+    part.partNumber = CScriptManager::ReadString(state, 4);
+    part.description = CScriptManager::ReadString(state, 5);
+    part.position = ReadVector(state, 6);
+    const int count = CScriptManager::GetArgumentCount(state);
+    if (count >= 11)
+    {
+        part.hasView = true;
+        part.viewPitch = ReadFinite(state, 9);
+        part.viewYaw = ReadFinite(state, 10);
+        part.viewRadius = ReadFinite(state, 11);
+    }
+    if (count >= 14)
+    {
+        part.hasViewTarget = true;
+        part.viewTarget = ReadVector(state, 12);
+    }
+    return part;
+}
+
+// AddComponent(model, name, manufacturer, partNumber, description, x, y, z [, pitch, yaw, radius
+// [, tx, ty, tz]]) -> true when the part was added.
+int AddComponent(lua_State* state)
+{
+    bool added = false;
+    if (g_parts && static_cast<int>(g_parts->size()) < CEquipmentConfiguration::kMaxParts)
+    {
+        g_parts->push_back(ReadPart(state));
+        added = true;
+    }
+    else if (g_parts && !g_refusalLogged)
+    {
+        g_refusalLogged = true;
+        GetLog().Write(LOG_MAIN, "Equipment: more than " + std::to_string(CEquipmentConfiguration::kMaxParts) +
+                                     " parts; the rest are left out");
+    }
+    CScriptManager::PushBoolean(state, added);
+    return 1;
+}
+} // namespace
+
+std::string CEquipmentConfiguration::ResolveModelFile(const std::string& model)
+{
+    if (model.empty())
+        return kDefaultModelFile;
+    if (model.find('/') == std::string::npos)
+        return kModelDirectory + model;
+    return model;
+}
+
+std::vector<SPartDescription> CEquipmentConfiguration::Load(const std::string& scriptFile)
+{
+    std::vector<SPartDescription> parts;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(scriptFile, error))
+        return parts;
+
+    CScriptManager& scripts = GetScriptManager();
+    scripts.RegisterFunction(kFunctionName, &AddComponent);
+    g_parts = &parts;
+    g_refusalLogged = false;
+    const int status = scripts.RunScriptFile(scriptFile);
+    g_parts = nullptr;
+    if (status != 0)
+        GetLog().Write(LOG_MAIN, "Equipment: " + scriptFile + " stopped with an error after " +
+                                     std::to_string(parts.size()) + " parts");
+    return parts;
+}
+
+} // namespace Tess

@@ -1,0 +1,61 @@
+#pragma once
+// CEquipmentConfiguration: reads the equipment the viewer shows from the configuration script
+// "Data/Scripts/Equipment_Configuration.lua". The script describes one part per call of the
+// function the engine registers for it:
+//
+//   AddComponent(model, name, manufacturer, partNumber, description, x, y, z
+//                [, pitch, yaw, radius [, targetX, targetY, targetZ]])
+//
+// `model` is a MilkShape 3D file: a bare file name is looked up in "Data/Models/", a path is
+// taken as it stands, and an empty one names the default model. (x, y, z) places the part in the
+// assembly. Without the optional view the camera frames the part from its box; with pitch, yaw
+// and radius it takes those, looking at the part's box centre or at the target given.
+//
+// Parts come back in the order the script added them. A script that fails part-way keeps the
+// parts it added before the error; a missing script adds none.
+
+#include "Engine/Core/Vector.h"
+
+#include <string>
+#include <vector>
+
+namespace Tess
+{
+
+struct SPartDescription
+{
+    std::string modelFile;
+    std::string partName;
+    std::string manufacturer;
+    std::string partNumber;
+    std::string description;
+    Vector3 position;
+    // The script chose the camera's pitch, yaw and radius for this part.
+    bool hasView = false;
+    float viewPitch = 0.0f;
+    float viewYaw = 0.0f;
+    float viewRadius = 0.0f;
+    // The script chose the point the camera looks at, too.
+    bool hasViewTarget = false;
+    Vector3 viewTarget;
+};
+
+class CEquipmentConfiguration
+{
+public:
+    static constexpr const char* kScriptFile = "Data/Scripts/Equipment_Configuration.lua";
+    static constexpr const char* kFunctionName = "AddComponent";
+    static constexpr const char* kModelDirectory = "Data/Models/";
+    static constexpr const char* kDefaultModelFile = "Data/Models/Edge_Mesh.ms3d";
+    // More parts than any equipment needs; further calls are refused so that a runaway script
+    // cannot make the viewer load models without end.
+    static constexpr int kMaxParts = 256;
+
+    // Registers AddComponent and runs the script; the parts it added, in order.
+    static std::vector<SPartDescription> Load(const std::string& scriptFile = kScriptFile);
+
+    // The model file a script's `model` argument names.
+    static std::string ResolveModelFile(const std::string& model);
+};
+
+} // namespace Tess

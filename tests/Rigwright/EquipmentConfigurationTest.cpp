@@ -1,0 +1,201 @@
+// The equipment configuration script: parts come back in the order the script adds them, with
+// their texts, positions and optional views; a missing script adds none, a failing one keeps
+// what it added before the error, and the script the viewer ships describes the five parts of
+// the gate valve with models that exist.
+
+#include "Applications/Rigwright/EquipmentConfiguration.h"
+
+#include "Engine/Core/Log.h"
+#include "Engine/Rendering/ScriptManager.h"
+#include "Support/TempWorkDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+namespace Tess
+{
+namespace
+{
+
+using TestSupport::LinesWithPrefix;
+using TestSupport::ReadLines;
+
+class EquipmentConfigurationTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { GetLog().Open(); }
+    void TearDown() override { GetLog().Close(); }
+
+    std::vector<SPartDescription> LoadScript(const std::string& source)
+    {
+        dir.WriteFile(CEquipmentConfiguration::kScriptFile, source);
+        return CEquipmentConfiguration::Load();
+    }
+
+    std::vector<std::string> MainLogLines()
+    {
+        GetLog().Close();
+        const auto lines = LinesWithPrefix(ReadLines("Log.txt"), "Main     | ");
+        GetLog().Open();
+        return lines;
+    }
+
+    TestSupport::TempWorkDir dir;
+};
+
+TEST_F(EquipmentConfigurationTest, PartsComeBackInTheOrderTheScriptAddedThem)
+{
+    const auto parts = LoadScript(R"(
+        AddComponent("Body.ms3d", "Body", "Acme", "A-1", "The body.", 0, 0, 0)
+        AddComponent("Parts/Lid.ms3d", "Lid", "Acme", "A-2", "The lid.", 1.5, -2, 3)
+        AddComponent("", "Spare", "Other Co", "B-9", "A spare.", -30, 0, 0.25)
+    )");
+    ASSERT_EQ(3u, parts.size());
+    EXPECT_EQ("Data/Models/Body.ms3d", parts[0].modelFile);
+    EXPECT_EQ("Body", parts[0].partName);
+    EXPECT_EQ("Acme", parts[0].manufacturer);
+    EXPECT_EQ("A-1", parts[0].partNumber);
+    EXPECT_EQ("The body.", parts[0].description);
+    EXPECT_EQ(Vector3(0, 0, 0), parts[0].position);
+    // A path is taken as it stands; an empty name is the default model.
+    EXPECT_EQ("Parts/Lid.ms3d", parts[1].modelFile);
+    EXPECT_EQ(Vector3(1.5f, -2, 3), parts[1].position);
+    EXPECT_EQ("Data/Models/Edge_Mesh.ms3d", parts[2].modelFile);
+    EXPECT_EQ("Spare", parts[2].partName);
+    EXPECT_EQ("Other Co", parts[2].manufacturer);
+    EXPECT_EQ(Vector3(-30, 0, 0.25f), parts[2].position);
+    for (const auto& part : parts)
+    {
+        EXPECT_FALSE(part.hasView);
+        EXPECT_FALSE(part.hasViewTarget);
+    }
+}
+
+TEST_F(EquipmentConfigurationTest, OptionalViewAndTargetAreTakenWhenComplete)
+{
+    const auto parts = LoadScript(R"(
+        AddComponent("a.ms3d", "a", "m", "1", "d", 0, 0, 0, 0.25, -0.5, -80)
+        AddComponent("b.ms3d", "b", "m", "2", "d", 0, 0, 0, 0.25, -0.5, -80, 1, 2, 3)
+        AddComponent("c.ms3d", "c", "m", "3", "d", 0, 0, 0, 0.25, -0.5)
+    )");
+    ASSERT_EQ(3u, parts.size());
+    EXPECT_TRUE(parts[0].hasView);
+    EXPECT_FLOAT_EQ(0.25f, parts[0].viewPitch);
+    EXPECT_FLOAT_EQ(-0.5f, parts[0].viewYaw);
+    EXPECT_FLOAT_EQ(-80.0f, parts[0].viewRadius);
+    EXPECT_FALSE(parts[0].hasViewTarget);
+    EXPECT_TRUE(parts[1].hasViewTarget);
+    EXPECT_EQ(Vector3(1, 2, 3), parts[1].viewTarget);
+    // Pitch and yaw without a radius are not a view.
+    EXPECT_FALSE(parts[2].hasView);
+}
+
+TEST_F(EquipmentConfigurationTest, MissingOrBadArgumentsReadEmptyOrZero)
+{
+    const auto parts = LoadScript(R"(
+        AddComponent()
+        AddComponent("x.ms3d", 42, {}, nil, true, "12", "not a number", 1/0, 0/0, 0, -1/0)
+    )");
+    ASSERT_EQ(2u, parts.size());
+    EXPECT_EQ("Data/Models/Edge_Mesh.ms3d", parts[0].modelFile);
+    EXPECT_EQ("", parts[0].partName);
+    EXPECT_EQ(Vector3(0, 0, 0), parts[0].position);
+    // Numbers read as text; tables, nil and booleans read empty.
+    EXPECT_EQ("42", parts[1].partName);
+    EXPECT_EQ("", parts[1].manufacturer);
+    EXPECT_EQ("", parts[1].partNumber);
+    EXPECT_EQ("", parts[1].description);
+    // Numeric strings read as numbers; infinities and NaN read 0.
+    EXPECT_EQ(Vector3(12, 0, 0), parts[1].position);
+    EXPECT_TRUE(parts[1].hasView);
+    EXPECT_EQ(0.0f, parts[1].viewPitch);
+    EXPECT_EQ(0.0f, parts[1].viewRadius);
+}
+
+TEST_F(EquipmentConfigurationTest, NoScriptAddsNoPart)
+{
+    EXPECT_TRUE(CEquipmentConfiguration::Load().empty());
+    EXPECT_TRUE(MainLogLines().empty());
+}
+
+TEST_F(EquipmentConfigurationTest, ScriptWithAnErrorKeepsThePartsAddedBeforeIt)
+{
+    const auto parts = LoadScript(R"(
+        AddComponent("a.ms3d", "First", "m", "1", "d", 0, 0, 0)
+        AddComponent("b.ms3d", "Second", "m", "2", "d", 0, 0, 0)
+        local broken = nil
+        broken.field = 1
+        AddComponent("c.ms3d", "Third", "m", "3", "d", 0, 0, 0)
+    )");
+    ASSERT_EQ(2u, parts.size());
+    EXPECT_EQ("First", parts[0].partName);
+    EXPECT_EQ("Second", parts[1].partName);
+    const auto lines = MainLogLines();
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_NE(std::string::npos, lines[0].find("after 2 parts"));
+}
+
+TEST_F(EquipmentConfigurationTest, ScriptThatDoesNotParseAddsNoPart)
+{
+    EXPECT_TRUE(LoadScript("AddComponent(\"a.ms3d\", \"a\"\n").empty());
+}
+
+TEST_F(EquipmentConfigurationTest, RunawayScriptIsCappedAndTheCallReportsTheRefusal)
+{
+    const auto parts = LoadScript(R"(
+        refused = 0
+        for i = 1, 300 do
+            if not AddComponent("a.ms3d", "part " .. i, "m", "n", "d", i, 0, 0) then refused = refused + 1 end
+        end
+        AddComponent("a.ms3d", "refused: " .. refused, "m", "n", "d", 0, 0, 0)
+    )");
+    ASSERT_EQ(static_cast<std::size_t>(CEquipmentConfiguration::kMaxParts), parts.size());
+    EXPECT_EQ("part 256", parts.back().partName);
+    EXPECT_EQ(1u, MainLogLines().size());
+}
+
+TEST_F(EquipmentConfigurationTest, CallsOutsideALoadAddNothing)
+{
+    LoadScript("function later() return AddComponent('a.ms3d', 'late', 'm', 'n', 'd', 0, 0, 0) end");
+    dir.WriteFile("late.lua", "assert(later() == false)");
+    EXPECT_EQ(0, GetScriptManager().RunScriptFile("late.lua"));
+}
+
+TEST(ShippedEquipmentScript, DescribesTheFivePartsOfTheGateValveWithModelsThatExist)
+{
+    const std::filesystem::path source = TESS_SOURCE_DIR;
+    const auto previous = std::filesystem::current_path();
+    // Model names resolve against the working directory, as in the viewer.
+    std::filesystem::current_path(source);
+    const auto parts = CEquipmentConfiguration::Load();
+    std::filesystem::current_path(previous);
+
+    ASSERT_EQ(5u, parts.size());
+    const char* models[] = {"Data/Models/Edge_Mesh.ms3d", "Data/Models/Valve_Flange_Inlet.ms3d",
+                            "Data/Models/Valve_Flange_Outlet.ms3d", "Data/Models/Valve_Bonnet.ms3d",
+                            "Data/Models/Valve_Handwheel.ms3d"};
+    const Vector3 positions[] = {{0, 0, 0}, {-30, 0, 0}, {30, 0, 0}, {0, 18, 0}, {0, 78, 0}};
+    std::set<std::string> names, numbers;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+    {
+        SCOPED_TRACE(parts[i].partName);
+        EXPECT_EQ(models[i], parts[i].modelFile);
+        EXPECT_TRUE(std::filesystem::is_regular_file(source / parts[i].modelFile));
+        EXPECT_EQ(positions[i], parts[i].position);
+        EXPECT_FALSE(parts[i].manufacturer.empty());
+        EXPECT_FALSE(parts[i].description.empty());
+        // One sentence that fits the description box.
+        EXPECT_EQ('.', parts[i].description.back());
+        EXPECT_LT(parts[i].description.size(), 120u);
+        names.insert(parts[i].partName);
+        numbers.insert(parts[i].partNumber);
+    }
+    EXPECT_EQ(5u, names.size());
+    EXPECT_EQ(5u, numbers.size());
+    EXPECT_EQ(0u, names.count(""));
+}
+
+} // namespace
+} // namespace Tess
