@@ -111,7 +111,11 @@ void FrameOnPart(CComponent& component, const Vector3& position)
 {
     const CTriMesh* mesh = component.GetMesh();
     if (!mesh)
+    {
+        // An empty part still gets a view: the camera looks at where the part should be.
+        component.SetView(position, kPartViewPitch, kPartViewYaw, -kPartViewMinimumDistance);
         return;
+    }
     const Vector3 low(mesh->GetMinX(), mesh->GetMinY(), mesh->GetMinZ());
     const Vector3 high(mesh->GetMaxX(), mesh->GetMaxY(), mesh->GetMaxZ());
     const Vector3 centre = position + (low + high) * 0.5f;
