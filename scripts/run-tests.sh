@@ -3,9 +3,15 @@
 # Without a display, a private Xvfb server is started for the run and stopped afterwards.
 # Exits non-zero when any step or test fails. Each step is a function listed in STEPS, so a
 # later step (another build flavour, fuzz runs) is one more function and one more entry.
+#
+# Steps: the packages, the normal build and its tests, the same tests again in a sanitizer
+# build (AddressSanitizer, LeakSanitizer, UBSan; build-asan), and a short run of every fuzz
+# target (clang, build-fuzz; FUZZ_SECONDS per target, 60 by default, 0 to skip).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${BUILD_DIR:-$ROOT/build}"
+SANITIZE_BUILD="${SANITIZE_BUILD_DIR:-$ROOT/build-asan}"
+FUZZ_SECONDS="${FUZZ_SECONDS:-60}"
 XVFB_PID=""
 
 stop_display() {
@@ -56,7 +62,24 @@ step_test() {
   ctest --test-dir "$BUILD" -j2 --output-on-failure
 }
 
-STEPS=(step_dependencies step_build step_test)
+# Benchmarks are left out: they are never run here, and sanitizers would only skew them.
+step_build_sanitized() {
+  cmake -S "$ROOT" -B "$SANITIZE_BUILD" -G Ninja -DTESS_SANITIZE=ON -DTESS_BUILD_BENCH=OFF
+  cmake --build "$SANITIZE_BUILD" -j2
+}
+
+step_test_sanitized() {
+  start_display
+  ctest --test-dir "$SANITIZE_BUILD" -j2 --output-on-failure
+}
+
+step_fuzz() {
+  if (( FUZZ_SECONDS > 0 )); then
+    "$ROOT/scripts/run-fuzz.sh" "$FUZZ_SECONDS"
+  fi
+}
+
+STEPS=(step_dependencies step_build step_test step_build_sanitized step_test_sanitized step_fuzz)
 
 for step in "${STEPS[@]}"; do
   echo "==> ${step#step_}"

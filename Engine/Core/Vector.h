@@ -54,14 +54,17 @@ struct Vector3
     }
     Vector3 Normalized() const { Vector3 v = *this; return v.Normalize(); }
 
-    // Unit length, or (0,0,0) for a vector whose length is zero or not finite.
+    // Unit length, or (0,0,0) for a vector whose length is zero or not finite. The length is
+    // taken in double: in float the squares of tiny components fall into the denormals (a
+    // result of length 1.06) and those of huge ones overflow (a zero result for a real direction).
     Vector3 NormalizedOrZero() const
     {
-        const float lengthSquared = x * x + y * y + z * z;
-        if (!(lengthSquared > 0.0f) || !std::isfinite(lengthSquared))
+        const double dx = x, dy = y, dz = z;
+        const double lengthSquared = dx * dx + dy * dy + dz * dz;
+        if (!(lengthSquared > 0.0) || !std::isfinite(lengthSquared))
             return {};
-        const float inverse = 1.0f / std::sqrt(lengthSquared);
-        return *this * inverse;
+        const double inverse = 1.0 / std::sqrt(lengthSquared);
+        return {static_cast<float>(dx * inverse), static_cast<float>(dy * inverse), static_cast<float>(dz * inverse)};
     }
 
     // Equal within the engine's tolerance: every component's squared difference is at most 0.01.

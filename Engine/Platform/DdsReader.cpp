@@ -2,6 +2,7 @@
 
 #include "Engine/Platform/DdsFormat.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <utility>
@@ -32,8 +33,10 @@ std::uint32_t ExtractChannel(std::uint32_t pixel, std::uint32_t mask)
         return 0;
     const int shift = std::countr_zero(mask);
     const int bits = std::popcount(mask);
-    const std::uint32_t value = (pixel & mask) >> shift;
     const std::uint32_t maxValue = (bits >= 32) ? 0xFFFFFFFFu : ((1u << bits) - 1u);
+    // A mask with gaps (only a corrupt file has one) spans more values than it has bits; clamped,
+    // the channel stays within 8 bits instead of spilling into its neighbours.
+    const std::uint32_t value = std::min((pixel & mask) >> shift, maxValue);
     return static_cast<std::uint32_t>((std::uint64_t(value) * 255u + maxValue / 2) / maxValue);
 }
 

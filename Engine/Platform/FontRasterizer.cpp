@@ -44,21 +44,25 @@ bool IsAcceptableCandidate(FcPattern* font, bool italic)
 
 std::string CFontRasterizer::FindFontFile(const std::string& faceName, bool bold, bool italic)
 {
-    if (!FcInit())
+    // A configuration of our own for each lookup, destroyed at the end, instead of FcInit's
+    // process-wide one: that one is never freed, so every program that drew text would end
+    // with a leak report. Loading it reads fontconfig's caches and takes a few milliseconds.
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    if (!config)
         return {};
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(faceName.c_str()));
     FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
 
     std::string file;
     FcResult result = FcResultNoMatch;
-    FcFontSet* sorted = FcFontSort(nullptr, pattern, FcTrue, nullptr, &result);
+    FcFontSet* sorted = FcFontSort(config, pattern, FcTrue, nullptr, &result);
     for (int i = 0; sorted && i < sorted->nfont && file.empty(); ++i)
     {
-        FcPattern* font = FcFontRenderPrepare(nullptr, pattern, sorted->fonts[i]);
+        FcPattern* font = FcFontRenderPrepare(config, pattern, sorted->fonts[i]);
         FcChar8* path = nullptr;
         if (font && IsAcceptableCandidate(font, italic) &&
             FcPatternGetString(font, FC_FILE, 0, &path) == FcResultMatch && path)
@@ -69,6 +73,7 @@ std::string CFontRasterizer::FindFontFile(const std::string& faceName, bool bold
     if (sorted)
         FcFontSetDestroy(sorted);
     FcPatternDestroy(pattern);
+    FcConfigDestroy(config);
     return file;
 }
 

@@ -819,6 +819,7 @@ bool CParser::ParseStageList(FxPass& pass, bool vertex, int line)
 
 bool CParser::ResolveStages()
 {
+    std::size_t stageCodeBytes = 0;
     for (const PendingStage& pending : m_pendingStages)
     {
         FxPass& pass = m_document.techniques[pending.technique].passes[pending.pass];
@@ -832,6 +833,10 @@ bool CParser::ResolveStages()
             if (found == m_document.blocks.size())
                 return Fail(pending.line, "no GLSL block is named '" + name + "'");
             blocks.push_back(found);
+            stageCodeBytes += m_document.blocks[found].code.size();
+            if (stageCodeBytes > CFxParser::kMaxStageCodeBytes)
+                return Fail(pending.line, "the passes name more than " + std::to_string(CFxParser::kMaxStageCodeBytes) +
+                                              " bytes of GLSL code in all");
         }
     }
     return true;

@@ -104,6 +104,10 @@ public:
     static constexpr std::size_t kMaxBlocksPerStage = 16;
     static constexpr std::uint32_t kMaxArrayElements = 256;
     static constexpr int kMaxCodeBraceDepth = 256;
+    // GLSL the stages of all passes together may hand the compiler, counting a block once for
+    // every stage that names it: a small file could otherwise name a large block from every
+    // stage of every pass and make loading compile gigabytes.
+    static constexpr std::size_t kMaxStageCodeBytes = 16u << 20;
 
     // Parses `text`; `fileName` only labels error messages. On failure `out` is left empty and
     // `error` holds "fileName(line): error: message".

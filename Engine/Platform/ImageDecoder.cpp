@@ -4,14 +4,71 @@
 
 #include <stb_image.h>
 
+#include <algorithm>
 #include <climits>
 #include <fstream>
+#include <initializer_list>
 
 namespace Tess
 {
 
 namespace
 {
+
+enum class EImageFormat { Dds, Jpeg, Png, Bmp, Unknown };
+
+bool StartsWith(const std::uint8_t* data, std::size_t size, std::initializer_list<std::uint8_t> prefix)
+{
+    return size >= prefix.size() && std::equal(prefix.begin(), prefix.end(), data);
+}
+
+// By signature only. stb_image guesses the format from the contents as well, and would read
+// any bytes that pass a format's loose test (TGA has no signature at all) with decoders we
+// never meant to expose: textures are JPEG, PNG, BMP or DDS files.
+EImageFormat DetectFormat(const std::uint8_t* data, std::size_t size)
+{
+    if (IsDdsFile(data, size))
+        return EImageFormat::Dds;
+    if (StartsWith(data, size, {0xFF, 0xD8, 0xFF}))
+        return EImageFormat::Jpeg;
+    if (StartsWith(data, size, {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}))
+        return EImageFormat::Png;
+    if (StartsWith(data, size, {'B', 'M'}))
+        return EImageFormat::Bmp;
+    return EImageFormat::Unknown;
+}
+
+// stb_image 2.27 (Debian 12's) writes past the end of its Huffman tables when a DHT segment
+// declares more than 256 codes in one table. Such a table is invalid, so the file is refused
+// before stb reads it. stb finds markers wherever a 0xFF byte starts one (it resynchronises on
+// junk), so every 0xFF 0xC4 in the file is checked as stb would read it, not only the segments
+// a well-formed file has.
+bool HasOversizedHuffmanTable(const std::uint8_t* data, std::size_t size)
+{
+    for (std::size_t marker = 0; marker + 4 <= size; ++marker)
+    {
+        if (data[marker] != 0xFF || data[marker + 1] != 0xC4)
+            continue;
+        // stb reads zeros past the end of the data; from there on no table declares a code.
+        const auto byteAt = [&](std::size_t i) { return i < size ? data[i] : std::uint8_t(0); };
+        std::size_t at = marker + 4;
+        long remaining = static_cast<long>((data[marker + 2] << 8) | data[marker + 3]) - 2;
+        while (remaining > 0 && at < size)
+        {
+            const int tableClass = data[at] >> 4, tableIndex = data[at] & 15;
+            if (tableClass > 1 || tableIndex > 3)
+                break; // stb rejects the segment before building anything
+            long codes = 0;
+            for (std::size_t length = 1; length <= 16; ++length)
+                codes += byteAt(at + length);
+            if (codes > 256)
+                return true;
+            at += 17 + static_cast<std::size_t>(codes);
+            remaining -= 17 + codes;
+        }
+    }
+    return false;
+}
 
 bool DecodeWithStb(const std::uint8_t* data, std::size_t size, DecodedImage& out)
 {
@@ -48,9 +105,19 @@ bool DecodeImage(const std::uint8_t* data, std::size_t size, DecodedImage& out)
 {
     if (!data || size == 0)
         return false;
-    if (IsDdsFile(data, size))
+    switch (DetectFormat(data, size))
+    {
+    case EImageFormat::Dds:
         return ReadDds(data, size, out);
-    return DecodeWithStb(data, size, out);
+    case EImageFormat::Jpeg:
+        return !HasOversizedHuffmanTable(data, size) && DecodeWithStb(data, size, out);
+    case EImageFormat::Png:
+    case EImageFormat::Bmp:
+        return DecodeWithStb(data, size, out);
+    case EImageFormat::Unknown:
+        break;
+    }
+    return false;
 }
 
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes)

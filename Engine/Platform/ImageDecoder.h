@@ -22,7 +22,8 @@ struct DecodedImage
 // Largest edge we accept from any image file; larger headers are treated as corrupt.
 constexpr std::uint32_t kMaxImageEdge = 16384;
 
-// Decodes a JPEG, PNG, BMP or DDS image held in memory. False (and `out` untouched) on failure.
+// Decodes a JPEG, PNG, BMP or DDS image held in memory, told apart by their signatures. False
+// (and `out` untouched) on failure and for any other format.
 bool DecodeImage(const std::uint8_t* data, std::size_t size, DecodedImage& out);
 
 // Reads a whole file into `bytes`. False when it cannot be opened or read.

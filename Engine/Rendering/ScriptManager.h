@@ -3,10 +3,12 @@
 // once at start-up and call C functions the engine registered as Lua globals. The state holds
 // the base library (and coroutines) only: scripts have no string, table, math, io or os.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
 struct lua_State;
+struct lua_Debug;
 
 namespace Tess
 {
@@ -18,7 +20,10 @@ public:
     // how many it pushed.
     using Function = int (*)(lua_State*);
 
-    // Longest time one script may run before it is stopped with an error.
+    // Longest time one script may run before it is stopped with an error (the default of
+    // SetTimeLimit). The alert function that reports a failure gets the same time of its own.
+    // To keep every piece of script code under the limit, xpcall calls its handler after the
+    // failed call has unwound, and setmetatable refuses finalizers (__gc).
     static constexpr double kTimeLimitSeconds = 5.0;
     // Most memory the scripts together may hold.
     static constexpr std::size_t kMemoryLimitBytes = 64u * 1024u * 1024u;
@@ -29,10 +34,15 @@ public:
     CScriptManager& operator=(const CScriptManager&) = delete;
 
     // Loads and runs the file (relative paths resolve against the working directory). Returns
-    // Lua's status: 0 for success, non-zero for a missing file, a syntax, run-time or memory
-    // error, or a script stopped for running too long. A failure's message goes to the global
-    // _ALERT when that is a function, otherwise to standard error; nothing is logged.
+    // Lua's status: 0 for success, non-zero for a missing file or one that is not a regular
+    // file, a syntax, run-time or memory error, or a script stopped for running too long. A
+    // failure's message goes to the global _ALERT when that is a function, otherwise to
+    // standard error; nothing is logged.
     int RunScriptFile(const std::string& path);
+
+    // Changes the time limit of every later script (seconds, at least 0.001).
+    void SetTimeLimit(double seconds);
+    double GetTimeLimit() const { return m_timeLimitSeconds; }
 
     // Makes `fn` callable from Lua as the global `name`; a second registration replaces the first.
     void RegisterFunction(const std::string& name, Function fn);
@@ -56,10 +66,15 @@ public:
 
 private:
     static void* Allocate(void* userData, void* block, std::size_t oldSize, std::size_t newSize);
+    static void CheckTime(lua_State* state, lua_Debug* debug);
+    // Starts a new time limit for whatever Lua code runs next on the state.
+    void StartClock();
     void ReportError(int status);
 
     lua_State* m_state = nullptr;
     std::size_t m_bytesInUse = 0;
+    double m_timeLimitSeconds = kTimeLimitSeconds;
+    std::chrono::steady_clock::time_point m_deadline;
 };
 
 // The one script manager, opened on first use and closed at process exit.

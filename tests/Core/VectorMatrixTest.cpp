@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 using namespace Tess;
 
@@ -37,6 +38,22 @@ TEST(VectorTest, ArithmeticDotCrossAndLength)
     EXPECT_FLOAT_EQ(Vector3(3, 4, 12).Length(), 13.0f);
     ExpectNear(Vector3(0, 3, 4).Normalized(), Vector3(0, 0.6f, 0.8f));
     EXPECT_EQ(Vector3().NormalizedOrZero(), Vector3());
+}
+
+TEST(VectorTest, NormalizedOrZeroGivesUnitLengthForTinyAndHugeVectors)
+{
+    // Squared in float, these components fall into the denormals or overflow.
+    for (const Vector3& v : {Vector3(-1e-20f, 0.0f, -1.6e-25f), Vector3(3e-39f, 4e-39f, 0.0f),
+                             Vector3(0.0f, 3e20f, 4e20f), Vector3(3e38f, -3e38f, 3e38f)})
+    {
+        const Vector3 unit = v.NormalizedOrZero();
+        EXPECT_NEAR(unit.Length(), 1.0f, 1e-6f) << v.x << " " << v.y << " " << v.z;
+        EXPECT_GT(unit.Dot(v), 0.0f);
+    }
+    ExpectNear(Vector3(0, 3e-30f, 4e-30f).NormalizedOrZero(), Vector3(0, 0.6f, 0.8f));
+    const float inf = std::numeric_limits<float>::infinity();
+    EXPECT_EQ(Vector3(inf, 0, 0).NormalizedOrZero(), Vector3());
+    EXPECT_EQ(Vector3(std::nanf(""), 1, 0).NormalizedOrZero(), Vector3());
 }
 
 TEST(VectorTest, ApproximateEqualityAllowsASquaredDifferenceOfOneHundredth)

@@ -293,6 +293,20 @@ TEST(FxParserTest, SizesAreBounded)
     EXPECT_NE(ParseError(huge).find("larger than"), std::string::npos);
 }
 
+TEST(FxParserTest, TheCodeAllStagesNameTogetherIsBounded)
+{
+    // A 1 MiB block named 16 times by each stage of two passes: 64 MiB for the compiler.
+    const std::string block = "glsl Big {" + std::string(1u << 20, ' ') + "}\n";
+    std::string names = "Big";
+    for (int i = 1; i < 16; ++i)
+        names += ", Big";
+    const std::string pass = "pass { VertexShader = " + names + "; PixelShader = " + names + "; }\n";
+    const std::string error = ParseError(block + "technique T {\n" + pass + pass + "}\n");
+    EXPECT_NE(error.find("bytes of GLSL code in all"), std::string::npos) << error;
+    // The same block named once per stage is fine.
+    ParseOk(block + "technique T { pass { VertexShader = Big; PixelShader = Big; } }\n");
+}
+
 TEST(FxParserTest, LaterStageAssignmentReplacesTheEarlierOne)
 {
     const FxDocument document =

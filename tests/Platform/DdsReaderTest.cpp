@@ -217,6 +217,23 @@ TEST(DdsReaderCorrupt, HugePitchDoesNotReadOutsideTheBuffer)
     EXPECT_FALSE(ReadDds(bytes.data(), bytes.size(), image));
 }
 
+TEST(DdsReaderCorrupt, ChannelMasksWithGapsStayInTheirChannel)
+{
+    std::vector<std::uint8_t> bytes = LoadSample("rgba_none.dds");
+    DecodedImage intact;
+    ASSERT_TRUE(ReadDds(bytes.data(), bytes.size(), intact));
+    // Red and blue masks with gaps: their values must not spill into green or alpha.
+    PutU32(bytes, 76 + 16, 0x00F0F0F0u);
+    PutU32(bytes, 76 + 24, 0x0000000Fu | 0x0F000000u);
+    DecodedImage broken;
+    ASSERT_TRUE(ReadDds(bytes.data(), bytes.size(), broken));
+    ASSERT_EQ(broken.texels.size(), intact.texels.size());
+    for (std::size_t i = 0; i < intact.texels.size(); ++i)
+    {
+        ASSERT_EQ(broken.texels[i] & 0xFF00FF00u, intact.texels[i] & 0xFF00FF00u) << "texel " << i;
+    }
+}
+
 TEST(ImageDecoding, DispatchesByContentAndRejectsGarbage)
 {
     const DecodedImage png = DecodeSample("rgba.png");

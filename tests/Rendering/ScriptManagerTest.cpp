@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 using namespace Tess;
 using TestSupport::TempWorkDir;
@@ -193,4 +197,108 @@ TEST_F(ScriptManagerTest, AScriptThatEatsMemoryFailsWithoutTakingTheProgramDown)
     // The garbage is collectable again and later scripts run.
     EXPECT_EQ(Run("collectgarbage() Probe(1)"), 0);
     EXPECT_EQ(g_readings.size(), 1u);
+}
+
+namespace
+{
+// Scripts that try to outrun the time limit, run with a short limit so each case takes a
+// fraction of a second; every one of them ran forever before the limit held for all Lua code.
+class ScriptTimeLimitTest : public ScriptManagerTest
+{
+protected:
+    static constexpr double kLimit = 0.2;
+
+    void SetUp() override
+    {
+        ScriptManagerTest::SetUp();
+        GetScriptManager().SetTimeLimit(kLimit);
+        testing::internal::CaptureStderr();
+    }
+    void TearDown() override
+    {
+        testing::internal::GetCapturedStderr();
+        GetScriptManager().SetTimeLimit(CScriptManager::kTimeLimitSeconds);
+        Run("_ALERT = nil");
+    }
+
+    // Runs the script; it must fail, within a few limits, and leave the state usable.
+    void ExpectStopped(const std::string& source)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_NE(Run(source), 0) << source;
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_LT(seconds, 20 * kLimit) << source;
+        g_readings.clear();
+        EXPECT_EQ(Run("Probe(7)"), 0);
+        ASSERT_EQ(g_readings.size(), 1u);
+        EXPECT_EQ(g_readings[0].integer, 7);
+    }
+};
+} // namespace
+
+TEST_F(ScriptTimeLimitTest, CatchingTheStopInALoopDoesNotOutrunIt)
+{
+    ExpectStopped("while true do pcall(function() while true do end end) end");
+    ExpectStopped("while true do pcall(error) end");
+}
+
+TEST_F(ScriptTimeLimitTest, AnErrorHandlerThatLoopsIsStopped)
+{
+    ExpectStopped("while true do xpcall(error, function() while true do end end) end");
+}
+
+TEST_F(ScriptTimeLimitTest, CoroutinesAreStoppedAndCannotShelterTheirCaller)
+{
+    ExpectStopped("coroutine.wrap(function() while true do end end)()");
+    ExpectStopped("while true do coroutine.resume(coroutine.create(function() while true do end end)) end");
+}
+
+TEST_F(ScriptTimeLimitTest, AnAlertFunctionThatRunsForeverIsStopped)
+{
+    ASSERT_EQ(Run("_ALERT = function(message) while true do end end"), 0);
+    ExpectStopped("error('configuration broken')");
+}
+
+TEST_F(ScriptTimeLimitTest, FinalizersAreRefusedSoNoneCanHoldUpTheExit)
+{
+    // In a child process, whose exit closes its copy of the state: a finalizer runs without
+    // the instruction hook, so one that loops would keep the program from ending. The death
+    // test captures standard error itself.
+    testing::internal::GetCapturedStderr();
+    EXPECT_EXIT(
+        {
+            const int status = Run("setmetatable({}, {__gc = function() while true do end end})");
+            std::exit(status != 0 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "not available");
+    testing::internal::CaptureStderr();
+    // Metatables without __gc work as ever.
+    ASSERT_EQ(Run("local t = setmetatable({}, {__index = function(_, k) return k * 2 end}) Probe(t[21])"), 0);
+    ASSERT_EQ(g_readings.size(), 1u);
+    EXPECT_EQ(g_readings[0].integer, 42);
+}
+
+TEST_F(ScriptTimeLimitTest, XpcallStillReportsThroughItsHandler)
+{
+    ASSERT_EQ(Run("local ok, answer = xpcall(function(a) error(a, 0) end, function(m) return 'handled ' .. m end, 'x') "
+                  "Probe(ok) Probe(answer) "
+                  "local fine, sum = xpcall(function(a, b) return a + b end, print, 2, 3) Probe(fine) Probe(sum)"),
+              0);
+    ASSERT_EQ(g_readings.size(), 4u);
+    EXPECT_FALSE(g_readings[0].flag);
+    EXPECT_EQ(g_readings[1].text, "handled x");
+    EXPECT_TRUE(g_readings[2].flag);
+    EXPECT_EQ(g_readings[3].integer, 5);
+}
+
+TEST_F(ScriptManagerTest, APathThatIsNotARegularFileFailsAtOnce)
+{
+    testing::internal::CaptureStderr();
+    std::filesystem::create_directory("folder.lua");
+    EXPECT_NE(GetScriptManager().RunScriptFile("folder.lua"), 0);
+    // Reading a pipe nobody writes to would wait forever.
+    ASSERT_EQ(mkfifo("pipe.lua", 0600), 0);
+    EXPECT_NE(GetScriptManager().RunScriptFile("pipe.lua"), 0);
+    const std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_NE(messages.find("pipe.lua (not a regular file)"), std::string::npos) << messages;
 }

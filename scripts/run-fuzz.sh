@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (clang, AddressSanitizer + UBSan, in their own build directory)
+# and runs each for the given number of seconds:
+#
+#     scripts/run-fuzz.sh [seconds per target]      (default 60)
+#
+# Each target starts from seeds made of the real files (Data/, tests/data/, fuzz/seeds/) and
+# the inputs kept in tests/data/fuzz-regressions/<target>/, and keeps what it learns in a
+# corpus under the build directory, so a later run goes on from there. An input that crashes,
+# hangs (longer than FUZZ_TIMEOUT seconds), leaks or breaks a check is written to
+# <build>/fuzz-work/artifacts/<target>/; the script then fails and says what to do with it.
+#
+# Environment: FUZZ_BUILD_DIR (default build-fuzz), FUZZ_TARGETS (names to run, default all),
+# FUZZ_TIMEOUT (seconds per input, default 10), FUZZ_RSS_LIMIT_MB (default 3072).
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+SECONDS_PER_TARGET="${1:-60}"
+BUILD="${FUZZ_BUILD_DIR:-$ROOT/build-fuzz}"
+WORK="$BUILD/fuzz-work"
+TIMEOUT="${FUZZ_TIMEOUT:-10}"
+RSS_LIMIT_MB="${FUZZ_RSS_LIMIT_MB:-3072}"
+ALL_TARGETS=(model_loader dds_reader image_decoder effect_parser edge_mesh)
+read -r -a TARGETS <<< "${FUZZ_TARGETS:-${ALL_TARGETS[*]}}"
+
+if ! [[ "$SECONDS_PER_TARGET" =~ ^[0-9]+$ ]] || (( SECONDS_PER_TARGET < 1 )); then
+  echo "usage: $0 [seconds per target]" >&2
+  exit 2
+fi
+
+build() {
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DTESS_FUZZ=ON \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DTESS_BUILD_TESTS=OFF -DTESS_BUILD_BENCH=OFF >/dev/null
+  cmake --build "$BUILD" -j2 --target fuzz_all
+}
+
+# Copies the seed files of a target into one fresh directory.
+collect_seeds() {
+  local target="$1" seeds="$2"
+  rm -rf "$seeds"
+  mkdir -p "$seeds"
+  local patterns=()
+  case "$target" in
+    model_loader)  patterns=("$ROOT"/Data/Models/*.ms3d "$ROOT"/tests/data/*.ms3d) ;;
+    dds_reader)    patterns=("$ROOT"/Data/Textures/*.dds "$ROOT"/tests/data/dds/*.dds) ;;
+    image_decoder) patterns=("$ROOT"/Data/Textures/* "$ROOT"/tests/data/dds/*.png "$ROOT"/tests/data/dds/*.dds
+                             "$ROOT"/fuzz/seeds/image/*) ;;
+    effect_parser) patterns=("$ROOT"/Data/Effects/*.fx) ;;
+    edge_mesh)     patterns=("$ROOT"/fuzz/seeds/edge_mesh/*) ;;
+    *) echo "unknown fuzz target: $target" >&2; return 1 ;;
+  esac
+  patterns+=("$ROOT/tests/data/fuzz-regressions/$target"/*)
+  local file
+  for file in "${patterns[@]}"; do
+    # Unmatched patterns stay literal; empty files add nothing.
+    if [[ -f "$file" && -s "$file" ]]; then
+      cp "$file" "$seeds/"
+    fi
+  done
+}
+
+dictionary_of() {
+  case "$1" in
+    effect_parser) echo "$ROOT/fuzz/effect.dict" ;;
+    dds_reader)    echo "$ROOT/fuzz/dds.dict" ;;
+    image_decoder) echo "$ROOT/fuzz/image.dict" ;;
+  esac
+}
+
+# Runs one target; prints its executions and returns non-zero when it found something.
+run_target() {
+  local target="$1"
+  local corpus="$WORK/corpus/$target" seeds="$WORK/seeds/$target"
+  local artifacts="$WORK/artifacts/$target" log="$WORK/logs/$target.log"
+  mkdir -p "$corpus" "$artifacts" "$(dirname "$log")"
+  collect_seeds "$target" "$seeds"
+  local options=(-max_total_time="$SECONDS_PER_TARGET" -timeout="$TIMEOUT" -rss_limit_mb="$RSS_LIMIT_MB"
+                 -artifact_prefix="$artifacts/" -print_final_stats=1)
+  local dictionary
+  dictionary="$(dictionary_of "$target")"
+  if [[ -n "$dictionary" ]]; then
+    options+=(-dict="$dictionary")
+  fi
+  local status=0
+  "$BUILD/fuzz/fuzz_$target" "${options[@]}" "$corpus" "$seeds" >"$log" 2>&1 || status=$?
+  local executions
+  executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  printf '%-14s %12s executions, corpus %5s inputs, exit %d\n' "$target" "${executions:-?}" \
+    "$(find "$corpus" -type f | wc -l)" "$status"
+  if (( status != 0 )); then
+    echo "---- $target found a fault; the end of its log ($log):"
+    tail -n 60 "$log"
+    return 1
+  fi
+}
+
+build
+echo "Fuzzing ${#TARGETS[@]} targets for ${SECONDS_PER_TARGET} s each"
+failed=()
+for target in "${TARGETS[@]}"; do
+  run_target "$target" || failed+=("$target")
+done
+
+if (( ${#failed[@]} > 0 )); then
+  echo
+  echo "Faults found by: ${failed[*]}. The inputs are in $WORK/artifacts/<target>/."
+  echo "Reproduce one with <build>/fuzz/fuzz_<target> <input>, fix the reader, and keep the input"
+  echo "as a regression test: copy it to tests/data/fuzz-regressions/<target>/ under a name that"
+  echo "says what it exercised."
+  exit 1
+fi
+echo "No faults found."
