@@ -181,6 +181,9 @@ public:
     void ForgetEntity(const CEntity* entity);
     void QueueView(IRenderView* view);
     void ClearViewQueue();
+    // Draws the queued views in ascending layer order (equal layers last-queued first) and
+    // empties the queue.
+    void DrawViewQueue();
     int GetViewQueueCount() const { return static_cast<int>(m_viewQueue.size()); }
 
     // ---- Primitive draws ------------------------------------------------------------------------
