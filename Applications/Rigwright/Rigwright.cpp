@@ -1,11 +1,23 @@
 #include "Applications/Rigwright/Rigwright.h"
 
+#include "Applications/Rigwright/Component.h"
+#include "Applications/Rigwright/EquipmentParts.h"
 #include "Engine/Core/Log.h"
+#include "Engine/Core/Matrix.h"
 #include "Engine/Core/Profiler.h"
 #include "Engine/Core/Timer.h"
+#include "Engine/Geometry/TriMesh.h"
 #include "Engine/Input/Input.h"
+#include "Engine/Platform/KeyCodes.h"
 #include "Engine/Platform/Platform.h"
+#include "Engine/Rendering/Renderer.h"
+#include "Engine/Scene/Node.h"
+#include "Engine/Views/CameraSpherical.h"
+#include "Engine/Views/RenderViewGUI.h"
+#include "Engine/Views/RenderViewMain.h"
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 using namespace Tess;
@@ -15,16 +27,129 @@ namespace
 // Profiler samples: the whole frame first, as record 0 is the total the others are shares of.
 const std::string kFrameSample = "Frame";
 const std::string kInputSample = "Timer and input";
+const std::string kSceneSample = "Scene update";
+const std::string kDrawSample = "Drawing";
+
+constexpr float kFieldOfView = 0.7853982f;
+constexpr float kNearPlane = 1.0f;
+constexpr float kFarPlane = 2000.0f;
+
+constexpr float kDisplacementOffset = 1.05f;
+constexpr float kTextBoxWidth = 100.0f;
+constexpr float kTextBoxHeight = 30.0f;
+constexpr float kTextLeft = 10.0f;
+constexpr float kTextTop = 30.0f;
+constexpr float kTextLineSpacing = 15.0f;
+constexpr std::uint32_t kTextFormat = 0x100; // DT_NOCLIP
+constexpr int kDefaultFont = 0;
+const char* const kScreenshotPrefix = "screen_shot_";
+
+// The view of a part other than the main one: from above and to the right, far enough back for
+// the whole part to fill about half of the screen.
+constexpr float kPartViewPitch = 0.3f;
+constexpr float kPartViewYaw = 0.5f;
+constexpr float kPartViewDistanceFactor = 2.5f;
+constexpr float kPartViewMinimumDistance = 20.0f;
+
+float Blend(float from, float to, float s, float t)
+{
+    return from * s + to * t;
+}
+
+// The part's world-space box centre and the camera distance that frames it.
+void FrameOnPart(CComponent& component, const Vector3& position)
+{
+    const CTriMesh* mesh = component.GetMesh();
+    if (!mesh)
+    {
+        component.SetView(position, kPartViewPitch, kPartViewYaw, -kPartViewMinimumDistance);
+        return;
+    }
+    const Vector3 low(mesh->GetMinX(), mesh->GetMinY(), mesh->GetMinZ());
+    const Vector3 high(mesh->GetMaxX(), mesh->GetMaxY(), mesh->GetMaxZ());
+    const Vector3 centre = position + (low + high) * 0.5f;
+    const float distance = std::max(kPartViewMinimumDistance, kPartViewDistanceFactor * (high - low).Length() * 0.5f);
+    component.SetView(centre, kPartViewPitch, kPartViewYaw, -distance);
+}
 } // namespace
 
 CRigwright::CRigwright() : CApplication(800, 600, true) {}
 
 CRigwright::~CRigwright() = default;
 
+// ---- Initialize --------------------------------------------------------------------------------
+
 void CRigwright::Initialize()
 {
+    // The first entity ever made becomes the world root, through which the main view draws.
+    m_sceneRoot = new CNode();
+    CreateMainView();
+    m_mainView->AddRootNode(m_sceneRoot);
     SetTextLine(0, "Rigwright v1.0.0");
+    m_camera = new CCameraSpherical();
+    // The part-information panel and its GUI view are built here, between camera and parts.
+    CreateEquipment();
+    FocusFirstComponent();
+    m_glideDuration = kGlideDuration;
+    m_glideElapsed = kInitialGlideElapsed;
+    WriteSceneReport();
 }
+
+void CRigwright::CreateMainView()
+{
+    m_mainView = new CRenderViewMain(*m_renderer, 0);
+    m_mainView->SetClearColor(kClearColor);
+    const float width = m_renderer->GetRenderTargetWidth(0);
+    const float height = m_renderer->GetRenderTargetHeight(0);
+    // Without a device there is no render target to measure; the window's shape stands in.
+    const float aspect = width > 0.0f && height > 0.0f ? width / height
+                                                        : static_cast<float>(m_width) / static_cast<float>(m_height);
+    m_mainView->SetProjectionMatrix(MatrixPerspectiveFovLH(kFieldOfView, aspect, kNearPlane, kFarPlane));
+}
+
+void CRigwright::CreateEquipment()
+{
+    // The main part keeps the default view: the camera's own start, looking at the origin.
+    auto* main = new CComponent(*m_renderer);
+    AddComponent(main, Vector3(0.0f, 0.0f, 0.0f));
+    for (int i = 0; i < Rigwright::kGateValvePartCount; ++i)
+    {
+        const Rigwright::SEquipmentPart& part = Rigwright::kGateValveParts[i];
+        CComponent* component = i == 0 ? main : new CComponent(*m_renderer, part.modelFile);
+        component->SetPartName(part.partName);
+        component->SetManufacturer(part.manufacturer);
+        component->SetPartNumber(part.partNumber);
+        component->SetDescription(part.description);
+        if (i == 0)
+            continue;
+        AddComponent(component, part.position);
+        FrameOnPart(*component, part.position);
+    }
+}
+
+void CRigwright::AddComponent(CComponent* component, const Vector3& position)
+{
+    if (!component)
+        return;
+    component->GetPosition() = position;
+    m_sceneRoot->AddChild(component);
+    m_components.Add(component);
+}
+
+void CRigwright::FocusFirstComponent()
+{
+    m_currentIndex = 0;
+    m_currentComponent = m_components.Get(0);
+    m_previousComponent = m_currentComponent;
+    m_currentComponent->SetSelected(true);
+}
+
+void CRigwright::WriteSceneReport()
+{
+    GetLog().Write(LOG_NONE, "\n" + m_sceneRoot->GetReport());
+}
+
+// ---- Update ------------------------------------------------------------------------------------
 
 void CRigwright::Update()
 {
@@ -35,53 +160,202 @@ void CRigwright::Update()
     UpdateTimingAndInput();
     profiler.StopSample(kInputSample);
 
+    m_glideElapsed += m_timer->GetElapsedTime();
+    if (KeyPressed(DIK_M))
+        m_manualCamera = !m_manualCamera;
+    UpdateCamera();
+    // The part-information panel takes the input here.
+    m_camera->Update(*m_timer);
+
+    m_animationClock += m_timer->GetElapsedTime();
+    if (KeyPressed(DIK_A))
+        m_animatedDisplacement = !m_animatedDisplacement;
+    UpdateDisplacement();
+    m_renderer->ClearViewQueue();
+
+    profiler.StartSample(kSceneSample);
+    m_sceneRoot->Update(*m_timer);
+    profiler.StopSample(kSceneSample);
+
     WriteStatisticsLines();
-    HandleQuitKeys();
+    m_mainView->SetCamera(m_camera);
+    m_renderer->QueueView(m_mainView);
+    HandleQuitKey(DIK_ESCAPE);
+    HandleWireframeKey();
+    HandleQuitKey(DIK_SLASH);
+
+    profiler.StartSample(kDrawSample);
+    DrawFrame();
+    profiler.StopSample(kDrawSample);
 
     profiler.StopSample(kFrameSample);
 }
 
 void CRigwright::UpdateTimingAndInput()
 {
-    if (m_timer)
-        m_timer->Update();
+    m_timer->Update();
     if (m_input)
         m_input->Update();
 }
 
+bool CRigwright::KeyPressed(int key) const
+{
+    return m_input && m_input->CheckKeyDown(key);
+}
+
+void CRigwright::UpdateCamera()
+{
+    if (m_manualCamera)
+    {
+        if (m_input)
+            m_camera->HandleInput(*m_input);
+    }
+    else if (m_glideElapsed < m_glideDuration)
+    {
+        GlideCamera();
+    }
+    else
+    {
+        // Every frame, so the camera is back on the part as soon as the mouse lets go of it.
+        PlaceCameraOn(*m_currentComponent);
+    }
+}
+
+void CRigwright::GlideCamera()
+{
+    // Linear from the previous part's stored view (s = 1) to the current one's (t = 1).
+    const float s = (m_glideDuration - m_glideElapsed) / m_glideDuration;
+    const float t = 1.0f - s;
+    const CComponent& from = *m_previousComponent;
+    const CComponent& to = *m_currentComponent;
+    m_camera->SetTarget(from.GetViewTarget() * s + to.GetViewTarget() * t);
+    m_camera->SetPitch(Blend(from.GetViewPitch(), to.GetViewPitch(), s, t));
+    m_camera->SetYaw(Blend(from.GetViewYaw(), to.GetViewYaw(), s, t));
+    m_camera->SetRadius(Blend(from.GetViewRadius(), to.GetViewRadius(), s, t));
+}
+
+void CRigwright::PlaceCameraOn(const CComponent& component)
+{
+    m_camera->SetTarget(component.GetViewTarget());
+    m_camera->SetPitch(component.GetViewPitch());
+    m_camera->SetYaw(component.GetViewYaw());
+    m_camera->SetRadius(component.GetViewRadius());
+}
+
+float CRigwright::ComputeDisplacement(bool animated, float clockSeconds)
+{
+    return animated ? std::sin(clockSeconds) + kDisplacementOffset : kStillDisplacement;
+}
+
+void CRigwright::UpdateDisplacement()
+{
+    const float value = ComputeDisplacement(m_animatedDisplacement, m_animationClock);
+    m_renderer->SetViewParameter(0, Vector4(value, 0.0f, 0.0f, 0.0f));
+}
+
 void CRigwright::WriteStatisticsLines()
 {
-    SetTextLine(1, "FPS: %u", m_timer ? m_timer->GetFPS() : 0u);
+    // The renderer resets its counts when a frame begins: these are the previous frame's.
+    SetTextLine(1, "FPS: %u", m_timer->GetFPS());
     SetTextLine(2, "TPF: %u", GetPrimitiveCount());
     SetTextLine(3, "DPC: %u", GetDrawCallCount());
     SetTextLine(4, "Press 'A' to toggle animated edge displacement");
     SetTextLine(5, "Press 'W' to toggle wireframe");
 }
 
-void CRigwright::HandleQuitKeys()
+void CRigwright::HandleQuitKey(int key)
 {
-    if (!m_input)
-        return;
     // Destroying the window posts the quit message that ends the loop, as the close box does.
-    if (m_input->CheckKeyDown(DIK_ESCAPE) || m_input->CheckKeyDown(DIK_SLASH))
+    if (KeyPressed(key))
         GetWindowSystem().PostMessage(m_window, WM_DESTROY, 0, 0);
 }
+
+void CRigwright::HandleWireframeKey()
+{
+    if (!KeyPressed(DIK_W))
+        return;
+    if (IGraphicsDevice* device = m_renderer->GetDevice())
+        device->SetRenderState(D3DRS_FILLMODE, m_wireframe ? D3DFILL_SOLID : D3DFILL_WIREFRAME);
+    m_wireframe = !m_wireframe;
+}
+
+void CRigwright::DrawFrame()
+{
+    m_renderer->BeginScene();
+    m_renderer->DrawViewQueue();
+    DrawTextLines();
+    if (KeyPressed(DIK_P))
+        m_renderer->SaveScreenshot(kScreenshotPrefix);
+    m_renderer->EndScene();
+    m_renderer->Present();
+}
+
+Vector2 CRigwright::GetTextLinePosition(int line)
+{
+    return Vector2(kTextLeft, kTextTop + kTextLineSpacing * static_cast<float>(line - kFirstDrawnLine));
+}
+
+void CRigwright::DrawTextLines()
+{
+    const Vector2 box(kTextBoxWidth, kTextBoxHeight);
+    for (int line = kFirstDrawnLine; line <= kLastDrawnLine; ++line)
+        m_renderer->DrawText(GetTextLine(line), GetTextLinePosition(line), box, kTextColor, kTextFormat,
+                             kDefaultFont);
+}
+
+// ---- Focus -------------------------------------------------------------------------------------
+
+void CRigwright::SelectNextComponent()
+{
+    const int count = m_components.GetCount();
+    ChangeFocus(m_currentIndex + 1 >= count ? 0 : m_currentIndex + 1);
+}
+
+void CRigwright::SelectPreviousComponent()
+{
+    const int count = m_components.GetCount();
+    ChangeFocus(m_currentIndex == 0 ? count - 1 : m_currentIndex - 1);
+}
+
+void CRigwright::ChangeFocus(int index)
+{
+    if (m_components.IsEmpty())
+        return;
+    m_previousComponent = m_currentComponent;
+    m_currentIndex = index;
+    m_currentComponent = m_components.Get(m_currentIndex);
+    // The glide restarts from the previous part's stored view, not from where the camera is.
+    m_glideElapsed = 0.0f;
+    m_previousComponent->SetSelected(false);
+    m_currentComponent->SetSelected(true);
+    // The part-information panel shows the focused part's texts here.
+}
+
+// ---- Shutdown ----------------------------------------------------------------------------------
 
 void CRigwright::Shutdown()
 {
     GetProfiler().Report();
-    GetLog().Write(LOG_NONE, "FPS at exit: " + std::to_string(m_timer ? m_timer->GetFPS() : 0u) +
-                                 " -- " + "TPF at exit: " + std::to_string(GetPrimitiveCount()) +
-                                 " -- " + "DPC at exit: " + std::to_string(GetDrawCallCount()));
+    GetLog().Write(LOG_NONE, "FPS at exit: " + std::to_string(m_timer->GetFPS()) + " -- " + "TPF at exit: " +
+                                 std::to_string(GetPrimitiveCount()) + " -- " + "DPC at exit: " +
+                                 std::to_string(GetDrawCallCount()));
+    delete m_camera;
+    m_camera = nullptr;
+    delete m_sceneRoot;
+    m_sceneRoot = nullptr;
+    delete m_mainView;
+    m_mainView = nullptr;
+    delete m_guiView;
+    m_guiView = nullptr;
     CApplication::Shutdown();
 }
 
 std::uint32_t CRigwright::GetPrimitiveCount() const
 {
-    return 0;
+    return m_renderer ? static_cast<std::uint32_t>(m_renderer->GetPrimitiveCount()) : 0u;
 }
 
 std::uint32_t CRigwright::GetDrawCallCount() const
 {
-    return 0;
+    return m_renderer ? static_cast<std::uint32_t>(m_renderer->GetDrawCallCount()) : 0u;
 }

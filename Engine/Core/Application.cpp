@@ -3,6 +3,7 @@
 #include "Engine/Core/Log.h"
 #include "Engine/Core/Timer.h"
 #include "Engine/Input/Input.h"
+#include "Engine/Rendering/Renderer.h"
 #include "Engine/Sound/Sound.h"
 
 #include <cstdarg>
@@ -50,7 +51,8 @@ void CApplication::Shutdown()
 {
     delete m_input;
     m_input = nullptr;
-    // The renderer is deleted here, between input and sound, once it exists.
+    delete m_renderer;
+    m_renderer = nullptr;
     delete m_sound;
     m_sound = nullptr;
 }

@@ -4,6 +4,7 @@
 #include "Engine/Core/Log.h"
 #include "Engine/Input/Input.h"
 #include "Engine/Platform/Platform.h"
+#include "Engine/Rendering/Renderer.h"
 #include "Engine/Sound/Sound.h"
 
 #include <string>
@@ -87,7 +88,11 @@ int WinMain(InstanceHandle instance, InstanceHandle, char*, int)
     application->m_input = new CInput();
     application->m_input->Initialize(instance, window);
 
-    // The renderer is created here, between input and sound, once it exists.
+    // The renderer reads its own configuration script and may choose another presentation mode;
+    // the window keeps the size it was created with.
+    application->m_renderer = new CRenderer(GetPlatform().createGraphicsSystem);
+    application->m_renderer->Create(window, application->GetWidth(), application->GetHeight(),
+                                    application->IsWindowed());
 
     application->m_sound = new CSound();
     application->m_sound->Initialize(window, DSSCL_NORMAL);

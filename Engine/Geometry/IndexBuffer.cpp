@@ -8,17 +8,23 @@
 namespace Tess
 {
 
-CIndexBuffer::CIndexBuffer(CTriMesh& mesh, IGraphicsDevice* device) : m_device(device)
+CIndexBuffer::CIndexBuffer(CTriMesh& mesh, IGraphicsDevice* device) : CDeviceResource(device)
 {
     CopyIndices(mesh);
-    if (m_device)
+    if (GetDevice())
         CreateDeviceBuffer();
 }
 
 CIndexBuffer::~CIndexBuffer()
 {
-    if (m_device && m_buffer)
-        m_device->ReleaseIndexBuffer(m_buffer);
+    ReleaseDevice();
+}
+
+void CIndexBuffer::ReleaseDeviceObjects()
+{
+    if (m_buffer)
+        GetDevice()->ReleaseIndexBuffer(m_buffer);
+    m_buffer = IndexBufferId{};
 }
 
 void CIndexBuffer::CopyIndices(const CTriMesh& mesh)
@@ -61,13 +67,13 @@ void CIndexBuffer::CreateDeviceBuffer()
     if (m_indexCount == 0)
         return;
     const std::uint32_t length = static_cast<std::uint32_t>(m_indexCount) * 4;
-    m_buffer = m_device->CreateIndexBuffer(length, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32, D3DPOOL_MANAGED);
+    m_buffer = GetDevice()->CreateIndexBuffer(length, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32, D3DPOOL_MANAGED);
     if (!m_buffer)
         return;
-    if (void* locked = m_device->LockIndexBuffer(m_buffer, 0, length))
+    if (void* locked = GetDevice()->LockIndexBuffer(m_buffer, 0, length))
     {
         std::memcpy(locked, m_indices.get(), length);
-        m_device->UnlockIndexBuffer(m_buffer);
+        GetDevice()->UnlockIndexBuffer(m_buffer);
     }
 }
 

@@ -3,6 +3,7 @@
 // buffer of 32-bit indices, with a CPU copy of the indices.
 
 #include "Engine/Platform/GraphicsTypes.h"
+#include "Engine/Rendering/DeviceResource.h"
 
 #include <cstdint>
 #include <memory>
@@ -13,7 +14,7 @@ namespace Tess
 class CTriMesh;
 class IGraphicsDevice;
 
-class CIndexBuffer
+class CIndexBuffer : public CDeviceResource
 {
 public:
     // A triangle list from the mesh's triangles, or a line list from its edges when it has no
@@ -22,8 +23,9 @@ public:
     CIndexBuffer(CTriMesh& mesh, IGraphicsDevice* device);
     // The same on the renderer's device (GetRenderer()); CPU side only when there is none.
     explicit CIndexBuffer(CTriMesh& mesh);
-    // Releases the device buffer on the device it was created on.
-    virtual ~CIndexBuffer();
+    // Releases the device buffer on the device it was created on, unless that device was
+    // released under the buffer first (see CDeviceResource).
+    ~CIndexBuffer() override;
 
     CIndexBuffer(const CIndexBuffer&) = delete;
     CIndexBuffer& operator=(const CIndexBuffer&) = delete;
@@ -39,11 +41,13 @@ public:
     // The CPU copy of the indices; null when there are none.
     const std::int32_t* GetIndices() const { return m_indices.get(); }
 
+protected:
+    void ReleaseDeviceObjects() override;
+
 private:
     void CopyIndices(const CTriMesh& mesh);
     void CreateDeviceBuffer();
 
-    IGraphicsDevice* m_device = nullptr;
     IndexBufferId m_buffer;
     int m_primitiveCount = 0;
     EPrimitiveType m_primitiveType = D3DPT_TRIANGLELIST;

@@ -10,24 +10,29 @@
 namespace Tess
 {
 
-CVertexBuffer::CVertexBuffer(CTriMesh& mesh, IGraphicsDevice* device) : m_device(device)
+CVertexBuffer::CVertexBuffer(CTriMesh& mesh, IGraphicsDevice* device) : CDeviceResource(device)
 {
     m_vertexCount = mesh.GetVertexCount();
     m_triangleCount = mesh.GetTriangleCount();
     BuildDeclaration(mesh);
     Interleave(mesh);
-    if (m_device)
+    if (GetDevice())
         CreateDeviceObjects();
 }
 
 CVertexBuffer::~CVertexBuffer()
 {
-    if (!m_device)
-        return;
+    ReleaseDevice();
+}
+
+void CVertexBuffer::ReleaseDeviceObjects()
+{
     if (m_buffer)
-        m_device->ReleaseVertexBuffer(m_buffer);
+        GetDevice()->ReleaseVertexBuffer(m_buffer);
     if (m_declaration)
-        m_device->ReleaseVertexDeclaration(m_declaration);
+        GetDevice()->ReleaseVertexDeclaration(m_declaration);
+    m_buffer = VertexBufferId{};
+    m_declaration = DeclarationId{};
 }
 
 int CVertexBuffer::GetPrimitiveCount() const
@@ -84,17 +89,17 @@ void CVertexBuffer::Interleave(const CTriMesh& mesh)
 
 void CVertexBuffer::CreateDeviceObjects()
 {
-    m_declaration = m_device->CreateVertexDeclaration(m_declarationElements.get());
+    m_declaration = GetDevice()->CreateVertexDeclaration(m_declarationElements.get());
     // A zero-length buffer is not a valid device buffer; a mesh without vertices draws nothing.
     if (m_dataSize == 0)
         return;
-    m_buffer = m_device->CreateVertexBuffer(m_dataSize, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED);
+    m_buffer = GetDevice()->CreateVertexBuffer(m_dataSize, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED);
     if (!m_buffer)
         return;
-    if (void* locked = m_device->LockVertexBuffer(m_buffer, 0, 0))
+    if (void* locked = GetDevice()->LockVertexBuffer(m_buffer, 0, 0))
     {
         std::memcpy(locked, m_data.get(), m_dataSize);
-        m_device->UnlockVertexBuffer(m_buffer);
+        GetDevice()->UnlockVertexBuffer(m_buffer);
     }
 }
 

@@ -4,6 +4,7 @@
 // built without a device (tests, tools) still carries its full layout and contents.
 
 #include "Engine/Platform/GraphicsTypes.h"
+#include "Engine/Rendering/DeviceResource.h"
 
 #include <cstdint>
 #include <memory>
@@ -14,7 +15,7 @@ namespace Tess
 class CTriMesh;
 class IGraphicsDevice;
 
-class CVertexBuffer
+class CVertexBuffer : public CDeviceResource
 {
 public:
     // Lays out the mesh's elements in mesh order and fills the interleaved bytes. With a device,
@@ -23,8 +24,9 @@ public:
     CVertexBuffer(CTriMesh& mesh, IGraphicsDevice* device);
     // The same on the renderer's device (GetRenderer()); CPU side only when there is none.
     explicit CVertexBuffer(CTriMesh& mesh);
-    // Releases the device objects on the device they were created on.
-    virtual ~CVertexBuffer();
+    // Releases the device objects on the device they were created on, unless that device was
+    // released under the buffer first (see CDeviceResource).
+    ~CVertexBuffer() override;
 
     CVertexBuffer(const CVertexBuffer&) = delete;
     CVertexBuffer& operator=(const CVertexBuffer&) = delete;
@@ -52,12 +54,14 @@ public:
     const std::uint8_t* GetData() const { return m_data.get(); }
     std::uint32_t GetDataSize() const { return m_dataSize; }
 
+protected:
+    void ReleaseDeviceObjects() override;
+
 private:
     void BuildDeclaration(const CTriMesh& mesh);
     void Interleave(const CTriMesh& mesh);
     void CreateDeviceObjects();
 
-    IGraphicsDevice* m_device = nullptr;
     VertexBufferId m_buffer;
     DeclarationId m_declaration;
     std::unique_ptr<VertexElement[]> m_declarationElements;

@@ -27,6 +27,7 @@ PlatformServices GetDefaultPlatform()
     services.clock = &Platform::GetSDLClock();
     services.createInputSystem = &Platform::CreateSDLInputSystem;
     services.createAudioDevice = &Platform::CreateSDLAudioDevice;
+    services.createGraphicsSystem = &CreateGraphicsSystem;
     return services;
 }
 
@@ -56,6 +57,8 @@ PlatformServices SetPlatform(const PlatformServices& services)
         services.createInputSystem ? services.createInputSystem : defaults.createInputSystem;
     current.createAudioDevice =
         services.createAudioDevice ? services.createAudioDevice : defaults.createAudioDevice;
+    current.createGraphicsSystem = services.createGraphicsSystem ? services.createGraphicsSystem
+                                                                 : defaults.createGraphicsSystem;
     return replaced;
 }
 

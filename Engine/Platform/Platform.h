@@ -1,10 +1,13 @@
 #pragma once
 // The platform services the engine starts from: the window system, the clock, and the factories
-// of the input system and the audio device. By default they are the SDL backends; a test swaps
-// in fakes with SetPlatform (and puts the previous services back afterwards).
+// of the input system, the audio device and the graphics system. By default they are the SDL and
+// OpenGL backends; a test swaps in fakes with SetPlatform (and puts the previous services back
+// afterwards). A fake window system needs a graphics system that does not take its window
+// handles for SDL windows: the recording one.
 
 #include "Engine/Platform/AudioDevice.h"
 #include "Engine/Platform/Clock.h"
+#include "Engine/Platform/GraphicsSystem.h"
 #include "Engine/Platform/InputSystem.h"
 #include "Engine/Platform/WindowSystem.h"
 
@@ -17,6 +20,8 @@ struct PlatformServices
     IClock* clock = nullptr;
     InputSystemFactory createInputSystem;
     AudioDeviceFactory createAudioDevice;
+    // What the entry routine hands the renderer it creates.
+    GraphicsSystemFactory createGraphicsSystem;
 };
 
 // The services in use. Backends are created on first use, so a program that replaces them
@@ -29,7 +34,7 @@ IClock& GetClock();
 // taken from the defaults.
 PlatformServices SetPlatform(const PlatformServices& services);
 
-// The SDL backends.
+// The SDL backends and the OpenGL graphics system.
 PlatformServices GetDefaultPlatform();
 
 // The handle of the running program, handed to the entry routine.

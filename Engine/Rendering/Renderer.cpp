@@ -1,6 +1,7 @@
 #include "Engine/Rendering/Renderer.h"
 
 #include "Engine/Core/Log.h"
+#include "Engine/Rendering/DeviceResource.h"
 #include "Engine/Rendering/Effect.h"
 #include "Engine/Rendering/ScriptManager.h"
 #include "Engine/Rendering/StateManager.h"
@@ -66,6 +67,9 @@ CRenderer::CRenderer(GraphicsSystemFactory factory) : m_systemFactory(factory)
 
 CRenderer::~CRenderer()
 {
+    // Buffers built on the device may outlive this renderer (their entities are deleted at
+    // process exit); they release their objects now and never touch the device again.
+    CDeviceResource::ReleaseAllOn(m_device.get());
     if (m_device)
     {
         for (std::uint32_t stage = 0; stage < kTextureStagesUnbound; ++stage)

@@ -4,11 +4,13 @@
 #include "Engine/Core/Log.h"
 #include "Engine/Input/Input.h"
 #include "Engine/Platform/Platform.h"
+#include "Engine/Rendering/Renderer.h"
 #include "Engine/Sound/Sound.h"
 #include "Support/FakeClock.h"
 #include "Support/FakeInput.h"
 #include "Support/FakeWindowSystem.h"
 #include "Support/PlatformOverride.h"
+#include "Support/RecordingGraphics.h"
 #include "Support/TempWorkDir.h"
 
 #include <gtest/gtest.h>
@@ -36,12 +38,14 @@ public:
     int shutdownCalls = 0;
     bool inputPresentAtInitialize = false;
     bool soundPresentAtInitialize = false;
+    bool rendererPresentAtInitialize = false;
 
     void Initialize() override
     {
         ++initializeCalls;
         inputPresentAtInitialize = m_input != nullptr;
         soundPresentAtInitialize = m_sound != nullptr;
+        rendererPresentAtInitialize = m_renderer != nullptr && m_renderer == GetRenderer();
         m_journal.push_back("initialize");
     }
     void Update() override
@@ -75,6 +79,7 @@ protected:
               services.clock = &clock;
               services.createInputSystem = MakeFakeInputFactory(input);
               services.createAudioDevice = [] { return std::unique_ptr<IAudioDevice>(); };
+              services.createGraphicsSystem = graphics.Factory();
               return services;
           }())
     {
@@ -98,6 +103,7 @@ protected:
     FakeWindowSystem windows;
     FakeClock clock;
     FakeInputState input;
+    RecordingGraphics graphics;
     PlatformOverride platform;
 };
 } // namespace
@@ -311,4 +317,56 @@ TEST_F(EntryPointTest, TextLinesAreBoundedToTheirBuffer)
     application.SetTextLine(16, "outside");
     application.SetTextLine(-1, "outside");
     EXPECT_STREQ(application.GetTextLine(16), "");
+}
+
+namespace
+{
+// An audio device that notes, when the sound engine releases it, whether the renderer is gone.
+class WitnessAudioDevice final : public IAudioDevice
+{
+public:
+    explicit WitnessAudioDevice(int& rendererAliveAtRelease) : m_witness(rendererAliveAtRelease) {}
+    ~WitnessAudioDevice() override { m_witness = GetRenderer() != nullptr ? 1 : 0; }
+    Result SetCooperativeLevel(WindowHandle, std::uint32_t) override { return kOk; }
+
+private:
+    int& m_witness;
+};
+} // namespace
+
+TEST_F(EntryPointTest, TheRendererIsCreatedBetweenInputAndSoundAndDeletedBetweenThemAtShutdown)
+{
+    int rendererAliveAtSoundRelease = -1;
+    PlatformServices services = GetPlatform();
+    services.createAudioDevice = [&] {
+        return std::unique_ptr<IAudioDevice>(new WitnessAudioDevice(rendererAliveAtSoundRelease));
+    };
+    PlatformOverride withWitness(services);
+    {
+        JournalApplication application(journal, 800, 600, true);
+        application.onUpdate = [&](int) { windows.PostQuitMessage(0); };
+        WinMain(GetCurrentInstance(), nullptr, nullptr, 0);
+        EXPECT_TRUE(application.rendererPresentAtInitialize);
+        EXPECT_EQ(application.GetRenderer(), nullptr);
+        EXPECT_EQ(GetRenderer(), nullptr);
+    }
+    EXPECT_EQ(rendererAliveAtSoundRelease, 0) << "the sound engine goes after the renderer";
+
+    // The device was made for the main window with the application's size and mode, on the
+    // graphics system the platform hands out (here the recording one, never the real one).
+    ASSERT_NE(graphics.system, nullptr);
+    EXPECT_TRUE(graphics.system->LastPresentParameters().windowed);
+    EXPECT_EQ(graphics.log->Count(EDeviceOp::CreateDevice), 1u);
+    EXPECT_EQ(graphics.log->Count(EDeviceOp::Present), 0u) << "the application drew nothing";
+
+    const auto lines = ReadLines("Log.txt");
+    const auto at = [&](const std::string& line) {
+        return std::find(lines.begin(), lines.end(), line) - lines.begin();
+    };
+    const auto constructed = at("Renderer | Renderer has been constructed.");
+    const auto destructed = at("Renderer | Renderer has been destructed.");
+    ASSERT_LT(destructed, static_cast<long>(lines.size()));
+    EXPECT_LT(at("Input    | Input engine constructed."), constructed);
+    EXPECT_LT(constructed, at("Main     | Entering the message loop."));
+    EXPECT_LT(at("Input    | Input engine deconstructed."), destructed);
 }

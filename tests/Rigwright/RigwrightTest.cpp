@@ -7,6 +7,7 @@
 #include "Support/FakeInput.h"
 #include "Support/FakeWindowSystem.h"
 #include "Support/PlatformOverride.h"
+#include "Support/RecordingGraphics.h"
 #include "Support/TempWorkDir.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +32,7 @@ protected:
               services.clock = &clock;
               services.createInputSystem = MakeFakeInputFactory(input);
               services.createAudioDevice = [] { return std::unique_ptr<IAudioDevice>(); };
+              services.createGraphicsSystem = graphics.Factory();
               return services;
           }())
     {
@@ -67,6 +69,7 @@ protected:
     FakeWindowSystem windows;
     FakeClock clock;
     FakeInputState input;
+    RecordingGraphics graphics;
     PlatformOverride platform;
     int frames = 0;
     std::vector<std::string> text;

@@ -1,0 +1,132 @@
+#include "Applications/Rigwright/Component.h"
+
+#include "Applications/Rigwright/ComponentOutline.h"
+#include "Engine/Core/Timer.h"
+#include "Engine/Geometry/IndexBuffer.h"
+#include "Engine/Geometry/ModelLoader.h"
+#include "Engine/Geometry/TriMesh.h"
+#include "Engine/Geometry/VertexBuffer.h"
+#include "Engine/Rendering/Renderer.h"
+
+namespace Tess
+{
+
+namespace
+{
+// The 3D view draws each object with the effect in this slot.
+constexpr int kMainViewLayer = 8;
+
+Vector4 Uniform(float value)
+{
+    return Vector4(value, value, value, value);
+}
+} // namespace
+
+CComponent::CComponent(CRenderer& renderer) : CComponent(renderer, kDefaultModelFile) {}
+
+CComponent::CComponent(CRenderer& renderer, const std::string& modelFile)
+{
+    m_alive = true;
+    LoadModel(renderer, modelFile);
+    CreateOutline(renderer);
+    m_bounds.SetCentre(ComputeMeshCentre());
+    m_bounds.SetRadius(kBoundsRadius);
+    SetResourceHandle(kMainViewLayer, renderer.LoadEffect(kEffectFile));
+    SetObjectParameter(0, Uniform(kAmbient));
+    SetObjectParameter(1, Uniform(kDiffuse));
+}
+
+CComponent::~CComponent()
+{
+    delete m_mesh;
+    delete m_vertexBuffer;
+    delete m_indexBuffer;
+    // The outline leaves this node's child list as it goes.
+    delete m_outline;
+}
+
+void CComponent::LoadModel(CRenderer& renderer, const std::string& modelFile)
+{
+    // The loader returns null for a file that is missing, of another version or corrupt; the
+    // part then stays empty.
+    m_mesh = LoadMeshMS3D(modelFile);
+    if (!m_mesh)
+        return;
+    m_mesh->ComputeNormals();
+    m_vertexBuffer = new CVertexBuffer(*m_mesh, renderer.GetDevice());
+    m_indexBuffer = new CIndexBuffer(*m_mesh, renderer.GetDevice());
+}
+
+void CComponent::CreateOutline(CRenderer& renderer)
+{
+    CTriMesh* edgeMesh = m_mesh ? m_mesh->BuildEdgeMesh() : nullptr;
+    m_outline = new CComponentOutline(renderer, edgeMesh);
+    AddChild(m_outline);
+}
+
+Vector3 CComponent::ComputeMeshCentre() const
+{
+    if (!m_mesh)
+        return {};
+    return Vector3((m_mesh->GetMinX() + m_mesh->GetMaxX()) / 2.0f, (m_mesh->GetMinY() + m_mesh->GetMaxY()) / 2.0f,
+                   (m_mesh->GetMinZ() + m_mesh->GetMaxZ()) / 2.0f);
+}
+
+void CComponent::SetView(const Vector3& target, float pitch, float yaw, float radius)
+{
+    m_viewTarget = target;
+    m_viewPitch = pitch;
+    m_viewYaw = yaw;
+    m_viewRadius = radius;
+}
+
+void CComponent::Update(CTimer& timer)
+{
+    CObject::UpdateControllers(timer);
+    m_lastElapsed = timer.GetElapsedTime();
+    // The part in focus keeps whatever ambient colour it was given.
+    if (!m_selected)
+        SetObjectParameter(0, Uniform(kAmbient));
+    Move(m_lastElapsed);
+    UpdateWorldMatrix();
+    m_velocity = {};
+    m_rotationDelta = {};
+    m_bounds.SetCentre(m_position);
+    // The children (the outline) follow the world matrix just composed.
+    CNode::Update(timer);
+}
+
+void CComponent::Submit(CRenderer& renderer)
+{
+    if (renderer.IsSphereVisible(m_bounds))
+        renderer.AddToDrawList(this);
+    CNode::Submit(renderer);
+}
+
+void CComponent::Draw(CRenderer& renderer)
+{
+    if (m_noDraw || !HasGeometry())
+        return;
+    renderer.SetWorldMatrix(m_worldMatrix);
+    renderer.SetObjectParameter(0, GetObjectParameter(0));
+    renderer.SetObjectParameter(1, GetObjectParameter(1));
+    IGraphicsDevice* device = renderer.GetDevice();
+    if (m_wireframe && device)
+        device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
+    renderer.DrawMesh(GetResourceHandle(kMainViewLayer), *m_vertexBuffer, m_indexBuffer);
+    if (m_wireframe && device)
+        device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
+    DrawVectors();
+}
+
+void CComponent::DrawVectors()
+{
+    if (m_showNormals)
+        m_mesh->DrawNormals();
+    if (m_showTangents)
+        m_mesh->DrawTangents();
+    if (m_showBinormals)
+        m_mesh->DrawBinormals();
+}
+
+} // namespace Tess

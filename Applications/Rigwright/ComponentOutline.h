@@ -1,0 +1,58 @@
+#pragma once
+// CComponentOutline: the dark outline of one equipment part. It owns the outline edge mesh built
+// from the part's mesh (every edge doubled, with zero-area fins joining coinciding edges) and
+// draws it with "Edge_Mesh.fx", which opens the fins along creases and the silhouette by the
+// displacement the application hands over as "ViewParm0".x. The part keeps its outline as its
+// child, so the outline follows the part's transform.
+//
+// Without an edge mesh (the part's model was missing or rejected) the outline has no buffers and
+// draws nothing.
+
+#include "Engine/Scene/Entity.h"
+
+namespace Tess
+{
+
+class CIndexBuffer;
+class CRenderer;
+class CTriMesh;
+class CVertexBuffer;
+
+class CComponentOutline : public CEntity
+{
+public:
+    static constexpr float kBoundsRadius = 10000.0f;
+    static constexpr const char* kEffectFile = "Edge_Mesh.fx";
+
+    // Takes ownership of the edge mesh (null for none) and builds its buffers on the renderer's
+    // device.
+    CComponentOutline(CRenderer& renderer, CTriMesh* edgeMesh);
+    // Deletes the edge mesh and its buffers.
+    ~CComponentOutline() override;
+
+    // Moves with the parent part; the bounds centre follows the position.
+    void Update(CTimer& timer) override;
+    // World matrix, outline colour ("ObjectParm0"), then the edge mesh through the outline effect.
+    void Draw(CRenderer& renderer) override;
+
+    bool HasGeometry() const { return m_vertexBuffer && m_indexBuffer; }
+    CTriMesh* GetEdgeMesh() const { return m_edgeMesh; }
+    bool IsWireframe() const { return m_wireframe; }
+    void SetWireframe(bool wireframe) { m_wireframe = wireframe; }
+    void SetShowNormals(bool show) { m_showNormals = show; }
+    void SetShowTangents(bool show) { m_showTangents = show; }
+    void SetShowBinormals(bool show) { m_showBinormals = show; }
+
+private:
+    void DrawVectors();
+
+    CTriMesh* m_edgeMesh = nullptr;
+    CVertexBuffer* m_vertexBuffer = nullptr;
+    CIndexBuffer* m_indexBuffer = nullptr;
+    bool m_showNormals = false;
+    bool m_showTangents = false;
+    bool m_showBinormals = false;
+    bool m_wireframe = false;
+};
+
+} // namespace Tess
