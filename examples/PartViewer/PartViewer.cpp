@@ -95,7 +95,7 @@ void CPartViewer::PlaceCamera()
     // Far enough back for the whole part to fit the 45-degree view with some room around it.
     const CBoundingSphere& bounds = m_part->GetBounds();
     m_camera->SetTarget(bounds.GetCentre());
-    m_camera->SetRadius(-3.0f * bounds.GetRadius());
+    m_camera->SetRadius(-2.5f * bounds.GetRadius());
     m_camera->SetPitch(0.4f);
     m_camera->SetYaw(0.6f);
 }
