@@ -28,10 +28,10 @@ set(CPACK_DEBIAN_VIEWER_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_VIEWER_PACKAGE_DEPENDS
   "libgl1, libgl1-mesa-dri, fonts-liberation, fonts-dejavu-core")
 set(CPACK_DEBIAN_VIEWER_DESCRIPTION "interactive 3D viewer for a piece of equipment
- Rigwright shows the parts of a gate valve with an animated outline. Orbit and zoom
- around a part with the mouse, step through the parts with a part-information panel,
- toggle wireframe and take screenshots. It keeps its log and screenshots in
- ~/.local/state/rigwright.")
+Rigwright shows the parts of a gate valve with an animated outline. Orbit and zoom
+around a part with the mouse, step through the parts with a part-information panel,
+toggle wireframe and take screenshots. It keeps its log and screenshots in
+~/.local/state/rigwright.")
 
 # The engine: a static library, so a program built against it links the same libraries; their
 # development packages bring the headers and pkg-config files the package configuration uses.
@@ -40,10 +40,10 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
   "cmake (>= 3.25), pkg-config, libsdl2-dev, libepoxy-dev, liblua5.4-dev, libstb-dev, libfreetype-dev, libfontconfig-dev")
 set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "Tesserant real-time 3D engine (static library and headers)
- Tesserant is the small real-time 3D engine Rigwright is built on: a main loop, a scene
- graph, a renderer with effect files, render views and cameras, GUI controls and an input
- engine. This package holds the static library, its headers under
- /usr/include/Tesserant, the CMake package (find_package(Tesserant), target
- Tesserant::Engine) and the engine's own run-time data.")
+Tesserant is the small real-time 3D engine Rigwright is built on: a main loop, a scene
+graph, a renderer with effect files, render views and cameras, GUI controls and an input
+engine. This package holds the static library, its headers under
+/usr/include/Tesserant, the CMake package (find_package(Tesserant), target
+Tesserant::Engine) and the engine's own run-time data.")
 
 include(CPack)
