@@ -21,6 +21,9 @@ cat >"$PREFIX/lib/rigwright/rigwright" <<'STANDIN'
   echo "input=$(cat Data/Scripts/Input_Configuration.lua | head -c 64 | tr '\n' ' ')"
 } >"$REPORT"
 echo "written by the program" >Log.txt
+if [ -n "${STANDIN_SCREENSHOT:-}" ]; then
+  echo "$STANDIN_SCREENSHOT" >screen_shot_100001.bmp
+fi
 exit "${STANDIN_STATUS:-0}"
 STANDIN
 chmod +x "$PREFIX/lib/rigwright/rigwright"
@@ -63,6 +66,19 @@ t_case "passes the program's exit status and arguments through"
 launch XDG_STATE_HOME="$STATE" STANDIN_STATUS=7 "$LAUNCHER" one "two words"
 t_expect_eq "$LAUNCH_STATUS" 7 "exit status"
 t_expect_eq "$(report_value args)" "2:one two words" "arguments"
+
+t_case "keeps the screenshots of earlier runs, which the next run would overwrite"
+launch XDG_STATE_HOME="$STATE" STANDIN_SCREENSHOT="first run" "$LAUNCHER"
+touch -d "2031-02-03 04:05:06" "$STATE/rigwright/Log.txt"
+launch XDG_STATE_HOME="$STATE" STANDIN_SCREENSHOT="second run" "$LAUNCHER"
+t_expect_eq "$(cat "$STATE/rigwright/Screenshots/2031-02-03_04-05-06/screen_shot_100001.bmp")" "first run" \
+  "the first run's screenshot"
+t_expect_eq "$(cat "$STATE/rigwright/screen_shot_100001.bmp")" "second run" "the second run's screenshot"
+touch -d "2031-02-03 04:05:06" "$STATE/rigwright/Log.txt"
+launch XDG_STATE_HOME="$STATE" "$LAUNCHER"
+t_expect_eq "$(cat "$STATE/rigwright/Screenshots/2031-02-03_04-05-06-2/screen_shot_100001.bmp")" "second run" \
+  "a second set from the same second"
+t_expect_no_file "$STATE/rigwright/screen_shot_100001.bmp"
 
 t_case "defaults to ~/.local/state/rigwright without XDG_STATE_HOME"
 launch HOME="$T_TMP/home" "$LAUNCHER"
