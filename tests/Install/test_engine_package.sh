@@ -71,7 +71,7 @@ t_expect_file "$data_dir/Effects/default.fx"
 t_expect_file "$data_dir/Scripts/Renderer_Configuration.lua"
 
 t_case "the example viewers build against the installed engine alone"
-cmake -S "$TESS_SOURCE_DIR/examples" -B "$EXAMPLE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+cmake -S "$TESS_SOURCE_DIR/examples" -B "$EXAMPLE_BUILD" -G Ninja \
   -DCMAKE_PREFIX_PATH="$PREFIX" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >examples-configure.log 2>&1 ||
   { cat examples-configure.log >&2; t_fail "configuring the examples failed"; }
 cmake --build "$EXAMPLE_BUILD" -j2 >examples-build.log 2>&1 ||
