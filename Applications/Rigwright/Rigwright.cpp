@@ -56,6 +56,14 @@ float Blend(float from, float to, float s, float t)
     return from * s + to * t;
 }
 
+void DescribePart(CComponent& component, const Rigwright::SEquipmentPart& part)
+{
+    component.SetPartName(part.partName);
+    component.SetManufacturer(part.manufacturer);
+    component.SetPartNumber(part.partNumber);
+    component.SetDescription(part.description);
+}
+
 // The part's world-space box centre and the camera distance that frames it.
 void FrameOnPart(CComponent& component, const Vector3& position)
 {
@@ -109,19 +117,23 @@ void CRigwright::CreateMainView()
 
 void CRigwright::CreateEquipment()
 {
-    // The main part keeps the default view: the camera's own start, looking at the origin.
+    // The main part is the default component. It keeps the default view, the orbit camera's own
+    // start looking at the origin, and stays in the scene even when its model cannot be read.
     auto* main = new CComponent(*m_renderer);
     AddComponent(main, Vector3(0.0f, 0.0f, 0.0f));
-    for (int i = 0; i < Rigwright::kGateValvePartCount; ++i)
+    DescribePart(*main, Rigwright::kGateValveParts[0]);
+    for (int i = 1; i < Rigwright::kGateValvePartCount; ++i)
     {
         const Rigwright::SEquipmentPart& part = Rigwright::kGateValveParts[i];
-        CComponent* component = i == 0 ? main : new CComponent(*m_renderer, part.modelFile);
-        component->SetPartName(part.partName);
-        component->SetManufacturer(part.manufacturer);
-        component->SetPartNumber(part.partNumber);
-        component->SetDescription(part.description);
-        if (i == 0)
+        auto* component = new CComponent(*m_renderer, part.modelFile);
+        // A further part whose model is missing or rejected is left out rather than shown as an
+        // empty stop between the others.
+        if (!component->HasGeometry())
+        {
+            delete component;
             continue;
+        }
+        DescribePart(*component, part);
         AddComponent(component, part.position);
         FrameOnPart(*component, part.position);
     }
