@@ -116,6 +116,15 @@ t_expect_no_file "$STATE/rigwright/Data/Scripts/Renderer_Configuration.lua"
 mv "$T_TMP/moved.lua" "$INSTALLED_DATA/Scripts/Renderer_Configuration.lua"
 rm "$INSTALLED_DATA/Scripts/Added.lua"
 
+t_case "moves links from another installation over to this one"
+OTHER="$T_TMP/other prefix/share/rigwright/Data/Scripts"
+mkdir -p "$OTHER"
+echo "-- from the other installation" >"$OTHER/Renderer_Configuration.lua"
+ln -sfn "$OTHER/Renderer_Configuration.lua" "$STATE/rigwright/Data/Scripts/Renderer_Configuration.lua"
+launch XDG_STATE_HOME="$STATE" "$LAUNCHER"
+t_expect_eq "$(readlink -f "$STATE/rigwright/Data/Scripts/Renderer_Configuration.lua")" \
+  "$(readlink -f "$INSTALLED_DATA/Scripts/Renderer_Configuration.lua")" "target of the renderer script"
+
 t_case "leaves a Data that is the user's own link alone"
 mkdir -p "$T_TMP/my-data/Scripts" "$T_TMP/linked-state/rigwright"
 echo "-- from my data" >"$T_TMP/my-data/Scripts/Input_Configuration.lua"
