@@ -9,7 +9,13 @@ set(TESS_THIRD_PARTY_INCLUDE_REGEX
 # Sets <out_public> to the engine headers (relative to <engine_dir>, "Core/Log.h" and so on) that
 # are safe to install, and <out_internal> to the others.
 function(tess_partition_engine_headers engine_dir out_public out_internal)
-  file(GLOB_RECURSE headers RELATIVE ${engine_dir} CONFIGURE_DEPENDS ${engine_dir}/*.h)
+  # A new header re-runs the configuration, as a new source file does; scripts (cmake -P) have
+  # no configuration to re-run.
+  if(CMAKE_SCRIPT_MODE_FILE)
+    file(GLOB_RECURSE headers RELATIVE ${engine_dir} ${engine_dir}/*.h)
+  else()
+    file(GLOB_RECURSE headers RELATIVE ${engine_dir} CONFIGURE_DEPENDS ${engine_dir}/*.h)
+  endif()
   list(SORT headers)
 
   set(internal "")
