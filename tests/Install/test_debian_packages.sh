@@ -69,6 +69,9 @@ grep -E '^-rwxr-xr-x .* \./usr/bin/rigwright$' viewer-contents.txt >/dev/null ||
   t_fail "the launcher is not an executable file: $(grep '/usr/bin/rigwright$' viewer-contents.txt)"
 grep -E '^-rwxr-xr-x .* \./usr/lib/rigwright/rigwright$' viewer-contents.txt >/dev/null ||
   t_fail "the program is not an executable file"
+if awk '$2 != "root/root"' viewer-contents.txt | grep .; then
+  t_fail "files in the package are not owned by root"
+fi
 if grep -vE '^\./usr/|^/usr/' <<<"$(awk '{print $6}' viewer-contents.txt)" | grep -v '^\./$'; then
   t_fail "the package installs outside /usr"
 fi
