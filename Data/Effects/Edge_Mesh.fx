@@ -13,6 +13,8 @@
 // apart. A corner moves, perpendicular to the line of sight, by "ViewParm0".x model units
 // (never less than a few pixels, so the line stays unbroken when the value is small):
 // - at a crease (flag 1.0), always, across the edge as seen from the eye, away from the solid;
+//   likewise at a gentler fold whose one side faces the eye and whose other side faces away
+//   (a chamfer turning away on the silhouette);
 // - on a smooth surface, where its normal is nearly perpendicular to the line of sight: fully on
 //   the silhouette and fading out within a small angle in front of it (a wider one behind it,
 //   where the part itself hides the fins). Smooth silhouettes (a cylinder's side, a sphere) thus
@@ -52,7 +54,10 @@ glsl FinVS
     {
         vec3 n = UnitOr(Normal, vec3(0.0));
         vec3 m = UnitOr(OtherNormal, n);
-        if (CreaseFlag > 0.5)
+        // A fold whose one side faces the eye and whose other side faces away is on the
+        // silhouette, however gentle the fold: it opens like a crease.
+        bool silhouetteFold = dot(n, toEye) * dot(m, toEye) < 0.0;
+        if (CreaseFlag > 0.5 || silhouetteFold)
         {
             vec3 along = cross(n, m);
             vec3 across = cross(toEye, along);

@@ -176,6 +176,7 @@ private:
 
     void SaveState(std::uint32_t flags);
     void RestoreState();
+    void ForgetSavedState();
     void ApplyStates(const FxPass& pass);
     void ApplyTextures();
     void UploadParameter(std::uint32_t index, bool vertex);
@@ -203,6 +204,8 @@ private:
     bool m_begun = false;
     std::int32_t m_activePass = -1;
     SavedState m_saved;
+    // Scratch space of UploadParameter.
+    std::vector<float> m_registers;
     IEffectStateManager* m_stateManager = nullptr;
 };
 

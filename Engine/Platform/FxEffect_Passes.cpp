@@ -154,7 +154,8 @@ void CFxEffect::ExpandRegisters(std::uint32_t index, std::vector<float>& out) co
 
 void CFxEffect::UploadParameter(std::uint32_t index, bool vertex)
 {
-    std::vector<float> registers;
+    // A member, so uploads reuse its storage instead of allocating every time.
+    std::vector<float>& registers = m_registers;
     ExpandRegisters(index, registers);
     const std::uint32_t first = m_layout[index].firstRegister;
     const std::uint32_t count = m_layout[index].registerCount;
@@ -175,7 +176,7 @@ void CFxEffect::UploadParameter(std::uint32_t index, bool vertex)
 
 void CFxEffect::SaveState(std::uint32_t flags)
 {
-    m_saved = SavedState{};
+    ForgetSavedState();
     if ((flags & kFxDoNotSaveState) != 0)
         return;
     for (const FxPass& pass : m_document.techniques[static_cast<std::size_t>(m_technique)].passes)
@@ -233,7 +234,20 @@ void CFxEffect::RestoreState()
         SendTexture(stage, texture);
     if (m_saved.shaders)
         SendShaders(m_saved.vertexShader, m_saved.pixelShader);
-    m_saved = SavedState{};
+    ForgetSavedState();
+}
+
+void CFxEffect::ForgetSavedState()
+{
+    // Emptied, not replaced: the lists keep their storage, so an effect begun every frame
+    // allocates nothing after its first frame.
+    m_saved.renderStates.clear();
+    m_saved.stageStates.clear();
+    m_saved.samplerStates.clear();
+    m_saved.textures.clear();
+    m_saved.shaders = false;
+    m_saved.vertexShader = VertexShaderId{};
+    m_saved.pixelShader = PixelShaderId{};
 }
 
 // ---- Sending to the manager or the device -------------------------------------------------------

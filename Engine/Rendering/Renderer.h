@@ -236,6 +236,20 @@ private:
         int size = 0;
         FontId font;
     };
+    // An entry of the draw list with what it is sorted by, and a run of entries of one effect.
+    struct DrawListEntry
+    {
+        CEntity* entity = nullptr;
+        std::int32_t sortKey = 0;
+        std::int32_t handle = -1;
+        std::size_t position = 0;
+    };
+    struct DrawListGroup
+    {
+        int handle = -1;
+        std::size_t first = 0;
+        std::size_t end = 0;
+    };
     struct RenderTargetRecord
     {
         SurfaceId surface;
@@ -262,6 +276,8 @@ private:
     template <class DrawFn>
     void DrawThroughEffect(int effect, DrawFn draw);
     void UpdateDerivedMatrices(bool viewOrProjectionChanged);
+    // Orders the draw list for drawing at `layer`.
+    void SortDrawList(int layer);
     // Draws entries first .. end - 1 of the draw list inside the passes of one effect.
     void DrawGroup(int effectHandle, std::size_t first, std::size_t end);
     static int Clamp(int handle, int count);
@@ -297,6 +313,8 @@ private:
     CArray<SurfaceId> m_depthStencilSurfaces;
     int m_currentRenderTarget = 0;
     std::vector<CEntity*> m_drawList;
+    std::vector<DrawListEntry> m_drawOrder;
+    std::vector<DrawListGroup> m_drawGroups;
     std::vector<IRenderView*> m_viewQueue;
     int m_lowResolutionTarget = -1;
     int m_screenTarget = -1;

@@ -140,34 +140,46 @@ void CRenderer::FlushDrawList(int defaultEffect, int layer)
 {
     // Entries of entities destroyed since they were queued read null.
     m_drawList.erase(std::remove(m_drawList.begin(), m_drawList.end(), nullptr), m_drawList.end());
-    // Higher sort keys first; equal keys grouped by effect handle, smaller first. Stable, so
-    // entities of one group keep the order they were queued in.
-    std::stable_sort(m_drawList.begin(), m_drawList.end(), [layer](const CEntity* a, const CEntity* b) {
-        if (a->GetSortKey() != b->GetSortKey())
-            return a->GetSortKey() > b->GetSortKey();
-        return a->GetResourceHandle(layer) < b->GetResourceHandle(layer);
-    });
+    SortDrawList(layer);
 
     // Groups are fixed before anything is drawn: an entity's Draw may queue more entities
-    // (dropped with the list) or destroy one (its entry turns null and is skipped).
-    struct Group
-    {
-        int handle;
-        std::size_t first;
-        std::size_t end;
-    };
-    std::vector<Group> groups;
+    // (dropped with the list) or destroy one (its entry turns null and is skipped). The group
+    // and order lists are members, so a frame that draws what the last one drew allocates nothing.
+    m_drawGroups.clear();
     for (std::size_t i = 0; i < m_drawList.size(); ++i)
     {
         const int handle = m_drawList[i]->GetResourceHandle(layer);
-        if (groups.empty() || groups.back().handle != handle)
-            groups.push_back({handle, i, i + 1});
+        if (m_drawGroups.empty() || m_drawGroups.back().handle != handle)
+            m_drawGroups.push_back({handle, i, i + 1});
         else
-            groups.back().end = i + 1;
+            m_drawGroups.back().end = i + 1;
     }
-    for (const Group& group : groups)
+    // By index and by value: a Draw that flushes the list itself leaves these lists changed.
+    for (std::size_t g = 0; g < m_drawGroups.size(); ++g)
+    {
+        const DrawListGroup group = m_drawGroups[g];
         DrawGroup(group.handle == -1 ? defaultEffect : group.handle, group.first, group.end);
+    }
     m_drawList.clear();
+}
+
+void CRenderer::SortDrawList(int layer)
+{
+    // Higher sort keys first; equal keys grouped by effect handle, smaller first; equal handles
+    // in the order they were queued. The queue position makes the order total, so an unstable
+    // sort (which needs no buffer) keeps it.
+    m_drawOrder.clear();
+    for (std::size_t i = 0; i < m_drawList.size(); ++i)
+        m_drawOrder.push_back({m_drawList[i], m_drawList[i]->GetSortKey(), m_drawList[i]->GetResourceHandle(layer), i});
+    std::sort(m_drawOrder.begin(), m_drawOrder.end(), [](const DrawListEntry& a, const DrawListEntry& b) {
+        if (a.sortKey != b.sortKey)
+            return a.sortKey > b.sortKey;
+        if (a.handle != b.handle)
+            return a.handle < b.handle;
+        return a.position < b.position;
+    });
+    for (std::size_t i = 0; i < m_drawOrder.size(); ++i)
+        m_drawList[i] = m_drawOrder[i].entity;
 }
 
 void CRenderer::DrawGroup(int effectHandle, std::size_t first, std::size_t end)

@@ -180,3 +180,30 @@ e2e_expect_normal_log() {
   e2e_expect_log_contains "Input    | Mouse has been initialized."
   e2e_expect_log_ends_with "Log      | Closing log file."
 }
+
+# ---- Screenshots -------------------------------------------------------------------------------
+
+# e2e_screenshot NAME [SECONDS]: presses P and waits until the viewer has written NAME completely.
+e2e_screenshot() {
+  local name="$1" seconds="${2:-20}" tick
+  e2e_press p
+  for tick in $(seq $((seconds * 20))); do
+    if [[ -f "$name" ]] && identify "$name" >/dev/null 2>&1; then
+      return 0
+    fi
+    kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the viewer ended before writing $name"
+    sleep 0.05
+  done
+  e2e_fail "no screenshot $name within $seconds seconds"
+}
+
+# e2e_pixel IMAGE X Y: the pixel's colour as six hexadecimal digits (RRGGBB).
+e2e_pixel() {
+  convert "$1" -crop "1x1+$2+$3" +repage -depth 8 -format '%[hex:u.p{0,0}]' info: | tail -c 6
+}
+
+# e2e_region_pixels IMAGE WxH+X+Y: "x y r g b" for every pixel of the region, one per line.
+e2e_region_pixels() {
+  convert "$1" -crop "$2" +repage -depth 8 txt:- |
+    sed -n 's/^\([0-9]*\),\([0-9]*\): *(\([0-9.]*\),\([0-9.]*\),\([0-9.]*\).*/\1 \2 \3 \4 \5/p'
+}

@@ -1,0 +1,80 @@
+# The viewer draws the valve on its dark grey background with a dark outline and the yellow
+# statistics in the top-left corner; P saves numbered 800 x 600 screenshots, W switches to
+# wireframe, Escape quits, and the log tells the whole run in order.
+source "$(dirname "$0")/lib.sh"
+e2e_enter_workdir
+e2e_link_data
+e2e_start
+e2e_find_window
+e2e_wait_running
+sleep 1
+e2e_screenshot screen_shot_100001.bmp
+e2e_screenshot screen_shot_100002.bmp
+for shot in screen_shot_100001.bmp screen_shot_100002.bmp; do
+  [[ "$(identify -format '%w x %h' "$shot")" == "800 x 600" ]] || e2e_fail "$shot is not 800 x 600"
+done
+shot=screen_shot_100002.bmp
+
+# The background at the four corners, the part in the middle.
+for corner in "0 0" "799 0" "0 599" "799 599"; do
+  # shellcheck disable=SC2086
+  [[ "$(e2e_pixel $shot $corner)" == "404040" ]] || e2e_fail "corner ($corner) is not the background"
+done
+[[ "$(e2e_pixel $shot 400 300)" != "404040" ]] || e2e_fail "nothing is drawn in the middle"
+
+# Along rows across the part, the first pixels of the part from either side are outline: dark
+# pixels within a few pixels of where the background ends.
+outlined=0
+crossed=0
+for y in $(seq 120 20 480); do
+  row="$(e2e_region_pixels $shot 800x1+0+$y)"
+  for order in "" "-r"; do
+    # shellcheck disable=SC2086
+    result="$(echo "$row" | sort -n -k1 $order | awk '
+      !started && !($3 == 64 && $4 == 64 && $5 == 64) { started = 1; first = NR }
+      started && NR - first <= 4 && $3 < 48 && $4 < 48 && $5 < 48 { dark = 1 }
+      END { print (started ? 1 : 0) " " (dark ? 1 : 0) }')"
+    crossed=$((crossed + ${result% *}))
+    outlined=$((outlined + ${result#* }))
+  done
+done
+(( crossed >= 30 )) || e2e_fail "the part spans only $crossed of the rows looked at"
+(( outlined * 10 >= crossed * 9 )) || e2e_fail "only $outlined of $crossed silhouette crossings are outlined"
+
+# Yellow text in the top-left corner.
+yellow="$(e2e_region_pixels $shot 240x80+5+25 | awk '$3 > 200 && $4 > 200 && $5 < 90' | wc -l)"
+(( yellow > 50 )) || e2e_fail "no yellow text in the top-left corner ($yellow pixels)"
+
+# W: wireframe changes the picture.
+e2e_press w
+sleep 0.5
+e2e_screenshot screen_shot_100003.bmp
+changed="$(compare -metric AE screen_shot_100002.bmp screen_shot_100003.bmp null: 2>&1 || true)"
+(( ${changed%% *} > 2000 )) || e2e_fail "wireframe changed only $changed pixels"
+
+e2e_press Escape
+e2e_wait_exit 20
+e2e_expect_status 0
+e2e_expect_normal_log
+e2e_expect_log_in_order \
+  "Log      | Opening log file." \
+  "Renderer | Renderer has been constructed." \
+  "Renderer | Using 32-bit framebuffer." \
+  "         | Effect file :: default.fx successfully loaded." \
+  "         | Effect file :: Edge_Mesh.fx successfully loaded." \
+  "         | Effect file :: default_color.fx successfully loaded." \
+  "CNode : ID : 0" \
+  "+-CNode : ID : 2" \
+  "| +-CEntity : ID : 3" \
+  "Main     | Entering the message loop." \
+  "Main     | Exiting the message loop." \
+  "Renderer | Renderer has been destructed." \
+  " -            World Entity Report               - " \
+  "Log      | Closing log file."
+grep -Eq '^         \| FPS at exit: [0-9]+ -- TPF at exit: [1-9][0-9]* -- DPC at exit: 10$' Log.txt ||
+  e2e_fail "no exit statistics line of a drawn frame"
+exit_line="$(grep -n 'FPS at exit' Log.txt | cut -d: -f1)"
+exiting_line="$(grep -n 'Exiting the message loop' Log.txt | cut -d: -f1)"
+report_line="$(grep -n 'World Entity Report' Log.txt | cut -d: -f1)"
+(( exiting_line < exit_line && exit_line < report_line )) || e2e_fail "the exit statistics are out of place"
+echo "PASS"
