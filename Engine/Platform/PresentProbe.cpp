@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <unistd.h>
+
 namespace Tess
 {
 
@@ -12,6 +14,23 @@ namespace
 std::int64_t Nanoseconds(std::chrono::nanoseconds duration)
 {
     return static_cast<std::int64_t>(duration.count());
+}
+
+// Resident set size in KiB from /proc/self/statm (its second field, in pages), or -1 where the
+// file does not exist.
+long long ResidentKib()
+{
+    std::FILE* file = std::fopen("/proc/self/statm", "r");
+    if (!file)
+        return -1;
+    unsigned long long sizePages = 0;
+    unsigned long long residentPages = 0;
+    const int fields = std::fscanf(file, "%llu %llu", &sizePages, &residentPages);
+    std::fclose(file);
+    if (fields != 2)
+        return -1;
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    return static_cast<long long>(residentPages) * (pageSize > 0 ? pageSize : 4096) / 1024;
 }
 } // namespace
 
@@ -37,7 +56,11 @@ void CPresentProbe::OnPresent()
         return;
     m_lastMonotonicNs = Nanoseconds(std::chrono::steady_clock::now().time_since_epoch());
     if (m_count++ > 0)
+    {
+        if (m_count % kMemoryInterval == 0)
+            AppendMemoryLine();
         return;
+    }
     m_firstMonotonicNs = m_lastMonotonicNs;
     // Wall-clock time, so that a script can subtract the time it launched the program.
     const std::int64_t wall = Nanoseconds(std::chrono::system_clock::now().time_since_epoch());
@@ -51,6 +74,11 @@ void CPresentProbe::Append(const std::string& line) const
         std::fprintf(file, "%s\n", line.c_str());
         std::fclose(file);
     }
+}
+
+void CPresentProbe::AppendMemoryLine() const
+{
+    Append("frame " + std::to_string(m_count) + " rss_kib " + std::to_string(ResidentKib()));
 }
 
 } // namespace Tess

@@ -34,6 +34,32 @@ TEST(PresentProbe, WritesTheFirstFrameTimeAndTheFrameCountToTheNamedFile)
     EXPECT_TRUE(std::regex_match(lines[1], std::regex(R"(presents 3 seconds [0-9]+\.[0-9]{3})"))) << lines[1];
 }
 
+TEST(PresentProbe, WritesTheResidentMemoryEveryIntervalOfFrames)
+{
+    TempWorkDir dir;
+    const auto path = dir.Path() / "present.txt";
+    setenv("TESS_PRESENT_LOG", path.c_str(), 1);
+    {
+        CPresentProbe probe;
+        unsetenv("TESS_PRESENT_LOG");
+        for (std::uint64_t i = 0; i < 2 * CPresentProbe::kMemoryInterval + 1; ++i)
+            probe.OnPresent();
+    }
+    const auto lines = ReadLines(path);
+    ASSERT_EQ(lines.size(), 4u);
+    std::smatch match;
+    const std::regex memoryLine(R"(frame ([0-9]+) rss_kib ([0-9]+))");
+    for (std::size_t i = 1; i <= 2; ++i)
+    {
+        ASSERT_TRUE(std::regex_match(lines[i], match, memoryLine)) << lines[i];
+        EXPECT_EQ(std::stoull(match[1]), i * CPresentProbe::kMemoryInterval);
+        // A running test program holds at least a few hundred KiB, and far less than 64 GiB.
+        EXPECT_GT(std::stoll(match[2]), 100);
+        EXPECT_LT(std::stoll(match[2]), 64ll * 1024 * 1024);
+    }
+    EXPECT_EQ(lines[3].rfind("presents 501 ", 0), 0u) << lines[3];
+}
+
 TEST(PresentProbe, WithoutTheVariableWritesNothing)
 {
     TempWorkDir dir;

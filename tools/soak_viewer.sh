@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# Soak run of the real viewer under Xvfb at 800 x 600 with the repository's data: the animated
+# outline on (key A), the camera handed to the parts (key M), and a click on the panel's NEXT
+# button every FOCUS_EVERY frames, so the focus walks round the parts all run long. After FRAMES
+# frames (default 50,000) it quits with Escape and checks:
+#   - the viewer ended with status 0;
+#   - resident memory at frame FRAMES is at most MAX_GROWTH_KIB (default 1024) above frame 1,000;
+#   - Log.txt holds no line that reports a failure.
+#
+#   tools/soak_viewer.sh [build directory]
+#
+# Frame numbers and resident memory come from the OpenGL device's present probe
+# (TESS_PRESENT_LOG: a "frame <n> rss_kib <k>" line every 250 frames). The memory series is kept
+# in SOAK_OUTPUT (default soak-memory.txt in the current directory) for a closer look.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${1:-$ROOT/build}"
+VIEWER="$BUILD/Applications/Rigwright/rigwright"
+FRAMES="${FRAMES:-50000}"
+FOCUS_EVERY="${FOCUS_EVERY:-500}"
+MAX_GROWTH_KIB="${MAX_GROWTH_KIB:-1024}"
+OUTPUT="$(realpath -m "${SOAK_OUTPUT:-soak-memory.txt}")"
+TITLE="Tesserant Game Engine v1.0"
+PROBE_INTERVAL=250
+XVFB_PID=""
+APP_PID=""
+WORK=""
+
+[[ -x "$VIEWER" ]] || { echo "no viewer at $VIEWER: build first" >&2; exit 1; }
+(( FRAMES >= 1000 && FRAMES % PROBE_INTERVAL == 0 )) ||
+  { echo "FRAMES must be a multiple of $PROBE_INTERVAL, at least 1000" >&2; exit 2; }
+(( FOCUS_EVERY >= PROBE_INTERVAL )) || { echo "FOCUS_EVERY must be at least $PROBE_INTERVAL" >&2; exit 2; }
+
+cleanup() {
+  [[ -n "$APP_PID" ]] && kill -9 "$APP_PID" 2>/dev/null || true
+  [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null || true
+  [[ -n "$WORK" ]] && rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "SOAK FAILED: $*" >&2
+  [[ -f "$WORK/Log.txt" ]] && tail -n 30 "$WORK/Log.txt" >&2
+  exit 1
+}
+
+# The soak moves the pointer, so it gets a display of its own unless told otherwise.
+if [[ -z "${DISPLAY:-}" ]]; then
+  number=97
+  while [[ -e "/tmp/.X${number}-lock" || -e "/tmp/.X11-unix/X${number}" ]]; do number=$((number + 1)); done
+  Xvfb ":${number}" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY=":${number}"
+  for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+fi
+
+press() {
+  xdotool keydown --window "$WINDOW" "$1" 2>/dev/null || true
+  sleep 0.2
+  xdotool keyup "$1" 2>/dev/null || true
+  sleep 0.3
+}
+
+# Moves the pointer in small relative steps; the panel's cursor follows them.
+move_mouse() {
+  local dx=$1 dy=$2 sx sy
+  while (( dx != 0 || dy != 0 )); do
+    sx=$(( dx > 40 ? 40 : (dx < -40 ? -40 : dx) ))
+    sy=$(( dy > 40 ? 40 : (dy < -40 ? -40 : dy) ))
+    xdotool mousemove_relative -- "$sx" "$sy"
+    sleep 0.03
+    dx=$((dx - sx))
+    dy=$((dy - sy))
+  done
+  sleep 0.3
+}
+
+click() {
+  xdotool mousedown 1
+  sleep 0.15
+  xdotool mouseup 1
+}
+
+# The part name's value box on the panel, for checking that a click changed the part.
+name_box() {
+  import -window root -crop 200x45+560+45 +repage "$WORK/$1.png"
+}
+
+latest_frame() {
+  sed -n 's/^frame \([0-9]*\) .*/\1/p' "$WORK/present.txt" 2>/dev/null | tail -n 1
+}
+
+rss_at() {
+  sed -n "s/^frame $1 rss_kib \([0-9]*\)$/\1/p" "$WORK/present.txt"
+}
+
+WORK="$(mktemp -d "${TMPDIR:-/tmp}/rigwright-soak.XXXXXX")"
+cd "$WORK"
+ln -s "$ROOT/Data" Data
+TESS_PRESENT_LOG="$WORK/present.txt" "$VIEWER" >stdout.txt 2>stderr.txt &
+APP_PID=$!
+WINDOW=""
+for _ in $(seq 400); do
+  WINDOW="$(xdotool search --onlyvisible --pid "$APP_PID" --name "^${TITLE}\$" 2>/dev/null | head -n 1 || true)"
+  [[ -n "$WINDOW" ]] && break
+  kill -0 "$APP_PID" 2>/dev/null || fail "the viewer ended before its window appeared"
+  sleep 0.05
+done
+[[ -n "$WINDOW" ]] || fail "no window titled '$TITLE' appeared"
+timeout 5 xdotool windowfocus --sync "$WINDOW" >/dev/null 2>&1 || true
+xdotool mousemove --window "$WINDOW" 400 300
+sleep 0.5
+press a
+press m
+# The panel's cursor starts at its centre: push it into the panel's top-left corner, then onto
+# NEXT (the same path as the panel's end-to-end test).
+move_mouse -400 -400
+move_mouse 65 462
+
+echo "soak: $FRAMES frames, focus change every $FOCUS_EVERY frames, display $DISPLAY"
+started=$(date +%s)
+clicks=0
+next_click=$FOCUS_EVERY
+while :; do
+  kill -0 "$APP_PID" 2>/dev/null || fail "the viewer ended during the soak"
+  frame="$(latest_frame)"
+  frame="${frame:-0}"
+  if (( frame >= FRAMES )); then
+    break
+  fi
+  if (( frame >= next_click )); then
+    (( clicks == 0 )) && name_box before
+    click
+    clicks=$((clicks + 1))
+    if (( clicks == 1 )); then
+      sleep 1
+      name_box after
+      changed="$(compare -metric AE -fuzz 6% before.png after.png null: 2>&1 | sed 's/[^0-9].*//' || true)"
+      (( ${changed:-0} > 20 )) || fail "a click on NEXT did not change the part's name"
+    fi
+    next_click=$((next_click + FOCUS_EVERY))
+  fi
+  if (( frame > 0 && frame % 10000 == 0 )); then
+    echo "  frame $frame, resident $(rss_at "$frame") KiB, $(( $(date +%s) - started )) s"
+  fi
+  sleep 0.5
+done
+press Escape
+status=0
+for _ in $(seq 600); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.05; done
+kill -0 "$APP_PID" 2>/dev/null && fail "the viewer did not quit on Escape"
+wait "$APP_PID" || status=$?
+APP_PID=""
+elapsed=$(( $(date +%s) - started ))
+
+grep '^frame ' present.txt >"$OUTPUT"
+first_rss="$(rss_at 1000)"
+last_rss="$(rss_at "$FRAMES")"
+[[ -n "$first_rss" && -n "$last_rss" ]] || fail "the probe did not record frames 1000 and $FRAMES"
+growth=$((last_rss - first_rss))
+peak="$(awk '{ if ($4 > m) m = $4 } END { print m }' "$OUTPUT")"
+echo "frames $FRAMES in $elapsed s ($(awk -v f="$FRAMES" -v s="$elapsed" 'BEGIN { printf "%.1f", f / s }') per second), $clicks clicks on NEXT"
+echo "resident memory: frame 1000 $first_rss KiB, frame $FRAMES $last_rss KiB, growth $growth KiB, peak $peak KiB"
+echo "memory series in $OUTPUT"
+
+(( status == 0 )) || fail "exit status $status"
+(( growth <= MAX_GROWTH_KIB )) || fail "resident memory grew by $growth KiB (limit $MAX_GROWTH_KIB KiB)"
+failures="$(grep -inE 'fail|error|invalid|cannot|could not|unable|not found' Log.txt || true)"
+[[ -z "$failures" ]] || fail "Log.txt reports failures:"$'\n'"$failures"
+echo "SOAK PASSED"
