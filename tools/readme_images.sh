@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Makes the README's pictures of the viewer from its own screenshots (key P) under Xvfb:
+#   docs/images/viewer_plain.png      the start view: the equipment, its outline and the panel
+#   docs/images/viewer_wireframe.png  the same with key W
+#   docs/images/viewer_outline_widest.png  with key A, the animated outline near its widest: of
+#                                     shots taken over one period, the one with most dark pixels
+#
+#   tools/readme_images.sh [build directory]
+#
+# Needs ImageMagick (convert) and xdotool, as the end-to-end tests do.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${1:-$ROOT/build}"
+VIEWER="$BUILD/Applications/Rigwright/rigwright"
+IMAGES="$ROOT/docs/images"
+TITLE="Tesserant Game Engine v1.0"
+XVFB_PID=""
+APP_PID=""
+WORK=""
+
+[[ -x "$VIEWER" ]] || { echo "no viewer at $VIEWER: build first" >&2; exit 1; }
+
+cleanup() {
+  [[ -n "$APP_PID" ]] && kill -9 "$APP_PID" 2>/dev/null || true
+  [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null || true
+  [[ -n "$WORK" ]] && rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+if [[ -z "${DISPLAY:-}" ]]; then
+  number=96
+  while [[ -e "/tmp/.X${number}-lock" || -e "/tmp/.X11-unix/X${number}" ]]; do number=$((number + 1)); done
+  Xvfb ":${number}" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY=":${number}"
+  for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+fi
+
+press() {
+  xdotool keydown --window "$WINDOW" "$1" 2>/dev/null || true
+  sleep 0.2
+  xdotool keyup "$1" 2>/dev/null || true
+}
+
+# Presses P and waits for the numbered screenshot.
+take() {
+  local number="$1"
+  press p
+  for _ in $(seq 400); do
+    [[ -f "screen_shot_$number.bmp" ]] && identify "screen_shot_$number.bmp" >/dev/null 2>&1 && break
+    sleep 0.05
+  done
+  sleep 0.5
+}
+
+# Takes the numbered screenshot and stores it as a PNG under the given name.
+shoot() {
+  take "$1"
+  store "$1" "$2"
+}
+
+store() {
+  convert "screen_shot_$1.bmp" "$IMAGES/$2.png"
+  echo "wrote docs/images/$2.png"
+}
+
+# Share of near-black pixels: the outline is the only black in the picture.
+dark_share() {
+  convert "screen_shot_$1.bmp" -colorspace Gray -threshold 8% -negate -format '%[fx:mean]' info:
+}
+
+WORK="$(mktemp -d "${TMPDIR:-/tmp}/rigwright-images.XXXXXX")"
+cd "$WORK"
+ln -s "$ROOT/Data" Data
+"$VIEWER" >/dev/null 2>&1 &
+APP_PID=$!
+WINDOW=""
+for _ in $(seq 400); do
+  WINDOW="$(xdotool search --onlyvisible --pid "$APP_PID" --name "^${TITLE}\$" 2>/dev/null | head -n 1 || true)"
+  [[ -n "$WINDOW" ]] && break
+  sleep 0.05
+done
+[[ -n "$WINDOW" ]] || { echo "no viewer window appeared" >&2; exit 1; }
+timeout 5 xdotool windowfocus --sync "$WINDOW" >/dev/null 2>&1 || true
+# Let the frame counter settle before the first picture.
+sleep 3
+shoot 100001 viewer_plain
+press w
+sleep 1
+shoot 100002 viewer_wireframe
+press w
+press a
+# The outline swings with a sine of the program's clock, about 6.3 s a period.
+best=100003 best_share=0
+for number in $(seq 100003 100010); do
+  take "$number"
+  share="$(dark_share "$number")"
+  if awk -v a="$share" -v b="$best_share" 'BEGIN { exit !(a > b) }'; then
+    best=$number best_share=$share
+  fi
+done
+store "$best" viewer_outline_widest
+press Escape
+wait "$APP_PID" || true
+APP_PID=""
