@@ -70,6 +70,50 @@ bool HasOversizedHuffmanTable(const std::uint8_t* data, std::size_t size)
     return false;
 }
 
+std::uint32_t ReadLittleEndian(const std::uint8_t* data, int bytes)
+{
+    std::uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        value = (value << 8) | data[i];
+    return value;
+}
+
+// An uncompressed bitmap states its size in its header, and stb reads zeros where the pixel rows
+// run past the end of the file: a header of a few bytes could make it fill hundreds of megabytes.
+// Such a file is cut off, so it is refused. Run-length encoded bitmaps stb refuses itself.
+bool HasPixelRowsPastTheEnd(const std::uint8_t* data, std::size_t size)
+{
+    constexpr std::size_t kFileHeaderSize = 14;
+    if (size < kFileHeaderSize + 12)
+        return false; // stb refuses a header this short
+    const std::uint64_t pixelOffset = ReadLittleEndian(data + 10, 4);
+    const std::uint32_t infoSize = ReadLittleEndian(data + 14, 4);
+    std::int64_t width = 0, height = 0;
+    std::uint32_t bitsPerPixel = 0, compression = 0;
+    if (infoSize == 12)
+    {
+        width = static_cast<std::int16_t>(ReadLittleEndian(data + 18, 2));
+        height = static_cast<std::int16_t>(ReadLittleEndian(data + 20, 2));
+        bitsPerPixel = ReadLittleEndian(data + 24, 2);
+    }
+    else
+    {
+        if (size < kFileHeaderSize + 20)
+            return false;
+        width = static_cast<std::int32_t>(ReadLittleEndian(data + 18, 4));
+        height = static_cast<std::int32_t>(ReadLittleEndian(data + 22, 4));
+        bitsPerPixel = ReadLittleEndian(data + 28, 2);
+        compression = ReadLittleEndian(data + 30, 4);
+    }
+    constexpr std::uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
+    if (compression != kRgb && compression != kBitFields && compression != kAlphaBitFields)
+        return false;
+    width = width < 0 ? -width : width;
+    height = height < 0 ? -height : height;
+    const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * bitsPerPixel + 31) / 32 * 4;
+    return pixelOffset + rowBytes * static_cast<std::uint64_t>(height) > size;
+}
+
 bool DecodeWithStb(const std::uint8_t* data, std::size_t size, DecodedImage& out)
 {
     if (size > static_cast<std::size_t>(INT_MAX))
@@ -112,8 +156,9 @@ bool DecodeImage(const std::uint8_t* data, std::size_t size, DecodedImage& out)
     case EImageFormat::Jpeg:
         return !HasOversizedHuffmanTable(data, size) && DecodeWithStb(data, size, out);
     case EImageFormat::Png:
-    case EImageFormat::Bmp:
         return DecodeWithStb(data, size, out);
+    case EImageFormat::Bmp:
+        return !HasPixelRowsPastTheEnd(data, size) && DecodeWithStb(data, size, out);
     case EImageFormat::Unknown:
         break;
     }

@@ -184,6 +184,19 @@ TEST(ImageDecoderTest, JpegHuffmanTablesOfMoreThan256CodesAreRefused)
     }
 }
 
+TEST(ImageDecoderTest, BitmapsWhosePixelRowsRunPastTheEndAreRefused)
+{
+    Tess::DecodedImage image;
+    const std::vector<std::uint8_t> huge = ReadBytes(
+        kRegressions / "image_decoder" / "bmp-tiny-file-declaring-ten-thousand-squared-pixels.bmp");
+    EXPECT_FALSE(Tess::DecodeImage(huge.data(), huge.size(), image));
+    // A whole bitmap is read; the same bitmap short of its last byte is refused.
+    std::vector<std::uint8_t> bmp = ReadBytes(kSource / "fuzz/seeds/image/rgb24.bmp");
+    ASSERT_TRUE(Tess::DecodeImage(bmp.data(), bmp.size(), image));
+    bmp.pop_back();
+    EXPECT_FALSE(Tess::DecodeImage(bmp.data(), bmp.size(), image));
+}
+
 TEST(ImageDecoderTest, OnlyJpegPngBmpAndDdsSignaturesAreRead)
 {
     // A 2 x 1 uncompressed true-colour TGA, which stb_image would read: no signature of ours.
