@@ -10,36 +10,22 @@
 # (the last whole second) and from the probe's frame count over the run.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$ROOT/tools/viewer_session.sh"
 BUILD="${1:-$ROOT/build}"
 VIEWER="$BUILD/Applications/Rigwright/rigwright"
 RUNS="${RUNS:-3}"
 SECONDS_PER_RUN="${SECONDS_PER_RUN:-8}"
-TITLE="Tesserant Game Engine v1.0"
-XVFB_PID=""
 WORK=""
 
 [[ -x "$VIEWER" ]] || { echo "no viewer at $VIEWER: build first" >&2; exit 1; }
 
 cleanup() {
-  [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null || true
+  session_stop_display
   [[ -n "$WORK" ]] && rm -rf "$WORK"
 }
 trap cleanup EXIT
 
-if [[ -z "${DISPLAY:-}" ]]; then
-  number=95
-  while [[ -e "/tmp/.X${number}-lock" || -e "/tmp/.X11-unix/X${number}" ]]; do number=$((number + 1)); done
-  Xvfb ":${number}" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-  XVFB_PID=$!
-  export DISPLAY=":${number}"
-  for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-fi
-
-press() {
-  xdotool keydown --window "$1" "$2" 2>/dev/null || true
-  sleep 0.2
-  xdotool keyup "$2" 2>/dev/null || true
-}
+session_start_display 95
 
 # One run: prints "launch_ms fps_at_exit average_fps".
 run_once() {
@@ -55,15 +41,10 @@ run_once() {
     sleep 0.01
   done
   first="$(sed -n 's/^first_present_ns //p' present.txt)"
-  for _ in $(seq 200); do
-    window="$(xdotool search --onlyvisible --pid "$pid" --name "^${TITLE}\$" 2>/dev/null | head -n 1 || true)"
-    [[ -n "$window" ]] && break
-    sleep 0.05
-  done
-  timeout 5 xdotool windowfocus --sync "$window" >/dev/null 2>&1 || true
-  [[ "$mode" == animated ]] && press "$window" a
+  window="$(session_find_window "$pid")" || { echo "no viewer window appeared" >&2; exit 1; }
+  [[ "$mode" == animated ]] && session_press "$window" a
   sleep "$SECONDS_PER_RUN"
-  press "$window" Escape
+  session_press "$window" Escape
   wait "$pid" || true
   local exit_fps average
   exit_fps="$(sed -n 's/^         | FPS at exit: \([0-9]*\) .*/\1/p' Log.txt)"

@@ -10,11 +10,10 @@
 # Needs ImageMagick (convert) and xdotool, as the end-to-end tests do.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$ROOT/tools/viewer_session.sh"
 BUILD="${1:-$ROOT/build}"
 VIEWER="$BUILD/Applications/Rigwright/rigwright"
 IMAGES="$ROOT/docs/images"
-TITLE="Tesserant Game Engine v1.0"
-XVFB_PID=""
 APP_PID=""
 WORK=""
 
@@ -22,24 +21,15 @@ WORK=""
 
 cleanup() {
   [[ -n "$APP_PID" ]] && kill -9 "$APP_PID" 2>/dev/null || true
-  [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null || true
+  session_stop_display
   [[ -n "$WORK" ]] && rm -rf "$WORK"
 }
 trap cleanup EXIT
 
-if [[ -z "${DISPLAY:-}" ]]; then
-  number=96
-  while [[ -e "/tmp/.X${number}-lock" || -e "/tmp/.X11-unix/X${number}" ]]; do number=$((number + 1)); done
-  Xvfb ":${number}" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-  XVFB_PID=$!
-  export DISPLAY=":${number}"
-  for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-fi
+session_start_display 96
 
 press() {
-  xdotool keydown --window "$WINDOW" "$1" 2>/dev/null || true
-  sleep 0.2
-  xdotool keyup "$1" 2>/dev/null || true
+  session_press "$WINDOW" "$1"
 }
 
 # Presses P and waits for the numbered screenshot.
@@ -74,14 +64,7 @@ cd "$WORK"
 ln -s "$ROOT/Data" Data
 "$VIEWER" >/dev/null 2>&1 &
 APP_PID=$!
-WINDOW=""
-for _ in $(seq 400); do
-  WINDOW="$(xdotool search --onlyvisible --pid "$APP_PID" --name "^${TITLE}\$" 2>/dev/null | head -n 1 || true)"
-  [[ -n "$WINDOW" ]] && break
-  sleep 0.05
-done
-[[ -n "$WINDOW" ]] || { echo "no viewer window appeared" >&2; exit 1; }
-timeout 5 xdotool windowfocus --sync "$WINDOW" >/dev/null 2>&1 || true
+WINDOW="$(session_find_window "$APP_PID")" || { echo "no viewer window appeared" >&2; exit 1; }
 # Let the frame counter settle before the first picture.
 sleep 3
 shoot 100001 viewer_plain

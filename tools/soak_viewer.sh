@@ -14,15 +14,14 @@
 # in SOAK_OUTPUT (default soak-memory.txt in the current directory) for a closer look.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$ROOT/tools/viewer_session.sh"
 BUILD="${1:-$ROOT/build}"
 VIEWER="$BUILD/Applications/Rigwright/rigwright"
 FRAMES="${FRAMES:-50000}"
 FOCUS_EVERY="${FOCUS_EVERY:-500}"
 MAX_GROWTH_KIB="${MAX_GROWTH_KIB:-1024}"
 OUTPUT="$(realpath -m "${SOAK_OUTPUT:-soak-memory.txt}")"
-TITLE="Tesserant Game Engine v1.0"
 PROBE_INTERVAL=250
-XVFB_PID=""
 APP_PID=""
 WORK=""
 
@@ -33,7 +32,7 @@ WORK=""
 
 cleanup() {
   [[ -n "$APP_PID" ]] && kill -9 "$APP_PID" 2>/dev/null || true
-  [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null || true
+  session_stop_display
   [[ -n "$WORK" ]] && rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -45,40 +44,11 @@ fail() {
 }
 
 # The soak moves the pointer, so it gets a display of its own unless told otherwise.
-if [[ -z "${DISPLAY:-}" ]]; then
-  number=97
-  while [[ -e "/tmp/.X${number}-lock" || -e "/tmp/.X11-unix/X${number}" ]]; do number=$((number + 1)); done
-  Xvfb ":${number}" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-  XVFB_PID=$!
-  export DISPLAY=":${number}"
-  for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-fi
+session_start_display 97
 
 press() {
-  xdotool keydown --window "$WINDOW" "$1" 2>/dev/null || true
-  sleep 0.2
-  xdotool keyup "$1" 2>/dev/null || true
+  session_press "$WINDOW" "$1"
   sleep 0.3
-}
-
-# Moves the pointer in small relative steps; the panel's cursor follows them.
-move_mouse() {
-  local dx=$1 dy=$2 sx sy
-  while (( dx != 0 || dy != 0 )); do
-    sx=$(( dx > 40 ? 40 : (dx < -40 ? -40 : dx) ))
-    sy=$(( dy > 40 ? 40 : (dy < -40 ? -40 : dy) ))
-    xdotool mousemove_relative -- "$sx" "$sy"
-    sleep 0.03
-    dx=$((dx - sx))
-    dy=$((dy - sy))
-  done
-  sleep 0.3
-}
-
-click() {
-  xdotool mousedown 1
-  sleep 0.15
-  xdotool mouseup 1
 }
 
 # The part name's value box on the panel, for checking that a click changed the part.
@@ -99,23 +69,15 @@ cd "$WORK"
 ln -s "$ROOT/Data" Data
 TESS_PRESENT_LOG="$WORK/present.txt" "$VIEWER" >stdout.txt 2>stderr.txt &
 APP_PID=$!
-WINDOW=""
-for _ in $(seq 400); do
-  WINDOW="$(xdotool search --onlyvisible --pid "$APP_PID" --name "^${TITLE}\$" 2>/dev/null | head -n 1 || true)"
-  [[ -n "$WINDOW" ]] && break
-  kill -0 "$APP_PID" 2>/dev/null || fail "the viewer ended before its window appeared"
-  sleep 0.05
-done
-[[ -n "$WINDOW" ]] || fail "no window titled '$TITLE' appeared"
-timeout 5 xdotool windowfocus --sync "$WINDOW" >/dev/null 2>&1 || true
+WINDOW="$(session_find_window "$APP_PID")" || fail "no window titled '$SESSION_TITLE' appeared"
 xdotool mousemove --window "$WINDOW" 400 300
 sleep 0.5
 press a
 press m
 # The panel's cursor starts at its centre: push it into the panel's top-left corner, then onto
 # NEXT (the same path as the panel's end-to-end test).
-move_mouse -400 -400
-move_mouse 65 462
+session_move_mouse -400 -400
+session_move_mouse 65 462
 
 echo "soak: $FRAMES frames, focus change every $FOCUS_EVERY frames, display $DISPLAY"
 started=$(date +%s)
@@ -130,7 +92,7 @@ while :; do
   fi
   if (( frame >= next_click )); then
     (( clicks == 0 )) && name_box before
-    click
+    session_click
     clicks=$((clicks + 1))
     if (( clicks == 1 )); then
       sleep 1

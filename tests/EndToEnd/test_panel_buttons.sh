@@ -3,6 +3,8 @@
 # it: the part texts change and the camera glides to the next part (screenshots before, during
 # and after differ); PREVIOUS brings the first part back; ZOOM IN changes the framing.
 source "$(dirname "$0")/lib.sh"
+# session_move_mouse and session_click: the pointer moved and clicked as a hand does.
+source "$TESS_SOURCE_DIR/tools/viewer_session.sh"
 # The real ImageMagick (a wrapper of another name may stand first on the PATH).
 IM_CONVERT=/usr/bin/convert
 IM_COMPARE=/usr/bin/compare
@@ -49,26 +51,6 @@ pixel() {
   "$IM_CONVERT" "$1.png" -crop "1x1+$2+$3" -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]' info:
 }
 
-# Moves the mouse by (dx, dy) in small steps, as a hand does: the panel's cursor follows.
-move_mouse() {
-  local dx=$1 dy=$2 sx sy
-  while (( dx != 0 || dy != 0 )); do
-    sx=$(( dx > 40 ? 40 : (dx < -40 ? -40 : dx) ))
-    sy=$(( dy > 40 ? 40 : (dy < -40 ? -40 : dy) ))
-    xdotool mousemove_relative -- "$sx" "$sy"
-    sleep 0.03
-    dx=$((dx - sx))
-    dy=$((dy - sy))
-  done
-  sleep 0.3
-}
-
-click() {
-  xdotool mousedown 1
-  sleep 0.15
-  xdotool mouseup 1
-}
-
 e2e_enter_workdir
 e2e_link_data
 e2e_start
@@ -95,10 +77,10 @@ read -r r g b <<<"$(pixel start 650 400)"
 
 # The cursor starts at the panel's centre (660, 300); push it into the top-left corner of the
 # panel (540, 15), whatever it got before, then onto NEXT (605, 477).
-move_mouse -400 -400
-move_mouse 65 462
+session_move_mouse -400 -400
+session_move_mouse 65 462
 shot before
-click
+session_click
 sleep 0.6
 shot during
 sleep 2.0
@@ -110,8 +92,8 @@ expect_differ during after "$SCENE" 2000
 expect_differ before after "$SCENE" 2000
 
 # PREVIOUS (715, 477) brings the first part and its view back.
-move_mouse 110 0
-click
+session_move_mouse 110 0
+session_click
 sleep 2.2
 shot back
 expect_same before back "$NAME_VALUE" 15
@@ -119,8 +101,8 @@ expect_same before back "$NUMBER_VALUE" 15
 expect_same before back "$SCENE" 400
 
 # ZOOM IN (605, 537) brings the camera closer to the part.
-move_mouse -110 60
-click
+session_move_mouse -110 60
+session_click
 sleep 2.2
 shot zoomed
 expect_differ back zoomed "$SCENE" 4000

@@ -1,0 +1,69 @@
+# Shared helpers of the scripts that drive the real viewer under X with xdotool (the measuring,
+# soak and picture tools, and the panel's end-to-end test). Source it; it defines functions only.
+#
+#   session_start_display FIRST   without DISPLAY: a private Xvfb on the first free number from
+#                                 FIRST (SESSION_XVFB_PID; session_stop_display ends it)
+#   session_find_window PID       the viewer's visible window (echoed), given the input focus
+#   session_press WINDOW KEY      key down on the window, a pause, key up
+#   session_move_mouse DX DY      the pointer moved in small relative steps, as a hand does
+#   session_click                 left button down, a pause, up
+
+SESSION_TITLE="Tesserant Game Engine v1.0"
+SESSION_XVFB_PID=""
+
+session_start_display() {
+  [[ -n "${DISPLAY:-}" ]] && return 0
+  local number="$1"
+  while [[ -e "/tmp/.X${number}-lock" || -e "/tmp/.X11-unix/X${number}" ]]; do number=$((number + 1)); done
+  # -noreset: the server must not restart when its last client leaves.
+  Xvfb ":${number}" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+  SESSION_XVFB_PID=$!
+  export DISPLAY=":${number}"
+  for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && return 0; sleep 0.1; done
+  echo "Xvfb did not start on display $DISPLAY" >&2
+  return 1
+}
+
+session_stop_display() {
+  [[ -n "$SESSION_XVFB_PID" ]] && kill "$SESSION_XVFB_PID" 2>/dev/null || true
+  SESSION_XVFB_PID=""
+}
+
+session_find_window() {
+  local pid="$1" window=""
+  for _ in $(seq 400); do
+    window="$(xdotool search --onlyvisible --pid "$pid" --name "^${SESSION_TITLE}\$" 2>/dev/null | head -n 1 || true)"
+    [[ -n "$window" ]] && break
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.05
+  done
+  [[ -n "$window" ]] || return 1
+  timeout 5 xdotool windowfocus --sync "$window" >/dev/null 2>&1 || true
+  echo "$window"
+}
+
+session_press() {
+  xdotool keydown --window "$1" "$2" 2>/dev/null || true
+  sleep 0.2
+  # Released on the display, not on the window: the viewer may have quit on the key already.
+  xdotool keyup "$2" 2>/dev/null || true
+}
+
+session_move_mouse() {
+  local dx=$1 dy=$2 sx sy
+  while (( dx != 0 || dy != 0 )); do
+    sx=$(( dx > 40 ? 40 : (dx < -40 ? -40 : dx) ))
+    sy=$(( dy > 40 ? 40 : (dy < -40 ? -40 : dy) ))
+    xdotool mousemove_relative -- "$sx" "$sy"
+    sleep 0.03
+    dx=$((dx - sx))
+    dy=$((dy - sy))
+  done
+  sleep 0.3
+}
+
+session_click() {
+  xdotool mousedown 1
+  sleep 0.15
+  xdotool mouseup 1
+}
