@@ -1,6 +1,7 @@
 #include "Applications/Rigwright/Component.h"
 
 #include "Applications/Rigwright/ComponentOutline.h"
+#include "Applications/Rigwright/PartDrawing.h"
 #include "Engine/Core/Timer.h"
 #include "Engine/Geometry/IndexBuffer.h"
 #include "Engine/Geometry/ModelLoader.h"
@@ -110,23 +111,8 @@ void CComponent::Draw(CRenderer& renderer)
     renderer.SetWorldMatrix(m_worldMatrix);
     renderer.SetObjectParameter(0, GetObjectParameter(0));
     renderer.SetObjectParameter(1, GetObjectParameter(1));
-    IGraphicsDevice* device = renderer.GetDevice();
-    if (m_wireframe && device)
-        device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
-    renderer.DrawMesh(GetResourceHandle(kMainViewLayer), *m_vertexBuffer, m_indexBuffer);
-    if (m_wireframe && device)
-        device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
-    DrawVectors();
-}
-
-void CComponent::DrawVectors()
-{
-    if (m_showNormals)
-        m_mesh->DrawNormals();
-    if (m_showTangents)
-        m_mesh->DrawTangents();
-    if (m_showBinormals)
-        m_mesh->DrawBinormals();
+    DrawPartMesh(renderer, GetResourceHandle(kMainViewLayer), *m_vertexBuffer, m_indexBuffer, m_wireframe);
+    DrawMeshVectors(*m_mesh, {m_showNormals, m_showTangents, m_showBinormals});
 }
 
 } // namespace Tess

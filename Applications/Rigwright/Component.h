@@ -83,7 +83,6 @@ private:
     void CreateOutline(CRenderer& renderer);
     // Centre of the mesh's axis-aligned box (the origin without a mesh).
     Vector3 ComputeMeshCentre() const;
-    void DrawVectors();
 
     CTriMesh* m_mesh = nullptr;
     CVertexBuffer* m_vertexBuffer = nullptr;

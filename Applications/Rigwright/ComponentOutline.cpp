@@ -1,5 +1,6 @@
 #include "Applications/Rigwright/ComponentOutline.h"
 
+#include "Applications/Rigwright/PartDrawing.h"
 #include "Engine/Core/Timer.h"
 #include "Engine/Geometry/IndexBuffer.h"
 #include "Engine/Geometry/TriMesh.h"
@@ -53,23 +54,8 @@ void CComponentOutline::Draw(CRenderer& renderer)
     renderer.SetWorldMatrix(m_worldMatrix);
     // Only the outline colour: the outline effect reads no second parameter.
     renderer.SetObjectParameter(0, GetObjectParameter(0));
-    IGraphicsDevice* device = renderer.GetDevice();
-    if (m_wireframe && device)
-        device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
-    renderer.DrawMesh(GetResourceHandle(kMainViewLayer), *m_vertexBuffer, m_indexBuffer);
-    if (m_wireframe && device)
-        device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
-    DrawVectors();
-}
-
-void CComponentOutline::DrawVectors()
-{
-    if (m_showNormals)
-        m_edgeMesh->DrawNormals();
-    if (m_showTangents)
-        m_edgeMesh->DrawTangents();
-    if (m_showBinormals)
-        m_edgeMesh->DrawBinormals();
+    DrawPartMesh(renderer, GetResourceHandle(kMainViewLayer), *m_vertexBuffer, m_indexBuffer, m_wireframe);
+    DrawMeshVectors(*m_edgeMesh, {m_showNormals, m_showTangents, m_showBinormals});
 }
 
 } // namespace Tess

@@ -44,8 +44,6 @@ public:
     void SetShowBinormals(bool show) { m_showBinormals = show; }
 
 private:
-    void DrawVectors();
-
     CTriMesh* m_edgeMesh = nullptr;
     CVertexBuffer* m_vertexBuffer = nullptr;
     CIndexBuffer* m_indexBuffer = nullptr;
