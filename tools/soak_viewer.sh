@@ -10,7 +10,8 @@
 #   tools/soak_viewer.sh [build directory]
 #
 # Frame numbers and resident memory come from the OpenGL device's present probe
-# (TESS_PRESENT_LOG: a "frame <n> rss_kib <k>" line every 250 frames). The memory series is kept
+# (TESS_PRESENT_LOG: a "frame <n> rss_kib <k> heap_kib <h>" line every 250 frames; the heap
+# figure tells the program's own allocations from what the driver and the kernel add). The memory series is kept
 # in SOAK_OUTPUT (default soak-memory.txt in the current directory) for a closer look.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -61,7 +62,11 @@ latest_frame() {
 }
 
 rss_at() {
-  sed -n "s/^frame $1 rss_kib \([0-9]*\)$/\1/p" "$WORK/present.txt"
+  sed -n "s/^frame $1 rss_kib \([0-9]*\).*/\1/p" "$WORK/present.txt"
+}
+
+heap_at() {
+  sed -n "s/^frame $1 .* heap_kib \([0-9-]*\)$/\1/p" "$WORK/present.txt"
 }
 
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/rigwright-soak.XXXXXX")"
@@ -123,6 +128,7 @@ growth=$((last_rss - first_rss))
 peak="$(awk '{ if ($4 > m) m = $4 } END { print m }' "$OUTPUT")"
 echo "frames $FRAMES in $elapsed s ($(awk -v f="$FRAMES" -v s="$elapsed" 'BEGIN { printf "%.1f", f / s }') per second), $clicks clicks on NEXT"
 echo "resident memory: frame 1000 $first_rss KiB, frame $FRAMES $last_rss KiB, growth $growth KiB, peak $peak KiB"
+echo "heap in use: frame 1000 $(heap_at 1000) KiB, frame $FRAMES $(heap_at "$FRAMES") KiB"
 echo "memory series in $OUTPUT"
 
 (( status == 0 )) || fail "exit status $status"

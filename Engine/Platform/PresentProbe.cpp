@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <malloc.h>
 #include <unistd.h>
 
 namespace Tess
@@ -31,6 +32,17 @@ long long ResidentKib()
         return -1;
     const long pageSize = sysconf(_SC_PAGESIZE);
     return static_cast<long long>(residentPages) * (pageSize > 0 ? pageSize : 4096) / 1024;
+}
+// Bytes the C heap has handed out and not taken back, in KiB: it tells growth of the program's
+// own allocations from growth of what the driver maps or the kernel pages in.
+long long HeapInUseKib()
+{
+#if defined(__GLIBC__)
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<long long>((info.uordblks + info.hblkhd) / 1024);
+#else
+    return -1;
+#endif
 }
 } // namespace
 
@@ -78,7 +90,8 @@ void CPresentProbe::Append(const std::string& line) const
 
 void CPresentProbe::AppendMemoryLine() const
 {
-    Append("frame " + std::to_string(m_count) + " rss_kib " + std::to_string(ResidentKib()));
+    Append("frame " + std::to_string(m_count) + " rss_kib " + std::to_string(ResidentKib()) + " heap_kib " +
+           std::to_string(HeapInUseKib()));
 }
 
 } // namespace Tess

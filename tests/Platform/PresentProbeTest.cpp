@@ -48,7 +48,7 @@ TEST(PresentProbe, WritesTheResidentMemoryEveryIntervalOfFrames)
     const auto lines = ReadLines(path);
     ASSERT_EQ(lines.size(), 4u);
     std::smatch match;
-    const std::regex memoryLine(R"(frame ([0-9]+) rss_kib ([0-9]+))");
+    const std::regex memoryLine(R"(frame ([0-9]+) rss_kib ([0-9]+) heap_kib ([0-9]+))");
     for (std::size_t i = 1; i <= 2; ++i)
     {
         ASSERT_TRUE(std::regex_match(lines[i], match, memoryLine)) << lines[i];
@@ -56,6 +56,7 @@ TEST(PresentProbe, WritesTheResidentMemoryEveryIntervalOfFrames)
         // A running test program holds at least a few hundred KiB, and far less than 64 GiB.
         EXPECT_GT(std::stoll(match[2]), 100);
         EXPECT_LT(std::stoll(match[2]), 64ll * 1024 * 1024);
+        EXPECT_GT(std::stoll(match[3]), 0); // the test itself holds heap blocks
     }
     EXPECT_EQ(lines[3].rfind("presents 501 ", 0), 0u) << lines[3];
 }
