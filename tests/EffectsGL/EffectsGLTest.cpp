@@ -6,6 +6,8 @@
 #include "Engine/Platform/FxEffect.h"
 #include "Engine/Platform/GraphicsSystem.h"
 
+#include "Support/BmpImage.h"
+
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -174,35 +176,6 @@ void BuildEdgeMesh(const Mesh& mesh, std::vector<EdgeVertex>& vertices, std::vec
         v.flag = v.normal.Dot(v.other) < crease ? 1.0f : 0.0f;
 }
 
-// Reads a 24-bit BMP as written by the device: rows bottom-up, BGR.
-bool ReadBmp(const std::string& path, int& width, int& height, std::vector<std::uint32_t>& pixels)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (data.size() < 54 || data[0] != 'B' || data[1] != 'M')
-        return false;
-    auto u32 = [&](std::size_t at) { std::uint32_t v; std::memcpy(&v, &data[at], 4); return v; };
-    const std::uint32_t offset = u32(10);
-    width = static_cast<int>(u32(18));
-    const auto rawHeight = static_cast<std::int32_t>(u32(22));
-    height = std::abs(rawHeight);
-    const int bpp = data[28];
-    if (bpp != 24 && bpp != 32)
-        return false;
-    const std::size_t stride = (static_cast<std::size_t>(width) * (bpp / 8) + 3) & ~std::size_t(3);
-    if (data.size() < offset + stride * height)
-        return false;
-    pixels.assign(static_cast<std::size_t>(width) * height, 0);
-    for (int y = 0; y < height; ++y)
-    {
-        const int row = rawHeight > 0 ? height - 1 - y : y;
-        const std::uint8_t* p = &data[offset + stride * row];
-        for (int x = 0; x < width; ++x, p += bpp / 8)
-            pixels[static_cast<std::size_t>(y) * width + x] = 0xFF000000u | (p[2] << 16) | (p[1] << 8) | p[0];
-    }
-    return true;
-}
-
 int Channel(std::uint32_t color, int shift)
 {
     return static_cast<int>((color >> shift) & 0xFF);
@@ -275,14 +248,13 @@ protected:
         const SurfaceId back = m_device->GetRenderTarget(0);
         EXPECT_EQ(m_device->SaveSurfaceToFile(path, D3DXIFF_BMP, back), kOk);
         m_device->ReleaseSurface(back);
-        int width = 0, height = 0;
-        std::vector<std::uint32_t> pixels;
-        EXPECT_TRUE(ReadBmp(path, width, height, pixels));
+        TestSupport::BmpImage image;
+        EXPECT_TRUE(TestSupport::ReadBmp(path, image));
         std::remove(path.c_str());
-        EXPECT_EQ(width, kWidth);
-        EXPECT_EQ(height, kHeight);
-        pixels.resize(static_cast<std::size_t>(kWidth) * kHeight);
-        return pixels;
+        EXPECT_EQ(image.width, kWidth);
+        EXPECT_EQ(image.height, kHeight);
+        image.pixels.resize(static_cast<std::size_t>(kWidth) * kHeight);
+        return image.pixels;
     }
 
     static std::uint32_t At(const std::vector<std::uint32_t>& pixels, int x, int y)

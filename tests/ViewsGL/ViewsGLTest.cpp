@@ -16,6 +16,8 @@
 #include "Engine/Views/RenderViewMain.h"
 #include "Engine/Views/Text.h"
 
+#include "Support/BmpImage.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -33,20 +35,14 @@ namespace Tess
 {
 namespace
 {
+using Image = TestSupport::BmpImage;
+using TestSupport::ReadBmp;
 
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 constexpr Color kBackground = 0xFF3060A0;
 constexpr Color kRed = 0xFFFF0000;
 
-struct Image
-{
-    int width = 0;
-    int height = 0;
-    std::vector<Color> pixels; // top row first, 0xFFRRGGBB
-
-    Color At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
-};
 
 int Channel(Color c, int shift)
 {
@@ -61,40 +57,6 @@ bool IsRed(Color c)
 bool IsGrey(Color c)
 {
     return Channel(c, 16) > 60 && Channel(c, 16) == Channel(c, 8) && Channel(c, 8) == Channel(c, 0);
-}
-
-// Reads an uncompressed 24- or 32-bit BMP file.
-bool ReadBmp(const std::filesystem::path& path, Image& out)
-{
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M')
-        return false;
-    auto u32 = [&](std::size_t at) {
-        return static_cast<std::uint32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24);
-    };
-    const std::uint32_t offset = u32(10);
-    const auto width = static_cast<std::int32_t>(u32(18));
-    const auto rawHeight = static_cast<std::int32_t>(u32(22));
-    const int bits = bytes[28] | bytes[29] << 8;
-    if ((bits != 24 && bits != 32) || width <= 0 || rawHeight == 0 || u32(30) != 0)
-        return false;
-    const int height = std::abs(rawHeight);
-    const std::size_t stride = (static_cast<std::size_t>(width) * (bits / 8) + 3) & ~std::size_t(3);
-    if (offset + stride * height > bytes.size())
-        return false;
-    out.width = width;
-    out.height = height;
-    out.pixels.resize(static_cast<std::size_t>(width) * height);
-    for (int y = 0; y < height; ++y)
-    {
-        // Positive heights store the bottom row first.
-        const int row = rawHeight > 0 ? height - 1 - y : y;
-        const std::uint8_t* p = bytes.data() + offset + stride * row;
-        for (int x = 0; x < width; ++x, p += bits / 8)
-            out.pixels[static_cast<std::size_t>(y) * width + x] = 0xFF000000u | p[2] << 16 | p[1] << 8 | p[0];
-    }
-    return true;
 }
 
 // A sphere of shared vertices with smooth normals, triangles clockwise seen from outside.
