@@ -34,7 +34,7 @@ if "${RUNNER[@]}" touch run/probe 2>/dev/null; then
 fi
 # Both depend on the machine (a temporary directory inside a private one, a display that asks
 # for root's cookie), not on the viewer.
-if ! "${RUNNER[@]}" test -r run/Data/Models/Edge_Mesh.ms3d; then
+if ! "${RUNNER[@]}" test -x "$E2E_WORKDIR/rigwright" -a -r "$E2E_WORKDIR/run/Data/Models/Edge_Mesh.ms3d"; then
   echo "SKIPPED: the unprivileged user cannot reach $E2E_WORKDIR/run"
   exit "$SKIPPED"
 fi
