@@ -12,6 +12,11 @@
 #   e2e_wait_exit [SECONDS]  wait for the viewer to end (APP_STATUS), kill it after the timeout
 #   e2e_expect_status N, e2e_expect_log_begins_with_banner, e2e_expect_log_in_order LINE...,
 #   e2e_expect_log_contains LINE, e2e_expect_log_ends_with LINE
+#   e2e_leave_workdir        leave and remove the working directory (several runs in one script)
+#   e2e_screenshot NAME, e2e_pixel, e2e_region_pixels, e2e_drawn_pixels, e2e_expect_drawn,
+#   e2e_region_differs       screenshots and what they show
+#   e2e_exit_draw_calls      the last frame's draw calls from the exit statistics
+#   e2e_move_mouse DX DY, e2e_click   the mouse, as a hand moves it
 set -euo pipefail
 
 : "${RIGWRIGHT:?RIGWRIGHT must name the viewer executable}"
@@ -209,4 +214,72 @@ e2e_pixel() {
 e2e_region_pixels() {
   convert "$1" -crop "$2" +repage -depth 8 txt:- |
     sed -n 's/^\([0-9]*\),\([0-9]*\): *(\([0-9.]*\),\([0-9.]*\),\([0-9.]*\).*/\1 \2 \3 \4 \5/p'
+}
+
+# ---- Several runs in one script ----------------------------------------------------------------
+
+# Leaves the working directory and removes it, so that the next case starts afresh.
+e2e_leave_workdir() {
+  cd /
+  e2e_cleanup
+  E2E_WORKDIR=""
+}
+
+# ---- What a frame shows ------------------------------------------------------------------------
+
+# Screen rectangles at 800 x 600 (width x height + left + top): the scene left of the
+# part-information panel and below the text lines, and the panel itself.
+E2E_SCENE="500x440+20+140"
+E2E_PANEL="240x570+540+15"
+E2E_CLEAR_COLOR="#404040"
+
+# e2e_drawn_pixels IMAGE GEOMETRY: how many pixels of the region are not the clear colour.
+e2e_drawn_pixels() {
+  # Drawn pixels black, background white: the mean is the background's share.
+  convert "$1" -crop "$2" +repage -fill black +opaque "$E2E_CLEAR_COLOR" -fill white -opaque "$E2E_CLEAR_COLOR" \
+    -format '%[fx:int(w*h*(1-mean)+0.5)]' info:
+}
+
+# e2e_expect_drawn IMAGE GEOMETRY MINIMUM WHAT: at least MINIMUM pixels of the region are drawn.
+e2e_expect_drawn() {
+  local drawn
+  drawn="$(e2e_drawn_pixels "$1" "$2")"
+  (( drawn >= $3 )) || e2e_fail "$4: only $drawn pixels of $2 in $1 are drawn, expected at least $3"
+}
+
+# The draw calls of the last frame, from the exit statistics in Log.txt.
+e2e_exit_draw_calls() {
+  sed -n 's/^         | FPS at exit: [0-9]* -- TPF at exit: [0-9]* -- DPC at exit: \([0-9]*\)$/\1/p' Log.txt
+}
+
+# ---- The mouse ---------------------------------------------------------------------------------
+
+# e2e_move_mouse DX DY: moves the mouse in small steps, as a hand does; the panel's cursor
+# follows.
+e2e_move_mouse() {
+  local dx=$1 dy=$2 sx sy
+  while (( dx != 0 || dy != 0 )); do
+    sx=$(( dx > 40 ? 40 : (dx < -40 ? -40 : dx) ))
+    sy=$(( dy > 40 ? 40 : (dy < -40 ? -40 : dy) ))
+    xdotool mousemove_relative -- "$sx" "$sy"
+    sleep 0.03
+    dx=$((dx - sx))
+    dy=$((dy - sy))
+  done
+  sleep 0.3
+}
+
+e2e_click() {
+  xdotool mousedown 1
+  sleep 0.15
+  xdotool mouseup 1
+}
+
+# e2e_region_differs IMAGE1 IMAGE2 GEOMETRY: how many pixels of the region differ between the
+# two images (beyond a small tolerance).
+e2e_region_differs() {
+  convert "$1" -crop "$3" +repage region_a.png
+  convert "$2" -crop "$3" +repage region_b.png
+  compare -metric AE -fuzz 6% region_a.png region_b.png null: 2>&1 | sed 's/[^0-9].*//' || true
+  rm -f region_a.png region_b.png
 }
