@@ -2,6 +2,9 @@
 
 #include "Engine/Platform/GLDevice.h"
 
+#include "Engine/Platform/ProcessMemory.h"
+
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -446,8 +449,25 @@ Result CGLDevice::Present()
                       windowHeight, windowWidth, 0, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
     SDL_GL_SwapWindow(m_window);
     glBindFramebuffer(GL_FRAMEBUFFER, m_applied.framebuffer);
+    ReleaseHeapPeriodically();
     m_presentProbe.OnPresent();
     return kOk;
+}
+
+// The driver allocates and frees working memory every frame. The C heap keeps the freed pages
+// resident, and as blocks of other sizes settle between them the resident size of a viewer left
+// running creeps up by pages although the heap in use stays flat. Giving the free pages back
+// every few seconds keeps it level; it costs a walk of the heap's free lists.
+void CGLDevice::ReleaseHeapPeriodically()
+{
+    constexpr std::int64_t kIntervalNs = 10'000'000'000;
+    const std::int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                 std::chrono::steady_clock::now().time_since_epoch())
+                                 .count();
+    if (now - m_lastHeapReleaseNs < kIntervalNs)
+        return;
+    m_lastHeapReleaseNs = now;
+    ReleaseFreeHeapMemory();
 }
 
 } // namespace Tess

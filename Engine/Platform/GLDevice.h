@@ -11,6 +11,7 @@
 
 #include <SDL.h>
 
+#include <cstdint>
 #include <memory>
 #include <unordered_map>
 
@@ -136,6 +137,7 @@ private:
     void InitialiseDefaultStates();
     bool CreateBackBuffer(std::uint32_t width, std::uint32_t height);
     bool CreateBuiltInPrograms();
+    void ReleaseHeapPeriodically();
 
     std::uint32_t NextId() { return ++m_lastId; }
     // Every operation that reaches OpenGL starts here: another device, or the graphics system's
@@ -253,6 +255,8 @@ private:
     std::uint32_t m_enabledAttributes = 0;
     // Frame timing for the measuring script; inert unless its environment variable is set.
     CPresentProbe m_presentProbe;
+    // Steady-clock time (ns) the C heap last gave its free pages back; see ReleaseHeapPeriodically.
+    std::int64_t m_lastHeapReleaseNs = 0;
 };
 
 } // namespace Tess

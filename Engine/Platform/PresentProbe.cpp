@@ -1,11 +1,10 @@
 #include "Engine/Platform/PresentProbe.h"
 
+#include "Engine/Platform/ProcessMemory.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-
-#include <malloc.h>
-#include <unistd.h>
 
 namespace Tess
 {
@@ -15,34 +14,6 @@ namespace
 std::int64_t Nanoseconds(std::chrono::nanoseconds duration)
 {
     return static_cast<std::int64_t>(duration.count());
-}
-
-// Resident set size in KiB from /proc/self/statm (its second field, in pages), or -1 where the
-// file does not exist.
-long long ResidentKib()
-{
-    std::FILE* file = std::fopen("/proc/self/statm", "r");
-    if (!file)
-        return -1;
-    unsigned long long sizePages = 0;
-    unsigned long long residentPages = 0;
-    const int fields = std::fscanf(file, "%llu %llu", &sizePages, &residentPages);
-    std::fclose(file);
-    if (fields != 2)
-        return -1;
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    return static_cast<long long>(residentPages) * (pageSize > 0 ? pageSize : 4096) / 1024;
-}
-// Bytes the C heap has handed out and not taken back, in KiB: it tells growth of the program's
-// own allocations from growth of what the driver maps or the kernel pages in.
-long long HeapInUseKib()
-{
-#if defined(__GLIBC__)
-    const struct mallinfo2 info = mallinfo2();
-    return static_cast<long long>((info.uordblks + info.hblkhd) / 1024);
-#else
-    return -1;
-#endif
 }
 } // namespace
 
@@ -90,8 +61,8 @@ void CPresentProbe::Append(const std::string& line) const
 
 void CPresentProbe::AppendMemoryLine() const
 {
-    Append("frame " + std::to_string(m_count) + " rss_kib " + std::to_string(ResidentKib()) + " heap_kib " +
-           std::to_string(HeapInUseKib()));
+    Append("frame " + std::to_string(m_count) + " rss_kib " + std::to_string(GetResidentMemoryKib()) + " heap_kib " +
+           std::to_string(GetHeapInUseKib()));
 }
 
 } // namespace Tess

@@ -56,7 +56,9 @@ TEST(PresentProbe, WritesTheResidentMemoryEveryIntervalOfFrames)
         // A running test program holds at least a few hundred KiB, and far less than 64 GiB.
         EXPECT_GT(std::stoll(match[2]), 100);
         EXPECT_LT(std::stoll(match[2]), 64ll * 1024 * 1024);
+#if !defined(__SANITIZE_ADDRESS__) // AddressSanitizer's allocator replaces the C heap
         EXPECT_GT(std::stoll(match[3]), 0); // the test itself holds heap blocks
+#endif
     }
     EXPECT_EQ(lines[3].rfind("presents 501 ", 0), 0u) << lines[3];
 }
