@@ -91,6 +91,7 @@ echo "soak: $FRAMES frames, focus change every $FOCUS_EVERY frames, display $DIS
 started=$(date +%s)
 clicks=0
 next_click=$FOCUS_EVERY
+next_report=10000
 while :; do
   kill -0 "$APP_PID" 2>/dev/null || fail "the viewer ended during the soak"
   frame="$(latest_frame)"
@@ -110,8 +111,9 @@ while :; do
     fi
     next_click=$((next_click + FOCUS_EVERY))
   fi
-  if (( frame > 0 && frame % 10000 == 0 )); then
+  if (( frame >= next_report )); then
     echo "  frame $frame, resident $(rss_at "$frame") KiB, $(( $(date +%s) - started )) s"
+    next_report=$((next_report + 10000))
   fi
   sleep 0.5
 done
