@@ -255,24 +255,15 @@ e2e_exit_draw_calls() {
 # ---- The mouse ---------------------------------------------------------------------------------
 
 # e2e_move_mouse DX DY: moves the mouse in small steps, as a hand does; the panel's cursor
-# follows.
+# follows. e2e_click: a left click. Both are the viewer tools' own (tools/viewer_session.sh).
+source "$TESS_SOURCE_DIR/tools/viewer_session.sh"
+
 e2e_move_mouse() {
-  local dx=$1 dy=$2 sx sy
-  while (( dx != 0 || dy != 0 )); do
-    sx=$(( dx > 40 ? 40 : (dx < -40 ? -40 : dx) ))
-    sy=$(( dy > 40 ? 40 : (dy < -40 ? -40 : dy) ))
-    xdotool mousemove_relative -- "$sx" "$sy"
-    sleep 0.03
-    dx=$((dx - sx))
-    dy=$((dy - sy))
-  done
-  sleep 0.3
+  session_move_mouse "$@"
 }
 
 e2e_click() {
-  xdotool mousedown 1
-  sleep 0.15
-  xdotool mouseup 1
+  session_click
 }
 
 # e2e_region_differs IMAGE1 IMAGE2 GEOMETRY: how many pixels of the region differ between the

@@ -3,8 +3,6 @@
 # it: the part texts change and the camera glides to the next part (screenshots before, during
 # and after differ); PREVIOUS brings the first part back; ZOOM IN changes the framing.
 source "$(dirname "$0")/lib.sh"
-# session_move_mouse and session_click: the pointer moved and clicked as a hand does.
-source "$TESS_SOURCE_DIR/tools/viewer_session.sh"
 # The real ImageMagick (a wrapper of another name may stand first on the PATH).
 IM_CONVERT=/usr/bin/convert
 IM_COMPARE=/usr/bin/compare
@@ -77,10 +75,10 @@ read -r r g b <<<"$(pixel start 650 400)"
 
 # The cursor starts at the panel's centre (660, 300); push it into the top-left corner of the
 # panel (540, 15), whatever it got before, then onto NEXT (605, 477).
-session_move_mouse -400 -400
-session_move_mouse 65 462
+e2e_move_mouse -400 -400
+e2e_move_mouse 65 462
 shot before
-session_click
+e2e_click
 sleep 0.6
 shot during
 sleep 2.0
@@ -92,8 +90,8 @@ expect_differ during after "$SCENE" 2000
 expect_differ before after "$SCENE" 2000
 
 # PREVIOUS (715, 477) brings the first part and its view back.
-session_move_mouse 110 0
-session_click
+e2e_move_mouse 110 0
+e2e_click
 sleep 2.2
 shot back
 expect_same before back "$NAME_VALUE" 15
@@ -101,8 +99,8 @@ expect_same before back "$NUMBER_VALUE" 15
 expect_same before back "$SCENE" 400
 
 # ZOOM IN (605, 537) brings the camera closer to the part.
-session_move_mouse -110 60
-session_click
+e2e_move_mouse -110 60
+e2e_click
 sleep 2.2
 shot zoomed
 expect_differ back zoomed "$SCENE" 4000
