@@ -61,6 +61,11 @@ void CPresentProbe::Append(const std::string& line) const
 
 void CPresentProbe::AppendMemoryLine() const
 {
+    // The device gives the heap's free pages back every ten seconds, and the driver touches a few
+    // megabytes of them again each frame, so the resident size swings within that cycle. Giving
+    // them back here as well makes two readings compare what the program holds, not where the
+    // heap stood in its cycle.
+    ReleaseFreeHeapMemory();
     Append("frame " + std::to_string(m_count) + " rss_kib " + std::to_string(GetResidentMemoryKib()) + " heap_kib " +
            std::to_string(GetHeapInUseKib()));
 }

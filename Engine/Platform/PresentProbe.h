@@ -4,8 +4,8 @@
 // of its first presented frame ("first_present_ns <nanoseconds since the epoch>") and, when it is
 // destroyed, how many frames it presented between the first and the last
 // ("presents <count> seconds <seconds>"). Every 250th frame it also appends the frame's number and
-// the process's resident memory and C heap in use ("frame <count> rss_kib <KiB> heap_kib <KiB>"),
-// for tools/soak_viewer.sh.
+// the process's resident memory, after giving the C heap's free pages back, and the C heap in use
+// ("frame <count> rss_kib <KiB> heap_kib <KiB>"), for tools/soak_viewer.sh.
 // Nothing else reads the variable; without it the probe does nothing and costs one test per frame.
 
 #include <cstdint>
