@@ -78,14 +78,16 @@ std::uint32_t ReadLittleEndian(const std::uint8_t* data, int bytes)
     return value;
 }
 
-// An uncompressed bitmap states its size in its header, and stb reads zeros where the pixel rows
-// run past the end of the file: a header of a few bytes could make it fill hundreds of megabytes.
-// Such a file is cut off, so it is refused. Run-length encoded bitmaps stb refuses itself.
-bool HasPixelRowsPastTheEnd(const std::uint8_t* data, std::size_t size)
+// Bitmaps are read uncompressed only: stb refuses run-length encoding, and reads any other
+// compression code it does not know as uncompressed rows, which such a file does not hold. An
+// uncompressed bitmap states its size in its header, and stb reads zeros where the pixel rows run
+// past the end of the file: a header of a few bytes could make it fill hundreds of megabytes.
+// Such a file is cut off. Both are refused.
+bool IsUnreadableBitmap(const std::uint8_t* data, std::size_t size)
 {
     constexpr std::size_t kFileHeaderSize = 14;
     if (size < kFileHeaderSize + 12)
-        return false; // stb refuses a header this short
+        return true; // not even a whole header
     const std::uint64_t pixelOffset = ReadLittleEndian(data + 10, 4);
     const std::uint32_t infoSize = ReadLittleEndian(data + 14, 4);
     std::int64_t width = 0, height = 0;
@@ -99,7 +101,7 @@ bool HasPixelRowsPastTheEnd(const std::uint8_t* data, std::size_t size)
     else
     {
         if (size < kFileHeaderSize + 20)
-            return false;
+            return true;
         width = static_cast<std::int32_t>(ReadLittleEndian(data + 18, 4));
         height = static_cast<std::int32_t>(ReadLittleEndian(data + 22, 4));
         bitsPerPixel = ReadLittleEndian(data + 28, 2);
@@ -107,7 +109,7 @@ bool HasPixelRowsPastTheEnd(const std::uint8_t* data, std::size_t size)
     }
     constexpr std::uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
     if (compression != kRgb && compression != kBitFields && compression != kAlphaBitFields)
-        return false;
+        return true;
     width = width < 0 ? -width : width;
     height = height < 0 ? -height : height;
     const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * bitsPerPixel + 31) / 32 * 4;
@@ -158,7 +160,7 @@ bool DecodeImage(const std::uint8_t* data, std::size_t size, DecodedImage& out)
     case EImageFormat::Png:
         return DecodeWithStb(data, size, out);
     case EImageFormat::Bmp:
-        return !HasPixelRowsPastTheEnd(data, size) && DecodeWithStb(data, size, out);
+        return !IsUnreadableBitmap(data, size) && DecodeWithStb(data, size, out);
     case EImageFormat::Unknown:
         break;
     }

@@ -184,12 +184,15 @@ TEST(ImageDecoderTest, JpegHuffmanTablesOfMoreThan256CodesAreRefused)
     }
 }
 
-TEST(ImageDecoderTest, BitmapsWhosePixelRowsRunPastTheEndAreRefused)
+TEST(ImageDecoderTest, BitmapsWhosePixelRowsRunPastTheEndOrAreOfUnknownCompressionAreRefused)
 {
     Tess::DecodedImage image;
-    const std::vector<std::uint8_t> huge = ReadBytes(
-        kRegressions / "image_decoder" / "bmp-tiny-file-declaring-ten-thousand-squared-pixels.bmp");
-    EXPECT_FALSE(Tess::DecodeImage(huge.data(), huge.size(), image));
+    for (const char* name : {"bmp-tiny-file-declaring-ten-thousand-squared-pixels.bmp",
+                             "bmp-unknown-compression-read-as-ten-thousand-squared-pixels.bmp"})
+    {
+        const std::vector<std::uint8_t> huge = ReadBytes(kRegressions / "image_decoder" / name);
+        EXPECT_FALSE(Tess::DecodeImage(huge.data(), huge.size(), image)) << name;
+    }
     // A whole bitmap is read; the same bitmap short of its last byte is refused.
     std::vector<std::uint8_t> bmp = ReadBytes(kSource / "fuzz/seeds/image/rgb24.bmp");
     ASSERT_TRUE(Tess::DecodeImage(bmp.data(), bmp.size(), image));
