@@ -70,6 +70,121 @@ bool HasOversizedHuffmanTable(const std::uint8_t* data, std::size_t size)
     return false;
 }
 
+// What stb's JPEG reader knows of the Huffman tables while it walks the file's segments.
+struct SJpegTables
+{
+    bool defined[2][4] = {}; // [DC 0 / AC 1][table 0..3]
+    bool progressive = false;
+};
+
+std::size_t SegmentLength(const std::uint8_t* data, std::size_t size, std::size_t at)
+{
+    return at + 2 <= size ? static_cast<std::size_t>((data[at] << 8) | data[at + 1]) : 0;
+}
+
+void RecordHuffmanTables(const std::uint8_t* segment, std::size_t length, SJpegTables& tables)
+{
+    std::size_t at = 0;
+    while (at + 17 <= length)
+    {
+        const int tableClass = segment[at] >> 4, tableIndex = segment[at] & 15;
+        if (tableClass > 1 || tableIndex > 3)
+            return; // stb refuses the file here
+        std::size_t codes = 0;
+        for (std::size_t i = 1; i <= 16; ++i)
+            codes += segment[at + i];
+        tables.defined[tableClass][tableIndex] = true;
+        at += 17 + codes;
+    }
+}
+
+// Whether a scan header names a table stb would decode with that no segment before it defined.
+bool ScanNamesUndefinedTable(const std::uint8_t* segment, std::size_t length, const SJpegTables& tables)
+{
+    if (length < 1)
+        return false;
+    const std::size_t components = segment[0];
+    if (length < 1 + 2 * components + 3)
+        return false; // stb refuses a short scan header
+    const int spectralStart = segment[1 + 2 * components];
+    const int approximationHigh = segment[3 + 2 * components] >> 4;
+    // A progressive scan decodes either DC (first pass only) or AC coefficients.
+    const bool usesDc = !tables.progressive || (spectralStart == 0 && approximationHigh == 0);
+    const bool usesAc = !tables.progressive || spectralStart > 0;
+    for (std::size_t i = 0; i < components; ++i)
+    {
+        const int dc = segment[2 + 2 * i] >> 4, ac = segment[2 + 2 * i] & 15;
+        if ((usesDc && dc <= 3 && !tables.defined[0][dc]) || (usesAc && ac <= 3 && !tables.defined[1][ac]))
+            return true;
+    }
+    return false;
+}
+
+// Past the entropy-coded data that starts at `at`: to the first marker that ends it (0xFF and a
+// code other than a stuffed zero or a restart marker, as stb reads it).
+std::size_t SkipEntropyCodedData(const std::uint8_t* data, std::size_t size, std::size_t at)
+{
+    while (at < size)
+    {
+        if (data[at] != 0xFF)
+        {
+            ++at;
+            continue;
+        }
+        std::size_t code = at + 1;
+        while (code < size && data[code] == 0xFF)
+            ++code;
+        if (code < size && data[code] != 0x00 && (data[code] < 0xD0 || data[code] > 0xD7))
+            return at;
+        at = code + 1;
+    }
+    return size;
+}
+
+// stb_image 2.27 decodes a scan with whatever Huffman table it names, and a table no segment
+// defined is uninitialised memory: its decoder then reads past its arrays. Such a file is invalid,
+// so it is refused. The segments are walked as stb walks them: it skips stray bytes between
+// segments and runs through each scan's coded data to the marker that ends it.
+bool UsesUndefinedHuffmanTable(const std::uint8_t* data, std::size_t size)
+{
+    SJpegTables tables;
+    std::size_t at = 2; // past the start-of-image marker
+    while (at < size)
+    {
+        if (data[at] != 0xFF)
+        {
+            ++at;
+            continue;
+        }
+        while (at < size && data[at] == 0xFF)
+            ++at;
+        if (at >= size)
+            break;
+        const std::uint8_t marker = data[at++];
+        if (marker == 0xD9)
+            break; // end of image
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8))
+            continue; // markers without a segment
+        const std::size_t length = SegmentLength(data, size, at);
+        if (length < 2)
+            break; // stb refuses a segment this short
+        const std::uint8_t* segment = data + at + 2;
+        const std::size_t available = std::min(length - 2, size - std::min(size, at + 2));
+        if (marker == 0xC2)
+            tables.progressive = true;
+        else if (marker == 0xC0 || marker == 0xC1)
+            tables.progressive = false;
+        else if (marker == 0xC4)
+            RecordHuffmanTables(segment, available, tables);
+        else if (marker == 0xDA && ScanNamesUndefinedTable(segment, available, tables))
+            return true;
+        at += length;
+        if (marker == 0xDA)
+            at = SkipEntropyCodedData(data, size, at);
+    }
+    return false;
+}
+
 std::uint32_t ReadLittleEndian(const std::uint8_t* data, int bytes)
 {
     std::uint32_t value = 0;
@@ -156,7 +271,8 @@ bool DecodeImage(const std::uint8_t* data, std::size_t size, DecodedImage& out)
     case EImageFormat::Dds:
         return ReadDds(data, size, out);
     case EImageFormat::Jpeg:
-        return !HasOversizedHuffmanTable(data, size) && DecodeWithStb(data, size, out);
+        return !HasOversizedHuffmanTable(data, size) && !UsesUndefinedHuffmanTable(data, size) &&
+               DecodeWithStb(data, size, out);
     case EImageFormat::Png:
         return DecodeWithStb(data, size, out);
     case EImageFormat::Bmp:

@@ -184,6 +184,27 @@ TEST(ImageDecoderTest, JpegHuffmanTablesOfMoreThan256CodesAreRefused)
     }
 }
 
+TEST(ImageDecoderTest, JpegScansNamingAHuffmanTableNoSegmentDefinedAreRefused)
+{
+    Tess::DecodedImage image;
+    const std::vector<std::uint8_t> undefined =
+        ReadBytes(kRegressions / "image_decoder" / "jpeg-progressive-scan-with-an-undefined-ac-table.jpg");
+    EXPECT_FALSE(Tess::DecodeImage(undefined.data(), undefined.size(), image));
+    // Every table defined: baseline, progressive (DC refinement scans name no table) and
+    // subsampled files decode.
+    for (const char* name : {"progressive.jpg", "subsampled.jpg", "gray.jpg"})
+    {
+        const std::vector<std::uint8_t> bytes = ReadBytes(kSource / "fuzz/seeds/image" / name);
+        EXPECT_TRUE(Tess::DecodeImage(bytes.data(), bytes.size(), image)) << name;
+    }
+    // The same baseline file without its tables is refused: stb would decode with garbage.
+    std::vector<std::uint8_t> gray = ReadBytes(kSource / "fuzz/seeds/image/gray.jpg");
+    for (std::size_t i = 0; i + 1 < gray.size(); ++i)
+        if (gray[i] == 0xFF && gray[i + 1] == 0xC4)
+            gray[i + 1] = 0xEE; // now an application segment stb skips
+    EXPECT_FALSE(Tess::DecodeImage(gray.data(), gray.size(), image));
+}
+
 TEST(ImageDecoderTest, BitmapsWhosePixelRowsRunPastTheEndOrAreOfUnknownCompressionAreRefused)
 {
     Tess::DecodedImage image;
