@@ -41,15 +41,9 @@ void RunFrames(benchmark::State& state, bool animated)
     auto recording = std::make_shared<CRecordingLog>();
     RecordingConfig config;
     config.texturesAlwaysLoad = true;
-    PlatformServices services;
-    services.windowSystem = &windows;
-    services.clock = &clock;
-    services.createInputSystem = MakeFakeInputFactory(input);
-    services.createAudioDevice = [] { return std::unique_ptr<IAudioDevice>(); };
-    services.createGraphicsSystem = [&](std::uint32_t) -> std::unique_ptr<IGraphicsSystem> {
+    PlatformOverride platform(MakeFakePlatform(windows, clock, input, [&](std::uint32_t) -> std::unique_ptr<IGraphicsSystem> {
         return std::make_unique<CRecordingSystem>(config, recording);
-    };
-    PlatformOverride platform(services);
+    }));
 
     CRigwright viewer;
     bool drawsScene = true;

@@ -73,15 +73,7 @@ class EntryPointTest : public ::testing::Test
 {
 protected:
     EntryPointTest()
-        : platform([this] {
-              PlatformServices services;
-              services.windowSystem = &windows;
-              services.clock = &clock;
-              services.createInputSystem = MakeFakeInputFactory(input);
-              services.createAudioDevice = [] { return std::unique_ptr<IAudioDevice>(); };
-              services.createGraphicsSystem = graphics.Factory();
-              return services;
-          }())
+        : platform(MakeFakePlatform(windows, clock, input, graphics.Factory()))
     {
         windows.journal = &journal;
     }

@@ -50,15 +50,7 @@ class RigwrightTest : public ::testing::Test
 {
 protected:
     RigwrightTest()
-        : platform([this] {
-              PlatformServices services;
-              services.windowSystem = &windows;
-              services.clock = &clock;
-              services.createInputSystem = MakeFakeInputFactory(input);
-              services.createAudioDevice = [] { return std::unique_ptr<IAudioDevice>(); };
-              services.createGraphicsSystem = graphics.Factory();
-              return services;
-          }())
+        : platform(MakeFakePlatform(windows, clock, input, graphics.Factory()))
     {
         windows.journal = &journal;
         clock.stepPerRead = 0;

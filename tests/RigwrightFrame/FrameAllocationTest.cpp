@@ -164,15 +164,9 @@ TEST(FrameAllocation, FramesAllocateNothingButAScreenshotRequestDoes)
     auto recording = std::make_shared<CRecordingLog>();
     RecordingConfig config;
     config.texturesAlwaysLoad = true;
-    PlatformServices services;
-    services.windowSystem = &windows;
-    services.clock = &clock;
-    services.createInputSystem = MakeFakeInputFactory(input);
-    services.createAudioDevice = [] { return std::unique_ptr<IAudioDevice>(); };
-    services.createGraphicsSystem = [&](std::uint32_t) -> std::unique_ptr<IGraphicsSystem> {
+    PlatformOverride platform(MakeFakePlatform(windows, clock, input, [&](std::uint32_t) -> std::unique_ptr<IGraphicsSystem> {
         return std::make_unique<CForwardingSystem>(config, recording);
-    };
-    PlatformOverride platform(services);
+    }));
 
     // Frames 1 to 59 warm up (the draw list and the view queue reach their sizes). Frames 60 to
     // 299 are counted while every path of the frame runs: the mouse orbits, M hands the camera
