@@ -8,7 +8,7 @@
 #include "Engine/Geometry/TriMesh.h"
 #include "Engine/Geometry/VertexBuffer.h"
 #include "Engine/Geometry/VertexElement.h"
-#include "Engine/Platform/RecordingDevice.h"
+#include "Support/RecordingDevice.h"
 #include "Engine/Rendering/Renderer.h"
 #include "Engine/Scene/Entity.h"
 

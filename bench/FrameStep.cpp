@@ -11,7 +11,7 @@
 #include "Applications/Rigwright/Rigwright.h"
 #include "Engine/Platform/KeyCodes.h"
 #include "Engine/Platform/Platform.h"
-#include "Engine/Platform/RecordingDevice.h"
+#include "Support/RecordingDevice.h"
 #include "Engine/Rendering/Renderer.h"
 #include "Engine/Scene/Node.h"
 #include "tests/Support/FakeClock.h"

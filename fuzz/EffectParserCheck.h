@@ -7,8 +7,8 @@
 
 #include "FuzzCheck.h"
 
-#include "Engine/Platform/FxParser.h"
-#include "Engine/Platform/FxShaderBuilder.h"
+#include "Engine/Effects/FxParser.h"
+#include "Engine/Effects/FxShaderBuilder.h"
 
 #include <algorithm>
 #include <cstdint>

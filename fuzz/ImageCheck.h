@@ -5,7 +5,7 @@
 
 #include "FuzzCheck.h"
 
-#include "Engine/Platform/DdsReader.h"
+#include "Engine/Platform/Images/DdsReader.h"
 #include "Engine/Platform/ImageDecoder.h"
 
 #include <cstdint>

@@ -5,7 +5,7 @@
 //
 //     make_textures <output directory>      (normally Data/Textures)
 
-#include "Engine/Platform/DdsWriter.h"
+#include "Engine/Platform/Images/DdsWriter.h"
 #include "Engine/Platform/ImageEncoder.h"
 
 #include <algorithm>

@@ -5,19 +5,19 @@
 #
 #   tools/measure_viewer.sh [build directory]
 #
-# The launch time comes from the OpenGL device's present probe (TESS_PRESENT_LOG, read only by
-# Engine/Platform/PresentProbe.cpp); the frame rates from the viewer's own "FPS at exit" line
-# (the last whole second) and from the probe's frame count over the run.
+# It runs rigwright_probe, the viewer with a present probe after every frame (tools/ViewerProbe):
+# the launch time comes from the probe's first frame; the frame rates from the viewer's own "FPS
+# at exit" line (the last whole second) and from the probe's frame count over the run.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$ROOT/tools/viewer_session.sh"
 BUILD="${1:-$ROOT/build}"
-VIEWER="$BUILD/Applications/Rigwright/rigwright"
+VIEWER="$BUILD/tools/rigwright_probe"
 RUNS="${RUNS:-3}"
 SECONDS_PER_RUN="${SECONDS_PER_RUN:-8}"
 WORK=""
 
-[[ -x "$VIEWER" ]] || { echo "no viewer at $VIEWER: build first" >&2; exit 1; }
+[[ -x "$VIEWER" ]] || { echo "no probed viewer at $VIEWER: build first" >&2; exit 1; }
 
 cleanup() {
   session_stop_display
@@ -34,7 +34,7 @@ run_once() {
   cd "$WORK"
   ln -s "$ROOT/Data" Data
   start="$(date +%s%N)"
-  TESS_PRESENT_LOG="$WORK/present.txt" "$VIEWER" >/dev/null 2>&1 &
+  "$VIEWER" "$WORK/present.txt" >/dev/null 2>&1 &
   pid=$!
   for _ in $(seq 400); do
     grep -q '^first_present_ns' present.txt 2>/dev/null && break

@@ -12,15 +12,16 @@
 #
 #   tools/soak_viewer.sh [build directory]
 #
-# Frame numbers and resident memory come from the OpenGL device's present probe
-# (TESS_PRESENT_LOG: a "frame <n> rss_kib <k> heap_kib <h>" line every 250 frames; the heap
+# Frame numbers and resident memory come from rigwright_probe, the viewer with a present probe
+# after every frame (tools/ViewerProbe: a "frame <n> rss_kib <k> heap_kib <h>" line every 250
+# frames; the heap
 # figure tells the program's own allocations from what the driver and the kernel add). The memory series is kept
 # in SOAK_OUTPUT (default soak-memory.txt in the current directory) for a closer look.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$ROOT/tools/viewer_session.sh"
 BUILD="${1:-$ROOT/build}"
-VIEWER="$BUILD/Applications/Rigwright/rigwright"
+VIEWER="$BUILD/tools/rigwright_probe"
 FRAMES="${FRAMES:-50000}"
 FOCUS_EVERY="${FOCUS_EVERY:-250}"
 MAX_GROWTH_KIB="${MAX_GROWTH_KIB:-1024}"
@@ -75,7 +76,7 @@ heap_at() {
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/rigwright-soak.XXXXXX")"
 cd "$WORK"
 ln -s "$ROOT/Data" Data
-TESS_PRESENT_LOG="$WORK/present.txt" "$VIEWER" >stdout.txt 2>stderr.txt &
+"$VIEWER" "$WORK/present.txt" >stdout.txt 2>stderr.txt &
 APP_PID=$!
 WINDOW="$(session_find_window "$APP_PID")" || fail "no window titled '$SESSION_TITLE' appeared"
 xdotool mousemove --window "$WINDOW" 400 300

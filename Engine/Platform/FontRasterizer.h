@@ -3,15 +3,22 @@
 // into a coverage atlas (one byte per pixel) for the bytes 32 to 255, read as Latin-1. No
 // graphics state: the device uploads the atlas and draws from it.
 
-#include "Engine/Platform/TextLayout.h"
-
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace Tess
 {
+
+// What layout needs to know of a font: one advance width per byte value and the line height.
+struct FontMetrics
+{
+    std::int32_t lineHeight = 0;
+    std::int32_t ascent = 0;    // baseline below the top of a line
+    std::array<std::int32_t, 256> advance{};
+};
 
 class CFontRasterizer
 {

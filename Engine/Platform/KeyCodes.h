@@ -47,8 +47,4 @@ enum KeyCode : std::uint8_t
     DIK_MAIL = 0xEC, DIK_MEDIASELECT = 0xED,
 };
 
-// The key code of an SDL scancode (given as its number, so callers need no SDL header); 0 for
-// a scancode the keyboard table has no place for.
-std::uint8_t KeyCodeFromScancode(int scancode);
-
 } // namespace Tess

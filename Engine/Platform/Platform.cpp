@@ -1,9 +1,9 @@
 #include "Engine/Platform/Platform.h"
 
-#include "Engine/Platform/SDLAudioDevice.h"
-#include "Engine/Platform/SDLClock.h"
-#include "Engine/Platform/SDLInputSystem.h"
-#include "Engine/Platform/SDLWindowSystem.h"
+#include "Engine/Platform/SDL/SDLAudioDevice.h"
+#include "Engine/Platform/SDL/SDLClock.h"
+#include "Engine/Platform/SDL/SDLInputSystem.h"
+#include "Engine/Platform/SDL/SDLWindowSystem.h"
 
 namespace Tess
 {

@@ -1,7 +1,7 @@
 #include "Engine/Rendering/Effect.h"
 
 #include "Engine/Core/Log.h"
-#include "Engine/Platform/FxEffect.h"
+#include "Engine/Effects/FxEffect.h"
 #include "Engine/Rendering/Renderer.h"
 
 namespace Tess

@@ -3,7 +3,7 @@
 
 #include "Engine/Rendering/Renderer.h"
 
-#include "Engine/Platform/FxEffect.h"
+#include "Engine/Effects/FxEffect.h"
 #include "Engine/Rendering/Effect.h"
 #include "Engine/Rendering/StateManager.h"
 

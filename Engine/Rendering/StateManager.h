@@ -5,7 +5,7 @@
 // already set. The renderer forgets the cache at every BeginScene, since calls made to the
 // device outside the manager are invisible to it.
 
-#include "Engine/Platform/EffectStateManager.h"
+#include "Engine/Effects/EffectStateManager.h"
 #include "Engine/Platform/GraphicsDevice.h"
 
 #include <atomic>

@@ -1,8 +1,8 @@
 // The effect files the engine ships: each reads, validates, asks for the values the renderer
 // binds by semantic, and sets the states its use needs.
 
-#include "Engine/Platform/FxEffect.h"
-#include "Engine/Platform/RecordingDevice.h"
+#include "Engine/Effects/FxEffect.h"
+#include "Support/RecordingDevice.h"
 
 #include <gtest/gtest.h>
 

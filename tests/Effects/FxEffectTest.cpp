@@ -1,8 +1,8 @@
 // The effect runtime on the recording device: techniques and their validation, parameter values,
 // passes, committing, state recorded at Begin and restored at End, and the state manager.
 
-#include "Engine/Platform/FxEffect.h"
-#include "Engine/Platform/RecordingDevice.h"
+#include "Engine/Effects/FxEffect.h"
+#include "Support/RecordingDevice.h"
 #include "Engine/Rendering/StateManager.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The effect file parser: what a valid file turns into, the error line of a broken one, and
 // that no input, however mangled, makes it crash, hang or read past its end.
 
-#include "Engine/Platform/FxParser.h"
+#include "Engine/Effects/FxParser.h"
 #include "Engine/Platform/GraphicsTypes.h"
 
 #include <gtest/gtest.h>

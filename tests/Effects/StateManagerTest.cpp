@@ -1,7 +1,7 @@
 // The effect state manager: which calls reach the device, the cache's life, and its COM-style
 // lifetime.
 
-#include "Engine/Platform/RecordingDevice.h"
+#include "Support/RecordingDevice.h"
 #include "Engine/Rendering/StateManager.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // Pixels are read back through the device's BMP saving, the path a screenshot takes.
 
 #include "Engine/Core/Matrix.h"
-#include "Engine/Platform/FxEffect.h"
+#include "Engine/Effects/FxEffect.h"
 #include "Engine/Platform/GraphicsSystem.h"
 
 #include "Support/BmpImage.h"
@@ -22,7 +22,7 @@
 
 // The OpenGL backend lives in its own files of the platform layer; a tree without them (a
 // branch that has not taken them in yet) builds this program with every test skipped.
-#if __has_include("Engine/Platform/GLGraphicsSystem.h")
+#if __has_include("Engine/Platform/OpenGL/GLGraphicsSystem.h")
 #define TESS_EFFECTS_GL_BACKEND 1
 #else
 #define TESS_EFFECTS_GL_BACKEND 0

@@ -5,7 +5,7 @@
 
 #include "Engine/Geometry/IndexBuffer.h"
 #include "Engine/Geometry/VertexBuffer.h"
-#include "Engine/Platform/RecordingDevice.h"
+#include "Support/RecordingDevice.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "Engine/Platform/KeyCodes.h"
+#include "Engine/Platform/SDL/SDLKeyCodes.h"
 
 #include <gtest/gtest.h>
 

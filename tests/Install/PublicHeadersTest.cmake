@@ -46,7 +46,7 @@ endif()
 # The engine's own tree: the platform headers that include SDL or OpenGL are internal, and the
 # headers a program needs are public.
 tess_partition_engine_headers(${TESS_SOURCE_DIR}/Engine public internal)
-foreach(header Platform/GLDevice.h Platform/GLObjects.h Platform/SDLHandles.h)
+foreach(header Platform/OpenGL/GLDevice.h Platform/OpenGL/GLObjects.h Platform/SDL/SDLHandles.h)
   if(NOT header IN_LIST internal)
     message(FATAL_ERROR "${header} would be installed")
   endif()

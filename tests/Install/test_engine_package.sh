@@ -30,9 +30,17 @@ while IFS= read -r -d '' header; do
     [[ -f "$INCLUDE/$included" ]] || t_fail "${header#"$INCLUDE"/} includes $included, which is not installed"
   done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\(Engine\/[^"]*\)".*/\1/p' "$header")
 done < <(find "$INCLUDE" -name '*.h' -print0)
-for internal in Platform/GLDevice.h Platform/GLObjects.h Platform/SDLHandles.h; do
+for internal in Platform/OpenGL/GLDevice.h Platform/OpenGL/GLObjects.h Platform/SDL/SDLHandles.h; do
   t_expect_no_file "$INCLUDE/Engine/$internal"
 done
+
+t_case "the test doubles and measuring aids are not part of the engine"
+t_expect_no_file "$INCLUDE/Engine/Platform/RecordingDevice.h"
+library="$(find "$PREFIX" -name libTesserantEngine.a | head -n 1)"
+[[ -f "$library" ]] || t_fail "no libTesserantEngine.a installed"
+if nm -C "$library" | grep -E 'CRecording(Device|System|Log)|CPresentProbe|ReleaseFreeHeapMemory'; then
+  t_fail "the installed engine library holds test or measuring code"
+fi
 
 t_case "every installed header compiles on its own include path"
 : >all-headers.cpp

@@ -1,8 +1,8 @@
 // The DDS reader against files written by ImageMagick, each compared pixel by pixel with the
 // same image as PNG (decoded through stb_image), plus corrupt and truncated inputs.
 
-#include "Engine/Platform/DdsReader.h"
-#include "Engine/Platform/DdsWriter.h"
+#include "Engine/Platform/Images/DdsReader.h"
+#include "Engine/Platform/Images/DdsWriter.h"
 #include "Engine/Platform/ImageDecoder.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The recording device is the yardstick of every renderer test, so it must itself catch the
 // misuse a real device would reject and read back what was written.
 
-#include "Engine/Platform/RecordingDevice.h"
+#include "Support/RecordingDevice.h"
 
 #include <gtest/gtest.h>
 

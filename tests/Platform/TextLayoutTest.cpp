@@ -1,7 +1,7 @@
 // Line breaking, alignment, returned height and clipping of DrawText layout, on a monospaced
 // font of 10-pixel advances and 16-pixel lines.
 
-#include "Engine/Platform/TextLayout.h"
+#include "Engine/Platform/Fonts/TextLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // Shared fixture of the OpenGL device tests: a hidden SDL window of 320 x 240, the graphics
 // system and a reference (software) device on it, and helpers to draw and read pixels.
 
-#include "Engine/Platform/GLDevice.h"
-#include "Engine/Platform/GLGraphicsSystem.h"
-#include "Engine/Platform/SDLHandles.h"
+#include "Engine/Platform/OpenGL/GLDevice.h"
+#include "Engine/Platform/OpenGL/GLGraphicsSystem.h"
+#include "Engine/Platform/SDL/SDLHandles.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 
 #include "Engine/Platform/InputSystem.h"
 #include "Engine/Platform/KeyCodes.h"
-#include "Engine/Platform/SDLEvents.h"
-#include "Engine/Platform/SDLInputSystem.h"
-#include "Engine/Platform/SDLWindowSystem.h"
+#include "Engine/Platform/SDL/SDLEvents.h"
+#include "Engine/Platform/SDL/SDLInputSystem.h"
+#include "Engine/Platform/SDL/SDLWindowSystem.h"
 
 #include <gtest/gtest.h>
 

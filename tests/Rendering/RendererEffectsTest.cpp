@@ -4,7 +4,7 @@
 
 #include "RendererTestSupport.h"
 
-#include "Engine/Platform/FxEffect.h"
+#include "Engine/Effects/FxEffect.h"
 #include "Engine/Rendering/Effect.h"
 #include "Engine/Rendering/StateManager.h"
 

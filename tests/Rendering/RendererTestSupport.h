@@ -3,7 +3,7 @@
 // (the renderer reads Data/ relative to it) with its own Log.txt.
 
 #include "Engine/Core/Log.h"
-#include "Engine/Platform/RecordingDevice.h"
+#include "Support/RecordingDevice.h"
 #include "Engine/Rendering/Renderer.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "Engine/Core/Timer.h"
 #include "Engine/Geometry/TriMesh.h"
 #include "Engine/Geometry/VertexElement.h"
-#include "Engine/Platform/RecordingDevice.h"
+#include "Support/RecordingDevice.h"
 #include "Engine/Rendering/Renderer.h"
 #include "Engine/Scene/EntityRegistry.h"
 #include "Support/FakeClock.h"

@@ -13,7 +13,7 @@
 
 #include "Engine/Platform/KeyCodes.h"
 #include "Engine/Platform/Platform.h"
-#include "Engine/Platform/RecordingDevice.h"
+#include "Support/RecordingDevice.h"
 #include "Engine/Rendering/Renderer.h"
 #include "Support/FakeClock.h"
 #include "Support/FakeInput.h"

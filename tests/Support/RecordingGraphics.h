@@ -3,7 +3,7 @@
 // call makes a recording system on the test's configuration, and all of them record into the
 // test's one log, so the test reads the device calls after the renderer is gone.
 
-#include "Engine/Platform/RecordingDevice.h"
+#include "Support/RecordingDevice.h"
 
 #include <memory>
 

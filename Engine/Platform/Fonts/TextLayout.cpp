@@ -1,0 +1,153 @@
+#include "Engine/Platform/Fonts/TextLayout.h"
+
+#include <algorithm>
+
+namespace Tess
+{
+
+namespace
+{
+
+bool IsLineBreak(char c) { return c == '\n' || c == '\r'; }
+
+std::int32_t MeasureRange(std::string_view text, std::size_t begin, std::size_t end,
+                          std::uint32_t format, const FontMetrics& metrics)
+{
+    std::int32_t width = 0;
+    for (std::size_t i = begin; i < end; ++i)
+        width += CharacterAdvance(static_cast<unsigned char>(text[i]), format, metrics);
+    return width;
+}
+
+// Drops the spaces a wrapped line ends with: they are not drawn and must not shift alignment.
+std::size_t TrimTrailingSpaces(std::string_view text, std::size_t begin, std::size_t end)
+{
+    while (end > begin && text[end - 1] == ' ')
+        --end;
+    return end;
+}
+
+// Greedy word wrapping of one paragraph [begin, end). A word wider than the rectangle gets a
+// line of its own and overflows it rather than being cut.
+void WrapParagraph(std::string_view text, std::size_t begin, std::size_t end, std::int32_t maxWidth,
+                   std::uint32_t format, const FontMetrics& metrics, std::vector<TextLine>& lines)
+{
+    std::size_t lineBegin = begin;
+    while (true)
+    {
+        std::size_t lineEnd = lineBegin;
+        std::size_t pos = lineBegin;
+        while (pos < end)
+        {
+            // The next word and the spaces before it.
+            std::size_t wordEnd = pos;
+            while (wordEnd < end && text[wordEnd] == ' ')
+                ++wordEnd;
+            while (wordEnd < end && text[wordEnd] != ' ')
+                ++wordEnd;
+            const std::size_t candidate = TrimTrailingSpaces(text, lineBegin, wordEnd);
+            const bool fits = MeasureRange(text, lineBegin, candidate, format, metrics) <= maxWidth;
+            if (!fits && lineEnd > lineBegin)
+                break;
+            lineEnd = wordEnd;
+            pos = wordEnd;
+            if (!fits)
+                break;
+        }
+        TextLine line;
+        line.begin = lineBegin;
+        line.end = TrimTrailingSpaces(text, lineBegin, lineEnd);
+        lines.push_back(line);
+        // The next line starts after the spaces at which this one broke.
+        lineBegin = lineEnd;
+        while (lineBegin < end && text[lineBegin] == ' ')
+            ++lineBegin;
+        if (lineBegin >= end)
+            return;
+    }
+}
+
+std::vector<TextLine> BreakLines(std::string_view text, const Rect& rect, std::uint32_t format,
+                                 const FontMetrics& metrics)
+{
+    std::vector<TextLine> lines;
+    if (text.empty())
+        return lines;
+    if (format & DT_SINGLELINE)
+    {
+        lines.push_back({0, text.size(), 0, 0, 0});
+        return lines;
+    }
+    const bool wrap = (format & DT_WORDBREAK) != 0;
+    std::size_t begin = 0;
+    while (begin <= text.size())
+    {
+        std::size_t end = begin;
+        while (end < text.size() && !IsLineBreak(text[end]))
+            ++end;
+        if (wrap && end > begin)
+            WrapParagraph(text, begin, end, rect.right - rect.left, format, metrics, lines);
+        else
+            lines.push_back({begin, end, 0, 0, 0});
+        if (end >= text.size())
+            break;
+        // "\r\n" is one line break.
+        begin = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+        if (begin == text.size())
+            break;
+    }
+    return lines;
+}
+
+} // namespace
+
+std::int32_t CharacterAdvance(unsigned char c, std::uint32_t format, const FontMetrics& metrics)
+{
+    if (IsLineBreak(static_cast<char>(c)))
+        return 0;
+    if (c == '\t' && (format & DT_EXPANDTABS))
+        return 8 * metrics.advance[' '];
+    return metrics.advance[c];
+}
+
+TextLayout LayoutText(std::string_view text, const Rect& rect, std::uint32_t format,
+                      const FontMetrics& metrics)
+{
+    TextLayout layout;
+    layout.clip = (format & DT_NOCLIP) == 0;
+    layout.lines = BreakLines(text, rect, format, metrics);
+    if (layout.lines.empty())
+    {
+        layout.bounds = Rect{rect.left, rect.top, rect.left, rect.top};
+        return layout;
+    }
+
+    const std::int32_t textHeight = static_cast<std::int32_t>(layout.lines.size()) * metrics.lineHeight;
+    std::int32_t top = rect.top;
+    if (format & DT_BOTTOM)
+        top = rect.bottom - textHeight;
+    else if (format & DT_VCENTER)
+        top = rect.top + (rect.bottom - rect.top - textHeight) / 2;
+
+    const std::int32_t rectWidth = rect.right - rect.left;
+    std::int32_t left = rect.right, right = rect.left;
+    for (std::size_t i = 0; i < layout.lines.size(); ++i)
+    {
+        TextLine& line = layout.lines[i];
+        line.width = MeasureRange(text, line.begin, line.end, format, metrics);
+        line.y = top + static_cast<std::int32_t>(i) * metrics.lineHeight;
+        if (format & DT_RIGHT)
+            line.x = rect.right - line.width;
+        else if (format & DT_CENTER)
+            line.x = rect.left + (rectWidth - line.width) / 2;
+        else
+            line.x = rect.left;
+        left = std::min(left, line.x);
+        right = std::max(right, line.x + line.width);
+    }
+    layout.bounds = Rect{left, top, right, top + textHeight};
+    layout.height = (format & (DT_VCENTER | DT_BOTTOM)) ? top + textHeight - rect.top : textHeight;
+    return layout;
+}
+
+} // namespace Tess

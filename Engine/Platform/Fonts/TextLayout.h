@@ -1,0 +1,44 @@
+#pragma once
+// Layout of DrawText strings: line breaking, alignment, the returned height and clipping, as
+// pure code over a font's advance widths. The OpenGL device draws the lines it produces.
+
+#include "Engine/Platform/FontRasterizer.h"
+#include "Engine/Platform/GraphicsTypes.h"
+
+#include <string_view>
+#include <vector>
+
+namespace Tess
+{
+
+// One laid-out line: bytes [begin, end) of the text, drawn with its top-left corner at (x, y).
+struct TextLine
+{
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t width = 0;
+};
+
+struct TextLayout
+{
+    std::vector<TextLine> lines;
+    // What DrawText returns: the height of the text, or with DT_VCENTER / DT_BOTTOM the
+    // distance from the rectangle's top to the bottom of the text.
+    std::int32_t height = 0;
+    // The box the lines occupy.
+    Rect bounds;
+    // Whether drawing is clipped to the rectangle (no DT_NOCLIP).
+    bool clip = true;
+};
+
+// Lays out `text` in `rect` with the DT_ format flags.
+TextLayout LayoutText(std::string_view text, const Rect& rect, std::uint32_t format,
+                      const FontMetrics& metrics);
+
+// Advance of one byte of text: tabs expand to eight spaces with DT_EXPANDTABS, line breaks
+// take no room.
+std::int32_t CharacterAdvance(unsigned char c, std::uint32_t format, const FontMetrics& metrics);
+
+} // namespace Tess
