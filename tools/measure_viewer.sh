@@ -11,7 +11,7 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$ROOT/tools/viewer_session.sh"
-BUILD="${1:-$ROOT/build}"
+BUILD="$(realpath -m "${1:-$ROOT/build}")"
 VIEWER="$BUILD/tools/rigwright_probe"
 RUNS="${RUNS:-3}"
 SECONDS_PER_RUN="${SECONDS_PER_RUN:-8}"

@@ -20,7 +20,7 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$ROOT/tools/viewer_session.sh"
-BUILD="${1:-$ROOT/build}"
+BUILD="$(realpath -m "${1:-$ROOT/build}")"
 VIEWER="$BUILD/tools/rigwright_probe"
 FRAMES="${FRAMES:-50000}"
 FOCUS_EVERY="${FOCUS_EVERY:-250}"
