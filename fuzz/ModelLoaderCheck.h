@@ -55,7 +55,13 @@ inline std::string CheckNormals(const Tess::CTriMesh& mesh, const char* when)
 inline SCheckResult CheckModelLoader(const std::uint8_t* data, std::size_t size)
 {
     using namespace ModelLoaderDetail;
-    std::unique_ptr<Tess::CTriMesh> mesh(Tess::LoadMeshMS3DFromMemory(data, size));
+    auto result = Tess::EModelLoadResult::Loaded;
+    std::unique_ptr<Tess::CTriMesh> mesh(Tess::LoadMeshMS3DFromMemory(data, size, &result));
+    // The reason a caller logs must agree with what it got.
+    if (!mesh && (result == Tess::EModelLoadResult::Loaded || result == Tess::EModelLoadResult::Missing))
+        return Fault("rejected with the reason \"" + std::string(Tess::DescribeModelLoadResult(result)) + "\"");
+    if (mesh && result != Tess::EModelLoadResult::Loaded)
+        return Fault("accepted with the reason \"" + std::string(Tess::DescribeModelLoadResult(result)) + "\"");
     if (!mesh)
         return Rejected();
 

@@ -49,8 +49,8 @@ CComponent::~CComponent()
 void CComponent::LoadModel(CRenderer& renderer, const std::string& modelFile)
 {
     // The loader returns null for a file that is missing, of another version or corrupt; the
-    // part then stays empty.
-    m_mesh = LoadMeshMS3D(modelFile);
+    // part then stays empty, and the application tells why.
+    m_mesh = LoadMeshMS3D(modelFile, &m_modelLoadResult);
     if (!m_mesh)
         return;
     m_mesh->ComputeNormals();

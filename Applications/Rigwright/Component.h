@@ -8,6 +8,7 @@
 // A model file that is missing or rejected leaves an empty part: no mesh, no buffers, an outline
 // without geometry, nothing drawn. The program runs on.
 
+#include "Engine/Geometry/ModelLoader.h"
 #include "Engine/Scene/Node.h"
 
 #include <string>
@@ -49,6 +50,8 @@ public:
     void Draw(CRenderer& renderer) override;
 
     bool HasGeometry() const { return m_vertexBuffer && m_indexBuffer; }
+    // Whether the model file was read, and if not, why; the part itself reports nothing.
+    EModelLoadResult GetModelLoadResult() const { return m_modelLoadResult; }
     CTriMesh* GetMesh() const { return m_mesh; }
     CComponentOutline* GetOutline() const { return m_outline; }
 
@@ -85,6 +88,7 @@ private:
     Vector3 ComputeMeshCentre() const;
 
     CTriMesh* m_mesh = nullptr;
+    EModelLoadResult m_modelLoadResult = EModelLoadResult::Loaded;
     CVertexBuffer* m_vertexBuffer = nullptr;
     CIndexBuffer* m_indexBuffer = nullptr;
     bool m_showNormals = false;

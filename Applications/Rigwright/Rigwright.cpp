@@ -181,7 +181,20 @@ void CRigwright::CreateEquipment()
     // Without a description of the equipment the viewer shows the main part alone, nameless,
     // from the orbit camera's starting view.
     if (m_components.IsEmpty())
-        AddComponent(new CComponent(*m_renderer), Vector3(0.0f, 0.0f, 0.0f));
+    {
+        auto* component = new CComponent(*m_renderer);
+        ReportUnreadModel(*component, CComponent::kDefaultModelFile);
+        AddComponent(component, Vector3(0.0f, 0.0f, 0.0f));
+    }
+}
+
+void CRigwright::ReportUnreadModel(const CComponent& component, const std::string& modelFile)
+{
+    // README promises that Log.txt names every file the viewer could not read; the loader
+    // writes nothing itself.
+    const EModelLoadResult result = component.GetModelLoadResult();
+    if (result != EModelLoadResult::Loaded)
+        GetLog().Write(LOG_MAIN, "Equipment: model " + modelFile + " not read: " + DescribeModelLoadResult(result));
 }
 
 void CRigwright::CreatePart(const SPartDescription& part)
@@ -189,6 +202,7 @@ void CRigwright::CreatePart(const SPartDescription& part)
     // A part whose model is missing or rejected stays in the list, empty: its texts still tell
     // the user which part it is.
     auto* component = new CComponent(*m_renderer, part.modelFile);
+    ReportUnreadModel(*component, part.modelFile);
     DescribePart(*component, part);
     AddComponent(component, part.position);
     if (!part.hasView)

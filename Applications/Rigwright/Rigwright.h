@@ -108,6 +108,8 @@ private:
     void CreateMainMenu();
     void CreateEquipment();
     void CreatePart(const Tess::SPartDescription& part);
+    // One Main line naming a model the part could not read, and why.
+    void ReportUnreadModel(const Tess::CComponent& component, const std::string& modelFile);
     void FocusFirstComponent();
     void ShowPartInformation();
     void WriteSceneReport();

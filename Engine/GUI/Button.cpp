@@ -62,6 +62,10 @@ void CButton::Fade(float elapsed)
     }
     else
         m_alpha = m_alpha > kRestingAlpha ? m_alpha - elapsed : kRestingAlpha;
+    // One frame longer than the distance to the resting opacity (the first frame after start-up
+    // takes over a second) would take the opacity below 0, and its alpha byte would come from
+    // converting a negative float to an unsigned integer, which is undefined.
+    m_alpha = std::clamp(m_alpha, 0.0f, 1.0f);
 }
 
 void CButton::ApplyAlpha()

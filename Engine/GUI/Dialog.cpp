@@ -1,7 +1,6 @@
 #include "Engine/GUI/Dialog.h"
 
 #include "Engine/GUI/Button.h"
-#include "Engine/GUI/DialogCursor.h"
 #include "Engine/GUI/Static.h"
 #include "Engine/Input/Input.h"
 #include "Engine/Rendering/Renderer.h"
@@ -20,25 +19,21 @@ CDialog::CDialog(CRenderer& renderer, float x, float y, float width, float heigh
         m_font = renderer.LoadFont(fontName, fontSize);
     SetResourceHandle(CRenderViewGUI::kLayer, renderer.LoadEffect("GUI_rect.fx"));
     SetSortKey(1);
-    m_cursorEntity = new CDialogCursor(*this);
 }
 
 CDialog::~CDialog()
 {
-    for (CEntity*& child : m_children)
+    for (std::size_t i = 0; i < m_children.size(); ++i)
     {
-        CEntity* control = child;
-        // The entry is emptied first, so the control's destructor finds nothing to forget.
-        child = nullptr;
-        if (control)
-        {
-            control->SetParent(nullptr);
-            delete control;
-        }
+        CEntity* control = m_children[i];
+        if (!control)
+            continue;
+        // Its entries are emptied first (a control added twice has two), so it is deleted once.
+        ForgetChild(control);
+        control->SetParent(nullptr);
+        delete control;
     }
     m_children.clear();
-    delete m_cursorEntity;
-    m_cursorEntity = nullptr;
 }
 
 void CDialog::HandleInput(CInput& input)
@@ -70,8 +65,6 @@ void CDialog::Submit(CRenderer& renderer)
     // A panel has no place in the world, so there is nothing to cull.
     renderer.AddToDrawList(this);
     CNode::Submit(renderer);
-    if (m_showCursor)
-        m_cursorEntity->Submit(renderer);
 }
 
 void CDialog::Draw(CRenderer& renderer)
@@ -90,6 +83,16 @@ void CDialog::DrawFrame(CRenderer& renderer) const
     // A light edge along the bottom and the right side.
     const Vector2 edge[3] = {{x + 2.5f, y + h + 0.5f}, {x + w + 0.5f, y + h + 0.5f}, {x + w + 0.5f, y + 2.5f}};
     renderer.DrawLineStrip(edge, 3, kShadowColor);
+}
+
+void CDialog::DrawCursor(CRenderer& renderer) const
+{
+    if (!m_visible || !m_showCursor)
+        return;
+    const float cx = m_cursor.x, cy = m_cursor.y;
+    // A vertical line from 4 below to 5 above and a horizontal one from 4 left to 5 right.
+    const Vector2 crossHair[4] = {{cx, cy + 4.0f}, {cx, cy - 5.0f}, {cx - 4.0f, cy}, {cx + 5.0f, cy}};
+    renderer.DrawLineListWithEffect(GetResourceHandle(CRenderViewGUI::kLayer), crossHair, 2, kCursorColor);
 }
 
 void CDialog::Hide()

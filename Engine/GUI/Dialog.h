@@ -6,8 +6,9 @@
 // their events to one callback. Controls are added with positions relative to the panel.
 //
 // The owner drives it once per frame: HandleInput (cursor, buttons, Tab), then Update (the
-// controls' fade and click logic), and a GUI view submits it for drawing. A dialog is created
-// hidden; it takes no input and draws nothing until Show.
+// controls' fade and click logic), and a GUI view submits it for drawing and, after everything
+// it queued is drawn, has it draw its cursor on top. A dialog is created hidden; it takes no
+// input and draws nothing until Show.
 
 #include "Engine/Core/Vector.h"
 #include "Engine/Platform/GraphicsTypes.h"
@@ -22,7 +23,6 @@ namespace Tess
 
 class CButton;
 class CControl;
-class CDialogCursor;
 class CStatic;
 
 class CDialog : public CNode
@@ -39,17 +39,20 @@ public:
     // otherwise its controls use the renderer's font 0.
     CDialog(CRenderer& renderer, float x, float y, float width, float height, Color color,
             const std::string& fontName, int fontSize);
-    // Deletes every control and the cursor.
+    // Deletes every control.
     ~CDialog() override;
 
     // While visible: Tab cycles the focus, the cursor follows the mouse within the panel and the
     // mouse buttons are recorded.
     void HandleInput(CInput& input) override;
-    // While visible: queues the panel whatever the frustum, then its controls, then the cursor
-    // (unless it is switched off), which sorts after everything else so that it stays on top.
+    // While visible: queues the panel whatever the frustum, then its controls.
     void Submit(CRenderer& renderer) override;
     // While visible: the background and shadow edge, unless the frame is off.
     void Draw(CRenderer& renderer) override;
+    // While visible and unless switched off: the cross-hair at the cursor, two opaque cyan
+    // lines drawn through the panel's effect. The GUI view calls it after its draw list is
+    // drawn, so the cursor stays over the controls and captions it points at.
+    void DrawCursor(CRenderer& renderer) const;
     virtual void Hide();
 
     // Makes a hidden dialog visible with the cursor at the centre of the panel; a visible one is
@@ -76,8 +79,6 @@ public:
     int FireEvent(int event, int controlID);
 
     const Vector2& GetCursor() const { return m_cursor; }
-    // The entity that draws the cursor.
-    CDialogCursor* GetCursorEntity() const { return m_cursorEntity; }
     bool IsLeftButtonDown() const { return m_leftButton; }
     bool IsRightButtonDown() const { return m_rightButton; }
 
@@ -110,7 +111,6 @@ private:
     bool m_leftButton = false;
     bool m_rightButton = false;
     Color m_color = 0;
-    CDialogCursor* m_cursorEntity = nullptr;
 };
 
 } // namespace Tess

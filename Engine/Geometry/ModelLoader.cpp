@@ -64,17 +64,19 @@ class CLayoutReader
 public:
     CLayoutReader(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
 
-    bool Read(SLayout& layout)
+    EModelLoadResult Read(SLayout& layout)
     {
-        if (m_size < kVertexCountOffset + 2)
-            return false;
+        if (m_size < kVertexCountOffset)
+            return EModelLoadResult::Truncated;
         const std::int32_t version = static_cast<std::int32_t>(ReadU32(m_data + kVersionOffset));
         if (version != 3 && version != 4)
-            return false;
+            return EModelLoadResult::WrongVersion;
         m_position = kVertexCountOffset;
-        return ReadCount(layout.vertexCount) && Skip(layout.vertexCount * kVertexSize, layout.vertices) &&
-               ReadCount(layout.triangleCount) && Skip(layout.triangleCount * kTriangleSize, layout.triangles) &&
-               SkipGroups() && SkipMaterials();
+        const bool whole = ReadCount(layout.vertexCount) && Skip(layout.vertexCount * kVertexSize, layout.vertices) &&
+                           ReadCount(layout.triangleCount) &&
+                           Skip(layout.triangleCount * kTriangleSize, layout.triangles) && SkipGroups() &&
+                           SkipMaterials();
+        return whole ? EModelLoadResult::Loaded : EModelLoadResult::Truncated;
     }
 
 private:
@@ -187,45 +189,82 @@ CTriMesh* BuildMesh(const SLayout& layout)
     return mesh.release();
 }
 
-// The whole file in one read; false when it is not a regular file or cannot be read.
-bool ReadWholeFile(const std::string& path, std::unique_ptr<std::uint8_t[]>& bytes, std::size_t& size)
+// The whole file in one read: Loaded, Missing when there is nothing at the path, Unreadable when
+// it is not a regular file or cannot be read.
+EModelLoadResult ReadWholeFile(const std::string& path, std::unique_ptr<std::uint8_t[]>& bytes, std::size_t& size)
 {
-    // A directory opens fine on some systems and then reports a nonsensical size.
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return false;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return EModelLoadResult::Missing;
+    // A directory opens fine on some systems and then reports a nonsensical size.
+    if (status.type() != std::filesystem::file_type::regular)
+        return EModelLoadResult::Unreadable;
     const std::uintmax_t fileSize = std::filesystem::file_size(path, error);
     if (error || fileSize > kMaxFileSize)
-        return false;
+        return EModelLoadResult::Unreadable;
 
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
-        return false;
+        return EModelLoadResult::Unreadable;
     size = static_cast<std::size_t>(fileSize);
     bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
     // A file that shrank since its size was taken reads short and is rejected.
     const bool ok = std::fread(bytes.get(), 1, size, file) == size;
     std::fclose(file);
-    return ok;
+    return ok ? EModelLoadResult::Loaded : EModelLoadResult::Unreadable;
+}
+
+CTriMesh* Answer(CTriMesh* mesh, EModelLoadResult reason, EModelLoadResult* result)
+{
+    if (result)
+        *result = reason;
+    return mesh;
 }
 
 } // namespace
 
-CTriMesh* LoadMeshMS3D(std::string path)
+CTriMesh* LoadMeshMS3D(std::string path, EModelLoadResult* result)
 {
     std::unique_ptr<std::uint8_t[]> bytes;
     std::size_t size = 0;
-    if (!ReadWholeFile(path, bytes, size))
-        return nullptr;
-    return LoadMeshMS3DFromMemory(bytes.get(), size);
+    const EModelLoadResult read = ReadWholeFile(path, bytes, size);
+    if (read != EModelLoadResult::Loaded)
+        return Answer(nullptr, read, result);
+    return LoadMeshMS3DFromMemory(bytes.get(), size, result);
 }
 
-CTriMesh* LoadMeshMS3DFromMemory(const std::uint8_t* data, std::size_t size)
+CTriMesh* LoadMeshMS3DFromMemory(const std::uint8_t* data, std::size_t size, EModelLoadResult* result)
 {
+    if (!data)
+        return Answer(nullptr, EModelLoadResult::Truncated, result);
     SLayout layout;
-    if (!data || !CLayoutReader(data, size).Read(layout) || !IndicesAreValid(layout))
-        return nullptr;
-    return BuildMesh(layout);
+    const EModelLoadResult read = CLayoutReader(data, size).Read(layout);
+    if (read != EModelLoadResult::Loaded)
+        return Answer(nullptr, read, result);
+    if (!IndicesAreValid(layout))
+        return Answer(nullptr, EModelLoadResult::IndexOutOfRange, result);
+    return Answer(BuildMesh(layout), EModelLoadResult::Loaded, result);
+}
+
+const char* DescribeModelLoadResult(EModelLoadResult result)
+{
+    switch (result)
+    {
+    case EModelLoadResult::Loaded:
+        return "read";
+    case EModelLoadResult::Missing:
+        return "no such file";
+    case EModelLoadResult::Unreadable:
+        return "not a readable file";
+    case EModelLoadResult::WrongVersion:
+        return "not a MilkShape 3D file of version 3 or 4";
+    case EModelLoadResult::Truncated:
+        return "the file is cut short";
+    case EModelLoadResult::IndexOutOfRange:
+        return "a triangle names a vertex the file does not have";
+    }
+    return "unknown";
 }
 
 } // namespace Tess

@@ -199,6 +199,9 @@ public:
     void DrawTexturedScreenRectWithEffect(int effect, const Vector2& pos, const Vector2& size, Color color);
     void DrawLineStrip(const Vector2* points, int count, Color color);
     void DrawLineList(const Vector2* points, int lineCount, Color color);
+    // The line list through an effect: inside a draw-list flush the active effect, otherwise the
+    // one named, so that lines drawn after a flush get that effect's states.
+    void DrawLineListWithEffect(int effect, const Vector2* points, int lineCount, Color color);
     // Draws zero-terminated text in the rectangle pos .. pos + size; returns the text height.
     int DrawText(const char* text, const Vector2& pos, const Vector2& size, Color color,
                  std::uint32_t format, int font);

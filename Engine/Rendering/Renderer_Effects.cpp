@@ -185,6 +185,13 @@ void CRenderer::DrawTexturedScreenRectWithEffect(int effect, const Vector2& pos,
     DrawThroughEffect(effect, [&] { DrawTexturedScreenRect(pos, size, color); });
 }
 
+void CRenderer::DrawLineListWithEffect(int effect, const Vector2* points, int lineCount, Color color)
+{
+    if (!m_device)
+        return;
+    DrawThroughEffect(effect, [&] { DrawLineList(points, lineCount, color); });
+}
+
 void CRenderer::DrawLinesWithEffect(int effectHandle, const LineVertex* vertices, int lineCount)
 {
     if (!m_device || effectHandle < 0 || lineCount <= 0 || !vertices || m_effects.IsEmpty())

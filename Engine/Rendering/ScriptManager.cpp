@@ -25,50 +25,166 @@ void OpenLibrary(lua_State* state, const char* name, lua_CFunction open)
     lua_pop(state, 1);
 }
 
-// Lua runs finalizers with its hooks switched off, so a finalizer that loops could never be
-// stopped: not during a later script's garbage collection, not when the state closes at exit.
-// setmetatable therefore refuses a metatable with __gc (an object is marked for finalization
-// only by the __gc its metatable has when it is set). The base library's version is upvalue 1.
-int SetMetatableWithoutFinalizer(lua_State* state)
+// Registry slots of the finalizer guard: the weak-keyed table from each table that has a
+// finalizer to its sentinel, and the sentinels' metatable.
+char g_sentinelsKey;
+char g_sentinelMetatableKey;
+
+CScriptManager& ManagerOf(lua_State* state)
 {
-    if (lua_type(state, 2) == LUA_TTABLE)
-    {
-        lua_pushliteral(state, "__gc");
-        const bool finalizer = lua_rawget(state, 2) != LUA_TNIL;
-        lua_pop(state, 1);
-        if (finalizer)
-            return luaL_error(state, "finalizers (__gc) are not available to scripts");
-    }
-    const int arguments = lua_gettop(state);
-    lua_pushvalue(state, lua_upvalueindex(1));
-    lua_insert(state, 1);
-    lua_call(state, arguments, LUA_MULTRET);
-    return lua_gettop(state);
+    void* userData = nullptr;
+    lua_getallocf(state, &userData);
+    return *static_cast<CScriptManager*>(userData);
 }
 
-// xpcall(f, handler, ...) whose handler runs once the failed call has unwound. The base
-// library's calls the handler where the error is raised; when that error is the time limit,
-// raised from the instruction hook, Lua runs the handler with hooks off, and a handler that
-// loops could never be stopped.
+// The finalizer guard. Lua calls a finalizer with its hooks switched off, so one that loops
+// could never be stopped: not by the time limit of a script, not when the state closes at exit.
+// So a table is not marked for finalization itself. A sentinel userdata is, which only the table
+// keeps alive (through the weak-keyed sentinel table); when the collector finalizes the sentinel
+// (in the same cycle, and in the same order, as it would have finalized the table), the sentinel
+// calls the __gc that the table's metatable holds then, with the table, in a coroutine of its
+// own: a new coroutine takes the instruction hook of the thread that makes it and runs with
+// hooks on. Its error is dropped, as Lua drops a finalizer's error in a state without warnings.
+int RunGuardedFinalizer(lua_State* state)
+{
+    lua_getiuservalue(state, 1, 1);
+    // The table is released before its finalizer runs: once finalized it is ordinary garbage
+    // again (unless the finalizer keeps it), and a later setmetatable may mark it anew.
+    lua_rawgetp(state, LUA_REGISTRYINDEX, &g_sentinelsKey);
+    lua_pushvalue(state, 2);
+    lua_pushnil(state);
+    lua_rawset(state, 3);
+    lua_settop(state, 2);
+    if (!lua_getmetatable(state, 2))
+        return 0;
+    lua_pushliteral(state, "__gc");
+    if (lua_rawget(state, 3) == LUA_TNIL)
+        return 0;
+    lua_State* finalizer = lua_newthread(state);
+    lua_pushvalue(state, 4);
+    lua_pushvalue(state, 2);
+    lua_xmove(state, finalizer, 2);
+    int results = 0;
+    lua_resume(finalizer, state, 1, &results);
+    return 0;
+}
+
+// Marks the table at `index` for finalization through a sentinel; a table marked already stays
+// as it is (Lua marks an object once, and calls whatever __gc its metatable has at the end).
+void GuardFinalizer(lua_State* state, int index)
+{
+    const int table = lua_absindex(state, index);
+    lua_rawgetp(state, LUA_REGISTRYINDEX, &g_sentinelsKey);
+    lua_pushvalue(state, table);
+    const bool marked = lua_rawget(state, -2) != LUA_TNIL;
+    lua_pop(state, 1);
+    if (!marked)
+    {
+        lua_pushvalue(state, table);
+        lua_newuserdatauv(state, 0, 1);
+        lua_pushvalue(state, table);
+        lua_setiuservalue(state, -2, 1);
+        lua_rawgetp(state, LUA_REGISTRYINDEX, &g_sentinelMetatableKey);
+        lua_setmetatable(state, -2);
+        lua_rawset(state, -3);
+    }
+    lua_pop(state, 1);
+}
+
+void CreateFinalizerGuard(lua_State* state)
+{
+    lua_newtable(state);
+    lua_newtable(state);
+    lua_pushliteral(state, "k");
+    lua_setfield(state, -2, "__mode");
+    lua_setmetatable(state, -2);
+    lua_rawsetp(state, LUA_REGISTRYINDEX, &g_sentinelsKey);
+    lua_newtable(state);
+    lua_pushcfunction(state, &RunGuardedFinalizer);
+    lua_setfield(state, -2, "__gc");
+    lua_rawsetp(state, LUA_REGISTRYINDEX, &g_sentinelMetatableKey);
+}
+
+// setmetatable: the base library's (upvalue 1), with a metatable that has a __gc field set while
+// the field is held aside, so that the table is marked through the finalizer guard instead.
+// The field is back in the metatable before the call returns, and any error is the base
+// library's.
+int SetMetatableWithGuardedFinalizer(lua_State* state)
+{
+    lua_settop(state, 2);
+    bool finalizer = false;
+    if (lua_type(state, 1) == LUA_TTABLE && lua_type(state, 2) == LUA_TTABLE)
+    {
+        lua_pushliteral(state, "__gc");
+        finalizer = lua_rawget(state, 2) != LUA_TNIL;
+    }
+    if (finalizer)
+    {
+        lua_pushliteral(state, "__gc");
+        lua_pushnil(state);
+        lua_rawset(state, 2);
+    }
+    lua_pushvalue(state, lua_upvalueindex(1));
+    lua_pushvalue(state, 1);
+    lua_pushvalue(state, 2);
+    const int status = lua_pcall(state, 2, 0, 0);
+    if (finalizer)
+    {
+        lua_pushliteral(state, "__gc");
+        lua_pushvalue(state, 3);
+        lua_rawset(state, 2);
+    }
+    if (status != LUA_OK)
+        return lua_error(state);
+    if (finalizer)
+        GuardFinalizer(state, 1);
+    lua_settop(state, 1);
+    return 1;
+}
+
+// The message handler xpcall installs: the script's handler (upvalue 1), called with the error
+// where it is raised, as Lua's own xpcall does. Except once the script is out of time: that
+// error is raised from the instruction hook, where Lua runs the handler with hooks off, so a
+// handler that looped could never be stopped. No script code runs after the limit anyway (every
+// instruction fails), so the handler is skipped and the error goes on unchanged.
+int GuardedMessageHandler(lua_State* state)
+{
+    if (ManagerOf(state).IsOutOfTime())
+        return 1;
+    lua_pushvalue(state, lua_upvalueindex(1));
+    lua_insert(state, 1);
+    lua_call(state, lua_gettop(state) - 1, 1);
+    return 1;
+}
+
+// What xpcall returns, after the call or after a coroutine yielded inside it and resumed: true
+// and the results, or false and the handler's answer.
+int FinishProtectedCall(lua_State* state, int status, lua_KContext resultBase)
+{
+    if (status != LUA_OK && status != LUA_YIELD)
+    {
+        lua_pushboolean(state, 0);
+        lua_pushvalue(state, -2);
+        return 2;
+    }
+    return lua_gettop(state) - static_cast<int>(resultBase);
+}
+
+// xpcall(f, handler, ...): Lua's own, with the handler behind the guard above.
 int ProtectedCallWithHandler(lua_State* state)
 {
     const int arguments = lua_gettop(state);
     luaL_checktype(state, 2, LUA_TFUNCTION);
-    const int resultSlot = arguments + 1;
+    lua_pushvalue(state, 2);
+    lua_pushcclosure(state, &GuardedMessageHandler, 1);
+    lua_replace(state, 2);
+    // Stack: f, handler, true, f, arguments; the results replace f and the arguments.
     lua_pushboolean(state, 1);
     lua_pushvalue(state, 1);
-    for (int i = 3; i <= arguments; ++i)
-        lua_pushvalue(state, i);
-    if (lua_pcall(state, arguments - 2, LUA_MULTRET, 0) == LUA_OK)
-        return lua_gettop(state) - arguments;
-    // The stack ends in the error object: hand it to the handler, return false and its answer
-    // (or the handler's own error when it fails too).
-    lua_pushvalue(state, 2);
-    lua_insert(state, -2);
-    lua_pcall(state, 1, 1, 0);
-    lua_pushboolean(state, 0);
-    lua_replace(state, resultSlot);
-    return 2;
+    lua_rotate(state, 3, 2);
+    const lua_KContext resultBase = 2;
+    const int status = lua_pcallk(state, arguments - 2, LUA_MULTRET, 2, resultBase, &FinishProtectedCall);
+    return FinishProtectedCall(state, status, resultBase);
 }
 
 // Replaces the global `name`, keeping the original as upvalue 1 when `keepOriginal` is set.
@@ -92,15 +208,22 @@ CScriptManager::CScriptManager()
         return;
     OpenLibrary(m_state, LUA_GNAME, luaopen_base);
     OpenLibrary(m_state, LUA_COLIBNAME, luaopen_coroutine);
-    // Every piece of script code must stay within the time limit (see CheckTime).
-    ReplaceGlobal(m_state, "setmetatable", &SetMetatableWithoutFinalizer, true);
+    // Every piece of script code must stay within the time limit (see CheckTime): finalizers
+    // and xpcall's handlers too.
+    CreateFinalizerGuard(m_state);
+    ReplaceGlobal(m_state, "setmetatable", &SetMetatableWithGuardedFinalizer, true);
     ReplaceGlobal(m_state, "xpcall", &ProtectedCallWithHandler, false);
+    // The collector runs (and finalizers with it) only while a script runs, under its time
+    // limit: between scripts nothing would stop a finalizer the engine's own calls set off.
+    lua_gc(m_state, LUA_GCSTOP);
 }
 
 CScriptManager::~CScriptManager()
 {
     if (!m_state)
         return;
+    // Closing runs every finalizer still pending; they share one time limit.
+    StartClock();
     lua_close(m_state);
     m_state = nullptr;
 }
@@ -112,6 +235,7 @@ void CScriptManager::SetTimeLimit(double seconds)
 
 void CScriptManager::StartClock()
 {
+    m_outOfTime = false;
     m_deadline = std::chrono::steady_clock::now() +
                  std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                      std::chrono::duration<double>(m_timeLimitSeconds));
@@ -123,13 +247,16 @@ void CScriptManager::CheckTime(lua_State* state, lua_Debug*)
 {
     void* userData = nullptr;
     lua_getallocf(state, &userData);
-    const auto* self = static_cast<const CScriptManager*>(userData);
+    auto* self = static_cast<CScriptManager*>(userData);
     if (std::chrono::steady_clock::now() <= self->m_deadline)
         return;
     // From now on every instruction fails, not one in ten thousand: a script that catches the
     // error (pcall in a loop, an error handler that loops) cannot run on, because the next
-    // instruction after the catch fails as well.
+    // instruction after the catch fails as well. The main thread's hook is what the coroutines
+    // made from now on (a finalizer's among them) take.
+    self->m_outOfTime = true;
     lua_sethook(state, &CScriptManager::CheckTime, LUA_MASKCOUNT, 1);
+    lua_sethook(self->m_state, &CScriptManager::CheckTime, LUA_MASKCOUNT, 1);
     luaL_error(state, "script stopped: it ran longer than %f seconds", self->m_timeLimitSeconds);
 }
 
@@ -157,6 +284,10 @@ int CScriptManager::RunScriptFile(const std::string& path)
     if (!m_state)
         return LUA_ERRMEM;
     int status = LUA_OK;
+    // Loading can set off the collector, and with it finalizers: the clock runs from here.
+    StartClock();
+    if (m_collectorRunning)
+        lua_gc(m_state, LUA_GCRESTART);
     // Reading a named pipe or a device would wait for data forever.
     std::error_code error;
     if (std::filesystem::exists(path, error) && !std::filesystem::is_regular_file(path, error))
@@ -167,13 +298,14 @@ int CScriptManager::RunScriptFile(const std::string& path)
     else
         status = luaL_loadfile(m_state, path.c_str());
     if (status == LUA_OK)
-    {
-        StartClock();
         status = lua_pcall(m_state, 0, 0, 0);
-    }
     if (status != LUA_OK)
         ReportError(status);
     lua_settop(m_state, 0);
+    // A script may have stopped the collector itself (collectgarbage "stop"); the next one finds
+    // it as this one left it.
+    m_collectorRunning = lua_gc(m_state, LUA_GCISRUNNING) != 0;
+    lua_gc(m_state, LUA_GCSTOP);
     return status;
 }
 

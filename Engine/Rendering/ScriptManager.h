@@ -21,9 +21,10 @@ public:
     using Function = int (*)(lua_State*);
 
     // Longest time one script may run before it is stopped with an error (the default of
-    // SetTimeLimit). The alert function that reports a failure gets the same time of its own.
-    // To keep every piece of script code under the limit, xpcall calls its handler after the
-    // failed call has unwound, and setmetatable refuses finalizers (__gc).
+    // SetTimeLimit). The alert function that reports a failure gets the same time of its own,
+    // and so do the finalizers (__gc) still pending when the state closes at exit, together.
+    // Finalizers run in coroutines of their own, which the limit reaches; once a script is out
+    // of time, xpcall no longer calls its handler.
     static constexpr double kTimeLimitSeconds = 5.0;
     // Most memory the scripts together may hold.
     static constexpr std::size_t kMemoryLimitBytes = 64u * 1024u * 1024u;
@@ -43,6 +44,8 @@ public:
     // Changes the time limit of every later script (seconds, at least 0.001).
     void SetTimeLimit(double seconds);
     double GetTimeLimit() const { return m_timeLimitSeconds; }
+    // Whether the code running now has used up its time limit.
+    bool IsOutOfTime() const { return m_outOfTime; }
 
     // Makes `fn` callable from Lua as the global `name`; a second registration replaces the first.
     void RegisterFunction(const std::string& name, Function fn);
@@ -75,6 +78,9 @@ private:
     std::size_t m_bytesInUse = 0;
     double m_timeLimitSeconds = kTimeLimitSeconds;
     std::chrono::steady_clock::time_point m_deadline;
+    bool m_outOfTime = false;
+    // Whether the scripts want the collector running; it is stopped between scripts.
+    bool m_collectorRunning = true;
 };
 
 // The one script manager, opened on first use and closed at process exit.

@@ -39,8 +39,11 @@ CEntity::CEntity()
 CEntity::~CEntity()
 {
     GetEntityRegistry().Unregister(m_id);
-    // A parent that outlives this entity must not keep a pointer to it.
-    if (auto* node = dynamic_cast<CNode*>(m_parent))
+    // No node that outlives this entity may keep a pointer to it: a child added to two nodes has
+    // only the later one as its parent, yet the earlier one would still walk it.
+    std::vector<CNode*> holders;
+    holders.swap(m_holders);
+    for (CNode* node : holders)
         node->ForgetChild(this);
     if (CRenderer* renderer = GetRenderer())
         renderer->ForgetEntity(this);

@@ -15,6 +15,7 @@ namespace Tess
 {
 
 class CFrustum;
+class CNode;
 class CRenderer;
 
 class CEntity : public CObject
@@ -27,7 +28,7 @@ public:
 
     // Takes the next ID, registers itself and becomes the world root if it is the first entity.
     CEntity();
-    // Unregisters itself and leaves its parent's child list.
+    // Unregisters itself and leaves the child list of every node that holds it.
     ~CEntity() override;
 
     // Moves by the timer's frame time, then composes the world matrix. Controllers are not run.
@@ -110,6 +111,13 @@ protected:
     CEntity* m_parent = nullptr;
     std::int32_t m_id = 0;
     CBoundingSphere m_bounds;
+
+private:
+    friend class CNode;
+
+    // The nodes with an entry for this entity, each once, kept by CNode as entries come and
+    // go, so that a destroyed entity can empty them all, its parent's and any other's.
+    std::vector<CNode*> m_holders;
 };
 
 } // namespace Tess

@@ -67,9 +67,18 @@ bool CFrustum::ContainsSphere(const CBoundingSphere& sphere) const
 
 bool CFrustum::AcceptsSphere(const CBoundingSphere& sphere) const
 {
-    // Stopping at the first plane the sphere straddles would accept spheres that a later
-    // plane rejects outright, and the engine would draw what cannot be seen.
-    return !IsWhollyOutsideAnyPlane(sphere);
+    const float radius = sphere.GetRadius();
+    for (int plane = 0; plane < kPlaneCount; ++plane)
+    {
+        const float distance = Distance(plane, sphere.GetCentre());
+        if (-radius > distance)
+            return false;
+        // A sphere cut by a plane is taken at once, without asking the later planes: drawing
+        // too much costs only time, since the device clips whatever lies outside the view.
+        if (std::fabs(distance) < radius)
+            return true;
+    }
+    return true;
 }
 
 } // namespace Tess

@@ -22,8 +22,9 @@ public:
 
     // The query test: false when the sphere lies wholly outside any plane.
     bool ContainsSphere(const CBoundingSphere& sphere) const;
-    // The culling test of the draw path: also examines every plane, so a sphere that straddles
-    // one plane but lies wholly beyond another is rejected.
+    // The culling test of the draw path: planes in order, false for a sphere wholly outside
+    // one, true at once for a sphere that a plane cuts; so a sphere cut by an earlier plane is
+    // accepted even when it lies wholly beyond a later one.
     bool AcceptsSphere(const CBoundingSphere& sphere) const;
 
     // Signed distance of p from plane i: positive inside.

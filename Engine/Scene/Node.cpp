@@ -14,8 +14,19 @@ namespace Tess
 CNode::~CNode()
 {
     for (CEntity* child : m_children)
-        if (child && child->GetParent() == this)
+    {
+        if (!child)
+            continue;
+        LeaveHolders(*child);
+        if (child->GetParent() == this)
             child->SetParent(nullptr);
+    }
+}
+
+void CNode::LeaveHolders(CEntity& child)
+{
+    auto& holders = child.m_holders;
+    holders.erase(std::remove(holders.begin(), holders.end(), this), holders.end());
 }
 
 void CNode::Update(CTimer& timer)
@@ -95,15 +106,21 @@ void CNode::AddChild(CEntity* child)
         *empty = child;
     else
         m_children.push_back(child);
-    if (child)
-        child->SetParent(this);
+    if (!child)
+        return;
+    child->SetParent(this);
+    if (std::find(child->m_holders.begin(), child->m_holders.end(), this) == child->m_holders.end())
+        child->m_holders.push_back(this);
 }
 
-void CNode::ForgetChild(const CEntity* child)
+void CNode::ForgetChild(CEntity* child)
 {
+    if (!child)
+        return;
     for (CEntity*& entry : m_children)
         if (entry == child)
             entry = nullptr;
+    LeaveHolders(*child);
 }
 
 CEntity* CNode::GetChild(int i) const

@@ -14,7 +14,8 @@ class CNode : public CEntity
 {
 public:
     CNode() = default;
-    // The children are not deleted; they are told that their parent is gone.
+    // The children are not deleted; they are told that their parent is gone, and forget this
+    // node as one that holds them.
     ~CNode() override;
 
     // Updates the controllers of the whole subtree, moves and composes this node, then updates
@@ -39,15 +40,21 @@ public:
     void AddChild(CEntity* child);
 
     // Clears every entry that holds the child; the entries are reused by later AddChild calls.
-    // Called by an entity that is destroyed while this node lives.
-    void ForgetChild(const CEntity* child);
+    // A destroyed entity calls it on every node that holds it.
+    void ForgetChild(CEntity* child);
 
     int GetChildCount() const { return static_cast<int>(m_children.size()); }
     // The entry at index i (null for an empty entry or an index outside the list).
     CEntity* GetChild(int i) const;
 
 protected:
+    // Entries are filled by AddChild and emptied by ForgetChild only: both keep the children's
+    // record of the nodes that hold them.
     std::vector<CEntity*> m_children;
+
+private:
+    // Takes this node off the child's list of the nodes that hold it.
+    void LeaveHolders(CEntity& child);
 };
 
 } // namespace Tess

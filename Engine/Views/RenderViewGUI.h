@@ -19,11 +19,13 @@ public:
     CRenderViewGUI(CRenderer& renderer, int renderTargetIndex);
 
     void Reserved1(int) override;
-    // Target, viewport, the root nodes in the order they were added, viewport restored.
+    // Target, viewport, the root nodes in the order they were added, then the cursors of the
+    // dialogs among them on top, viewport restored.
     void Draw(CRenderer& renderer) override;
 
 private:
     void SubmitRootNodes(CRenderer& renderer) const;
+    void DrawDialogCursors(CRenderer& renderer) const;
 };
 
 } // namespace Tess

@@ -1,8 +1,8 @@
 # A part whose model file is empty, or whose triangles name a vertex the file does not have,
 # stays in the equipment as an empty part: the viewer starts, draws the other parts and the
-# panel, and quits normally. The loader writes no message for a rejected model; the scene report
-# still lists all five parts, and the last frame makes two draw calls fewer (the empty part and
-# its outline draw nothing). PREVIOUS from the first part puts the empty last part in focus: its
+# panel, and quits normally. One line of Log.txt names the model and why it was not read; the
+# scene report still lists all five parts, and the last frame makes two draw calls fewer (the
+# empty part and its outline draw nothing). PREVIOUS from the first part puts the empty last part in focus: its
 # texts appear in the panel and the viewer goes on.
 source "$(dirname "$0")/lib.sh"
 
@@ -31,7 +31,7 @@ corrupt_vertex_index() {
 # run_with_empty_part: the viewer with the current Data; the last part (the handwheel) is the
 # broken one.
 run_with_empty_part() {
-  local what="$1"
+  local what="$1" why="$2"
   e2e_start
   e2e_find_window
   e2e_wait_running
@@ -57,6 +57,8 @@ run_with_empty_part() {
   e2e_wait_exit 20
   e2e_expect_status 0
   e2e_expect_normal_log
+  e2e_expect_log_contains "Main     | Equipment: model Data/Models/Valve_Handwheel.ms3d not read: $why"
+  [[ "$(grep -c 'not read' Log.txt)" == 1 ]] || e2e_fail "$what: more than one line about unread models"
   [[ "$(grep -cE '^\+-CNode : ID : [0-9]+$' Log.txt)" == 5 ]] ||
     e2e_fail "$what: the scene report does not list five parts"
   [[ "$(e2e_exit_draw_calls)" == $((ALL_PARTS_DRAW_CALLS - 2)) ]] ||
@@ -66,12 +68,12 @@ run_with_empty_part() {
 e2e_enter_workdir
 e2e_copy_data
 : >Data/Models/Valve_Handwheel.ms3d
-run_with_empty_part "empty model file"
+run_with_empty_part "empty model file" "the file is cut short"
 e2e_leave_workdir
 
 e2e_enter_workdir
 e2e_copy_data
 corrupt_vertex_index Data/Models/Valve_Handwheel.ms3d
-run_with_empty_part "vertex index out of range"
+run_with_empty_part "vertex index out of range" "a triangle names a vertex the file does not have"
 e2e_leave_workdir
 echo "PASS"

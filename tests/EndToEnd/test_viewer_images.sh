@@ -69,8 +69,8 @@ e2e_expect_log_in_order \
   "         | Effect file :: Edge_Mesh.fx successfully loaded." \
   "         | Effect file :: default_color.fx successfully loaded." \
   "CNode : ID : 0" \
-  "+-CNode : ID : 28" \
-  "| +-CEntity : ID : 29" \
+  "+-CNode : ID : 27" \
+  "| +-CEntity : ID : 28" \
   "Main     | Entering the message loop." \
   "Main     | Exiting the message loop." \
   "Renderer | Renderer has been destructed." \

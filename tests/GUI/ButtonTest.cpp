@@ -91,6 +91,20 @@ TEST_F(ButtonTest, LeavingLowersTheAlphaByTheFrameTimeDownToSevenTenths)
     EXPECT_FLOAT_EQ(0.7f, button->GetAlpha());
 }
 
+TEST_F(ButtonTest, ALongFrameAfterHoverFloorsTheAlphaAtZeroForThatFrame)
+{
+    FrameWithCursorAt(*dialog, inside, 0.5f);
+    Frame(*dialog, 0.5f);
+    ASSERT_FLOAT_EQ(1.0f, button->GetAlpha());
+    // 1.0 - 1.5 would be -0.5; its alpha byte is a float-cast overflow under UBSan.
+    FrameWithCursorAt(*dialog, elsewhere, 1.5f);
+    EXPECT_FLOAT_EQ(0.0f, button->GetAlpha());
+    EXPECT_EQ(0x000000FFu, button->GetColor());
+    EXPECT_EQ(0x00FFFFFFu, button->GetCaption()->GetColor());
+    Frame(*dialog, 1.5f);
+    EXPECT_FLOAT_EQ(0.7f, button->GetAlpha());
+}
+
 TEST_F(ButtonTest, PressAndReleaseInsideFiresOnceInTheFrameOfTheRelease)
 {
     FrameWithCursorAt(*dialog, inside);

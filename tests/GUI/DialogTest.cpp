@@ -5,7 +5,6 @@
 #include "GuiTestSupport.h"
 
 #include "Engine/GUI/Button.h"
-#include "Engine/GUI/DialogCursor.h"
 #include "Engine/GUI/Static.h"
 #include "Engine/Scene/EntityRegistry.h"
 #include "Engine/Views/RenderViewGUI.h"
@@ -258,7 +257,7 @@ TEST_F(DialogTest, DrawsTheBackgroundTheShadowEdgeAndTheCursor)
     Frame(*dialog, 0.02f, 10, -5);
     recording->Clear();
     dialog->Draw(*renderer);
-    dialog->GetCursorEntity()->Draw(*renderer);
+    dialog->DrawCursor(*renderer);
 
     const auto draws = CallsOf(EDeviceOp::DrawPrimitiveUP);
     ASSERT_EQ(3u, draws.size());
@@ -281,20 +280,19 @@ TEST_F(DialogTest, DrawsTheBackgroundTheShadowEdgeAndTheCursor)
 TEST_F(DialogTest, FrameAndCursorCanBeSwitchedOffAndAHiddenDialogDrawsNothing)
 {
     auto dialog = MakeDialog();
-    CDialogCursor& cursor = *dialog->GetCursorEntity();
     dialog->Draw(*renderer);
-    cursor.Draw(*renderer);
+    dialog->DrawCursor(*renderer);
     EXPECT_EQ(0u, Count(EDeviceOp::DrawPrimitiveUP));
     dialog->Show();
     dialog->SetShowFrame(false);
     dialog->Draw(*renderer);
-    cursor.Draw(*renderer);
+    dialog->DrawCursor(*renderer);
     const auto draws = CallsOf(EDeviceOp::DrawPrimitiveUP);
     ASSERT_EQ(1u, draws.size());
     EXPECT_EQ(static_cast<std::uint32_t>(D3DPT_LINELIST), draws[0].Arg(0));
     dialog->SetShowCursor(false);
     recording->Clear();
-    cursor.Draw(*renderer);
+    dialog->DrawCursor(*renderer);
     renderer->ClearDrawList();
     dialog->Submit(*renderer);
     EXPECT_EQ(0u, Count(EDeviceOp::DrawPrimitiveUP));
@@ -328,6 +326,26 @@ TEST_F(DialogTest, InTheGUIViewThePanelAndItsControlsComeBeforeTheCaptions)
     EXPECT_EQ(static_cast<std::uint32_t>(D3DPT_LINELIST), draws.back().Arg(0));
     EXPECT_EQ(0xFF00FFFFu, FirstVertexColor(draws.back()));
     EXPECT_TRUE(recording->Errors().empty());
+
+    // The cursor is drawn in a pass of the panel's own effect, begun again after the captions:
+    // the shaders in force at the cursor are those of the panel, set after the last caption.
+    std::vector<std::uint32_t> shaders;
+    std::size_t panelShader = 0, lastCaption = 0, cursorShader = 0;
+    for (const DeviceCall& call : Calls())
+    {
+        if (call.op == EDeviceOp::SetVertexShader)
+            shaders.push_back(call.Arg(0));
+        else if (call.op == EDeviceOp::DrawText)
+            lastCaption = shaders.size();
+        else if (call.op == EDeviceOp::DrawPrimitiveUP)
+        {
+            panelShader = panelShader ? panelShader : shaders.size();
+            cursorShader = shaders.size();
+        }
+    }
+    ASSERT_GT(panelShader, 0u);
+    EXPECT_GT(cursorShader, lastCaption);
+    EXPECT_EQ(shaders[panelShader - 1], shaders[cursorShader - 1]);
 }
 
 TEST_F(DialogTest, DestroyingTheDialogDestroysItsControlsAndTheirCaptions)
@@ -336,8 +354,9 @@ TEST_F(DialogTest, DestroyingTheDialogDestroysItsControlsAndTheirCaptions)
     auto dialog = MakeDialog();
     dialog->AddStatic(1, "a", 0, 0, 10, 10);
     dialog->AddButton(2, "b", 0, 0, 10, 10, -1);
-    // The panel, its cursor, two controls and their captions.
-    EXPECT_EQ(before + 6, GetEntityRegistry().GetCount());
+    // The panel, two controls and their captions: the cursor is drawn by the panel, it is no
+    // entity that would take an ID of its own.
+    EXPECT_EQ(before + 5, GetEntityRegistry().GetCount());
     dialog.reset();
     EXPECT_EQ(before, GetEntityRegistry().GetCount());
 }

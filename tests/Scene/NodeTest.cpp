@@ -95,6 +95,31 @@ TEST(NodeChildren, DestroyedNodeClearsItsChildrensParent)
     EXPECT_EQ(&other, moved.GetParent());
 }
 
+TEST(NodeChildren, AChildHeldByTwoNodesLeavesBothWhenDestroyed)
+{
+    // Run under AddressSanitizer: an entry left behind is read after it is freed.
+    Testing::CSteppedTimer timer;
+    auto first = std::make_unique<CNode>();
+    CNode second;
+    auto child = std::make_unique<CEntity>();
+    first->AddChild(child.get());
+    second.AddChild(child.get());
+    ASSERT_EQ(&second, child->GetParent());
+    child.reset();
+    EXPECT_EQ(nullptr, first->GetChild(0));
+    EXPECT_EQ(nullptr, second.GetChild(0));
+    first->Update(timer.Step(0.01));
+    EXPECT_EQ("CNode : ID : " + std::to_string(first->GetID()) + "\n", first->GetReport());
+
+    // A node destroyed before its child is not told of the child's destruction afterwards.
+    auto survivor = std::make_unique<CEntity>();
+    first->AddChild(survivor.get());
+    second.AddChild(survivor.get());
+    first.reset();
+    survivor.reset();
+    EXPECT_EQ(nullptr, second.GetChild(0));
+}
+
 TEST(NodeChildren, TheSameChildTwiceIsStoredAndUpdatedTwice)
 {
     Testing::CSteppedTimer timer;
