@@ -188,7 +188,7 @@ void CRigwright::CreatePart(const SPartDescription& part)
 {
     // A part whose model is missing or rejected stays in the list, empty: its texts still tell
     // the user which part it is.
-    auto* component = new CComponent(*m_renderer, part.modelFile);
+    auto* component = new CComponent(*m_renderer, part.modelFile, part.scale);
     DescribePart(*component, part);
     AddComponent(component, part.position);
     if (!part.hasView)
