@@ -20,8 +20,10 @@
 #include <array>
 #include <cctype>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <sstream>
+#include <string_view>
 #include <utility>
 
 namespace Tess
@@ -33,6 +35,8 @@ namespace
 constexpr std::array<const char*, 5> kExtensions = {"stl", "obj", "gltf", "glb", "ply"};
 // Deeper node trees than this are taken as broken: no exchange file nests parts that deep.
 constexpr int kMaxNodeDepth = 256;
+// A PLY header longer than this is taken as broken.
+constexpr std::size_t kMaxPlyHeaderBytes = 64 * 1024;
 
 std::string ToLower(std::string text)
 {
@@ -48,6 +52,11 @@ std::string ExtensionOf(const std::string& path)
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return {};
     return ToLower(path.substr(dot + 1));
+}
+
+std::string TooLargeReason()
+{
+    return "it is larger than " + std::to_string(kMaxImportedFileBytes >> 20) + " MB";
 }
 
 bool IsImportedExtension(const std::string& extension)
@@ -84,6 +93,30 @@ private:
     bool m_allowFiles;
     bool m_refusedLargeFile = false;
 };
+
+// assimp's PLY reader never returns from a header that ends before its "end_header" line (a
+// file cut short), so such a file is refused before it gets there.
+bool IsWholePlyHeader(std::string_view start)
+{
+    return start.starts_with("ply") && start.find("end_header") != std::string_view::npos;
+}
+
+// What can be told of a file from its first bytes without assimp; empty when nothing is wrong.
+std::string CheckStart(const std::string& extension, std::string_view start)
+{
+    if (extension == "ply" && !IsWholePlyHeader(start))
+        return "its PLY header is incomplete";
+    return {};
+}
+
+std::string ReadStart(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::string start(kMaxPlyHeaderBytes, '\0');
+    file.read(start.data(), static_cast<std::streamsize>(start.size()));
+    start.resize(static_cast<std::size_t>(std::max<std::streamsize>(file.gcount(), 0)));
+    return start;
+}
 
 bool ImporterReadsOurFormats(const aiImporterDesc* description)
 {
@@ -259,8 +292,8 @@ private:
 
 // Runs `read` on a restricted importer and flattens what it returns.
 template <typename ReadFunction>
-bool Import(bool allowFiles, const std::string& extension, ReadFunction read, SImportedModel& out,
-            std::string& whyNot)
+bool Import(bool allowFiles, const std::string& extension, std::string_view start, ReadFunction read,
+            SImportedModel& out, std::string& whyNot)
 {
     out = {};
     if (!IsImportedExtension(extension))
@@ -268,6 +301,9 @@ bool Import(bool allowFiles, const std::string& extension, ReadFunction read, SI
         whyNot = "its format is not one of STL, OBJ, glTF or PLY";
         return false;
     }
+    whyNot = CheckStart(extension, start);
+    if (!whyNot.empty())
+        return false;
     try
     {
         CRestrictedImporter importer(allowFiles);
@@ -276,7 +312,7 @@ bool Import(bool allowFiles, const std::string& extension, ReadFunction read, SI
         {
             const char* error = importer.Get().GetErrorString();
             if (importer.GetIO().RefusedLargeFile())
-                whyNot = "it is larger than " + std::to_string(kMaxImportedFileBytes >> 20) + " MB";
+                whyNot = TooLargeReason();
             else
                 whyNot = error && *error ? error : "the file cannot be read";
             return false;
@@ -313,8 +349,14 @@ bool ImportModelFile(const std::string& path, SImportedModel& out, std::string& 
         whyNot = std::filesystem::exists(path, error) ? "it is not a file" : "the file does not exist";
         return false;
     }
+    if (std::filesystem::file_size(path, error) > kMaxImportedFileBytes)
+    {
+        out = {};
+        whyNot = TooLargeReason();
+        return false;
+    }
     return Import(
-        true, extension,
+        true, extension, ReadStart(path),
         [&path](Assimp::Importer& importer, unsigned int flags) { return importer.ReadFile(path, flags); }, out,
         whyNot);
 }
@@ -331,12 +373,13 @@ bool ImportModelFromMemory(const std::uint8_t* data, std::size_t size, const std
     if (size > kMaxImportedFileBytes)
     {
         out = {};
-        whyNot = "it is larger than " + std::to_string(kMaxImportedFileBytes >> 20) + " MB";
+        whyNot = TooLargeReason();
         return false;
     }
     const std::string hint = ToLower(extension);
+    const std::string_view start(reinterpret_cast<const char*>(data), std::min(size, kMaxPlyHeaderBytes));
     return Import(
-        false, hint,
+        false, hint, start,
         [&](Assimp::Importer& importer, unsigned int flags) {
             return importer.ReadFileFromMemory(data, size, flags, hint.c_str());
         },
