@@ -1,9 +1,7 @@
 # The equipment of Data/Scripts/Examples/Valve_Exchange_Formats.lua, one part in each exchange
 # format (glTF, STL at scale 100, PLY, GLB, OBJ): every part is drawn where it stands (the part in
 # focus turns amber as NEXT steps through them) and named in the panel and the part line, and the
-# log names no model. Then the same equipment with every one of those files broken: the viewer
-# starts and quits normally, each part stays in the list, empty, and the log names each file
-# with the reason it could not be read.
+# log names no model.
 source "$(dirname "$0")/lib.sh"
 
 NAME_VALUE="200x45+560+45"
@@ -57,32 +55,4 @@ e2e_expect_status 0
 e2e_expect_normal_log
 grep -q "Cannot read the model\|units across" Log.txt && e2e_fail "the log names a model"
 [[ "$(e2e_exit_draw_calls)" == "$ALL_PARTS_DRAW_CALLS" ]] || e2e_fail "the last frame made $(e2e_exit_draw_calls) draw calls"
-e2e_leave_workdir
-
-# Every sample broken: the first two thirds of the file cut away.
-e2e_enter_workdir
-e2e_copy_data
-use_example_equipment
-for sample in "${SAMPLES[@]}"; do
-  size=$(stat -c %s "Data/Models/$sample")
-  tail -c $((size / 3)) "Data/Models/$sample" >broken && mv broken "Data/Models/$sample"
-done
-e2e_start
-e2e_find_window
-e2e_wait_running
-sleep 0.5
-e2e_screenshot screen_shot_100001.bmp
-e2e_expect_drawn screen_shot_100001.bmp "$E2E_PANEL" 50000 "the panel"
-e2e_press Escape
-e2e_wait_exit 20
-e2e_expect_status 0
-e2e_expect_normal_log
-[[ -s stderr.txt ]] && e2e_fail "the viewer wrote to standard error"
-for sample in "${SAMPLES[@]}"; do
-  [[ "$(grep -c "^Main     | Cannot read the model Data/Models/$sample: ." Log.txt)" == 1 ]] ||
-    e2e_fail "the log does not name $sample once"
-done
-[[ "$(grep -cE '^\+-CNode : ID : [0-9]+$' Log.txt)" == 5 ]] || e2e_fail "the scene report does not list five parts"
-[[ "$(e2e_exit_draw_calls)" == $((ALL_PARTS_DRAW_CALLS - 10)) ]] ||
-  e2e_fail "the last frame made $(e2e_exit_draw_calls) draw calls, expected $((ALL_PARTS_DRAW_CALLS - 10))"
 echo "PASS"
