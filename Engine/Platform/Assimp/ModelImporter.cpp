@@ -54,6 +54,20 @@ std::string ExtensionOf(const std::string& path)
     return ToLower(path.substr(dot + 1));
 }
 
+// assimp's messages quote the file; a reason must stay one short line of the log.
+std::string OneLine(std::string text)
+{
+    constexpr std::size_t kLongest = 200;
+    for (char& c : text)
+    {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = ' ';
+    }
+    if (text.size() > kLongest)
+        text = text.substr(0, kLongest) + "...";
+    return text;
+}
+
 std::string TooLargeReason()
 {
     return "it is larger than " + std::to_string(kMaxImportedFileBytes >> 20) + " MB";
@@ -314,7 +328,7 @@ bool Import(bool allowFiles, const std::string& extension, std::string_view star
             if (importer.GetIO().RefusedLargeFile())
                 whyNot = TooLargeReason();
             else
-                whyNot = error && *error ? error : "the file cannot be read";
+                whyNot = error && *error ? OneLine(error) : "the file cannot be read";
             return false;
         }
         if (CSceneFlattener(*scene, out).Flatten(whyNot))
