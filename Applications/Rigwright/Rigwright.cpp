@@ -352,7 +352,7 @@ void CRigwright::TrackOrbitDrag()
     // Decided when the button goes down, so a drag that passes over a button keeps orbiting and
     // a click on a button never turns the model.
     if (left && !m_leftButtonWasDown)
-        m_leftDragOrbits = !m_mainMenu->IsCursorOnButton();
+        m_leftDragOrbits = !(m_mainMenu && m_mainMenu->IsCursorOnButton());
     if (!left)
         m_leftDragOrbits = false;
     m_leftButtonWasDown = left;
