@@ -43,6 +43,8 @@ constexpr float kTextBoxHeight = 30.0f;
 constexpr float kTextLeft = 10.0f;
 constexpr float kTextTop = 30.0f;
 constexpr float kTextLineSpacing = 15.0f;
+// The first view keeps the equipment this far below the last text line.
+constexpr float kGapBelowText = 7.5f;
 constexpr std::uint32_t kTextFormat = 0x100; // DT_NOCLIP
 constexpr int kDefaultFont = 0;
 const char* const kScreenshotPrefix = "screen_shot_";
@@ -237,7 +239,7 @@ void CRigwright::FrameEquipment()
         return;
     // The free area: left of the panel, below the text lines.
     const SProjectionShape shape{m_projectionWidth, m_projectionHeight, kFieldOfView, kNearPlane};
-    const SScreenArea area{0.0f, GetTextLinePosition(kLastDrawnLine).y + kTextLineSpacing + kTextTop * 0.25f,
+    const SScreenArea area{0.0f, GetTextLinePosition(kLastDrawnLine).y + kTextLineSpacing + kGapBelowText,
                            kMenuLeft * shape.width, shape.height};
     const SOrbitView view = FramePoints(points, kStartPitch, kStartYaw, shape, area, kStartMargin);
     m_camera->SetTarget(view.target);
@@ -364,7 +366,7 @@ void CRigwright::OrbitWithMouse()
     if (!m_input)
         return;
     // The same movement also steers the panel's cursor: only a drag orbits, so reaching a button
-    // leaves the model where it is. The wheel moves no cursor and zooms at any time.
+    // leaves the model where it is. The wheel moves no cursor: it zooms without a drag.
     if (m_orbitDragging)
     {
         m_camera->HandleInput(*m_input);
