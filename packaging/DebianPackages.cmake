@@ -19,7 +19,7 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 
 # The viewer: dpkg-shlibdeps names the libraries the program links (SDL2, epoxy, Lua, FreeType,
-# fontconfig, the C++ runtime); what it loads at run time without linking is named here: the
+# fontconfig, assimp, the C++ runtime); what it loads at run time without linking is named here: the
 # OpenGL dispatch library and Mesa's drivers that epoxy and SDL open, and the fonts that the
 # renderer's face names resolve to through fontconfig.
 set(CPACK_DEBIAN_VIEWER_PACKAGE_NAME rigwright)
@@ -38,7 +38,7 @@ toggle wireframe and take screenshots. It keeps its log and screenshots in
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libtesserant-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
-  "cmake (>= 3.25), pkg-config, libsdl2-dev, libepoxy-dev, liblua5.4-dev, libstb-dev, libfreetype-dev, libfontconfig-dev")
+  "cmake (>= 3.25), pkg-config, libsdl2-dev, libepoxy-dev, liblua5.4-dev, libstb-dev, libfreetype-dev, libfontconfig-dev, libassimp-dev")
 set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "Tesserant real-time 3D engine (static library and headers)
 Tesserant is the small real-time 3D engine Rigwright is built on: a main loop, a scene
 graph, a renderer with effect files, render views and cameras, GUI controls and an input

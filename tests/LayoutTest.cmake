@@ -1,17 +1,19 @@
 # The folder tree is the architecture, and this keeps it so: run with
 # cmake -DTESS_SOURCE_DIR=<repository> -P. It fails when
 #   - engine code outside the backend folders of Engine/Platform includes a platform library's
-#     header (SDL, OpenGL, FreeType, fontconfig, stb), or any code but the script manager
-#     includes Lua;
+#     header (SDL, OpenGL, FreeType, fontconfig, stb), any code but Engine/Platform/Assimp
+#     includes assimp, or any code but the script manager includes Lua;
 #   - the platform interfaces (Engine/Platform/*.h) or the effect runtime (Engine/Effects)
 #     include a backend's header;
 #   - the engine or the viewer reads an environment variable.
 cmake_minimum_required(VERSION 3.25)
 
 set(platform_regex "^[ \t]*#[ \t]*include[ \t]*[<\"](SDL|epoxy/|GL/|ft2build\\.h|freetype/|fontconfig/|stb)")
+# assimp belongs to its own backend folder alone.
+set(assimp_regex "^[ \t]*#[ \t]*include[ \t]*[<\"]assimp/")
 set(lua_regex "^[ \t]*#[ \t]*include[ \t]*[<\"](lua|lauxlib|lualib)")
-set(backend_regex "^[ \t]*#[ \t]*include[ \t]*\"Engine/Platform/(SDL|OpenGL|Images|Fonts)/")
-set(backend_dirs SDL OpenGL Images Fonts)
+set(backend_regex "^[ \t]*#[ \t]*include[ \t]*\"Engine/Platform/(SDL|OpenGL|Images|Fonts|Assimp)/")
+set(backend_dirs SDL OpenGL Images Fonts Assimp)
 set(failures "")
 
 file(GLOB_RECURSE engine_files RELATIVE ${TESS_SOURCE_DIR} ${TESS_SOURCE_DIR}/Engine/*.h ${TESS_SOURCE_DIR}/Engine/*.cpp)
@@ -25,6 +27,10 @@ foreach(file ${engine_files})
   file(STRINGS ${TESS_SOURCE_DIR}/${file} platform_includes REGEX "${platform_regex}")
   if(platform_includes AND NOT in_backend)
     list(APPEND failures "${file} includes a platform library: ${platform_includes}")
+  endif()
+  file(STRINGS ${TESS_SOURCE_DIR}/${file} assimp_includes REGEX "${assimp_regex}")
+  if(assimp_includes AND NOT file MATCHES "^Engine/Platform/Assimp/")
+    list(APPEND failures "${file} includes assimp: ${assimp_includes}")
   endif()
   file(STRINGS ${TESS_SOURCE_DIR}/${file} lua_includes REGEX "${lua_regex}")
   if(lua_includes AND NOT file STREQUAL "Engine/Rendering/ScriptManager.cpp")

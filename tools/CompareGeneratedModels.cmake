@@ -6,7 +6,7 @@ execute_process(COMMAND ${GENERATOR} ${OUTPUT} RESULT_VARIABLE result OUTPUT_QUI
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "the model generator failed (${result})")
 endif()
-file(GLOB generated RELATIVE ${OUTPUT} ${OUTPUT}/*.ms3d)
+file(GLOB generated RELATIVE ${OUTPUT} ${OUTPUT}/*)
 if(NOT generated)
   message(FATAL_ERROR "the model generator wrote no model")
 endif()

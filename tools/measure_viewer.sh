@@ -4,6 +4,8 @@
 # (key A). Each figure is the median of RUNS runs (default 3) of SECONDS seconds (default 8).
 #
 #   tools/measure_viewer.sh [build directory]
+#   EQUIPMENT=Data/Scripts/Examples/Valve_Exchange_Formats.lua tools/measure_viewer.sh
+#                            the same with another equipment script (in a copy of Data)
 #
 # It runs rigwright_probe, the viewer with a present probe after every frame (tools/ViewerProbe):
 # the launch time comes from the probe's first frame; the frame rates from the viewer's own "FPS
@@ -15,6 +17,7 @@ BUILD="$(realpath -m "${1:-$ROOT/build}")"
 VIEWER="$BUILD/tools/rigwright_probe"
 RUNS="${RUNS:-3}"
 SECONDS_PER_RUN="${SECONDS_PER_RUN:-8}"
+EQUIPMENT="${EQUIPMENT:-}"
 WORK=""
 
 [[ -x "$VIEWER" ]] || { echo "no probed viewer at $VIEWER: build first" >&2; exit 1; }
@@ -32,7 +35,12 @@ run_once() {
   local mode="$1" pid window="" start first
   WORK="$(mktemp -d "${TMPDIR:-/tmp}/rigwright-measure.XXXXXX")"
   cd "$WORK"
-  ln -s "$ROOT/Data" Data
+  if [[ -n "$EQUIPMENT" ]]; then
+    cp -r "$ROOT/Data" Data
+    cp "$ROOT/$EQUIPMENT" Data/Scripts/Equipment_Configuration.lua
+  else
+    ln -s "$ROOT/Data" Data
+  fi
   start="$(date +%s%N)"
   "$VIEWER" "$WORK/present.txt" >/dev/null 2>&1 &
   pid=$!
@@ -57,7 +65,7 @@ run_once() {
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-echo "viewer: $VIEWER, display $DISPLAY, $RUNS runs of $SECONDS_PER_RUN s each"
+echo "viewer: $VIEWER, display $DISPLAY, $RUNS runs of $SECONDS_PER_RUN s each${EQUIPMENT:+, equipment $EQUIPMENT}"
 for mode in still animated; do
   results="$(for _ in $(seq "$RUNS"); do run_once "$mode"; done)"
   echo "$results" | sed "s/^/  $mode run: launch_ms fps_at_exit average_fps = /"

@@ -4,6 +4,11 @@
 #   docs/images/viewer_wireframe.png  the same with key W
 #   docs/images/viewer_outline_widest.png  with key A, the animated outline near its widest: of
 #                                     shots taken over one period, the one with most dark pixels
+#   docs/images/rigwright-panel.png   NEXT clicked: the inlet flange in focus, in its own view
+#                                     (640 x 480)
+#   docs/images/viewer_exchange_formats.png  the example equipment of exchange-format files
+#                                     (Data/Scripts/Examples/Valve_Exchange_Formats.lua), the
+#                                     bonnet (a .glb file) in focus
 #
 #   tools/readme_images.sh [build directory]
 #
@@ -83,6 +88,37 @@ for number in $(seq 100003 100010); do
   fi
 done
 store "$best" viewer_outline_widest
+press a
+
+# NEXT: the cursor from the panel's centre into its top-left corner (540, 15), then onto the
+# button (605, 477).
+session_move_mouse -400 -400
+session_move_mouse 65 462
+session_click
+sleep 2.5
+take 100011
+convert "screen_shot_100011.bmp" -resize 640x480 "$IMAGES/rigwright-panel.png"
+echo "wrote docs/images/rigwright-panel.png"
+press Escape
+wait "$APP_PID" || true
+APP_PID=""
+
+# The example equipment, its parts read from STL, OBJ, glTF and PLY files.
+rm -f Data screen_shot_*.bmp
+cp -r "$ROOT/Data" Data
+cp Data/Scripts/Examples/Valve_Exchange_Formats.lua Data/Scripts/Equipment_Configuration.lua
+"$VIEWER" >/dev/null 2>&1 &
+APP_PID=$!
+WINDOW="$(session_find_window "$APP_PID")" || { echo "no viewer window appeared" >&2; exit 1; }
+sleep 3
+session_move_mouse -400 -400
+session_move_mouse 65 462
+for _ in 1 2 3; do
+  session_click
+  sleep 0.3
+done
+sleep 2.5
+shoot 100001 viewer_exchange_formats
 press Escape
 wait "$APP_PID" || true
 APP_PID=""

@@ -2,9 +2,9 @@
 
 #include "Applications/Rigwright/ComponentOutline.h"
 #include "Applications/Rigwright/PartDrawing.h"
+#include "Applications/Rigwright/PartModel.h"
 #include "Engine/Core/Timer.h"
 #include "Engine/Geometry/IndexBuffer.h"
-#include "Engine/Geometry/ModelLoader.h"
 #include "Engine/Geometry/TriMesh.h"
 #include "Engine/Geometry/VertexBuffer.h"
 #include "Engine/Rendering/Renderer.h"
@@ -25,10 +25,10 @@ Vector4 Uniform(float value)
 
 CComponent::CComponent(CRenderer& renderer) : CComponent(renderer, kDefaultModelFile) {}
 
-CComponent::CComponent(CRenderer& renderer, const std::string& modelFile)
+CComponent::CComponent(CRenderer& renderer, const std::string& modelFile, float scale)
 {
     m_alive = true;
-    LoadModel(renderer, modelFile);
+    LoadModel(renderer, modelFile, scale);
     CreateOutline(renderer);
     m_bounds.SetCentre(ComputeMeshCentre());
     m_bounds.SetRadius(kBoundsRadius);
@@ -46,11 +46,11 @@ CComponent::~CComponent()
     delete m_outline;
 }
 
-void CComponent::LoadModel(CRenderer& renderer, const std::string& modelFile)
+void CComponent::LoadModel(CRenderer& renderer, const std::string& modelFile, float scale)
 {
     // The loader returns null for a file that is missing, of another version or corrupt; the
-    // part then stays empty, and the application tells why.
-    m_mesh = LoadMeshMS3D(modelFile, &m_modelLoadResult);
+    // part then stays empty, and the log tells why.
+    m_mesh = LoadPartMesh(modelFile, scale);
     if (!m_mesh)
         return;
     m_mesh->ComputeNormals();

@@ -1,14 +1,13 @@
 #pragma once
 // CComponent: one part of the equipment the viewer shows. A scene node that owns the part's
-// triangle mesh (loaded from a MilkShape 3D file, with recomputed normals) and the vertex and
-// index buffers made from it, draws itself with "default_color.fx", carries the part information
-// the part-information panel shows, and stores the camera view the application glides to when the
-// part is in focus. It creates its outline (CComponentOutline) as its first child.
+// triangle mesh (loaded from a MilkShape 3D file or an exchange format, with recomputed normals)
+// and the vertex and index buffers made from it, draws itself with "default_color.fx", carries the
+// part information the part-information panel shows, and stores the camera view the application
+// glides to when the part is in focus. It creates its outline (CComponentOutline) as its first child.
 //
 // A model file that is missing or rejected leaves an empty part: no mesh, no buffers, an outline
 // without geometry, nothing drawn. The program runs on.
 
-#include "Engine/Geometry/ModelLoader.h"
 #include "Engine/Scene/Node.h"
 
 #include <string>
@@ -36,8 +35,9 @@ public:
 
     // The equipment's main part, from "Data/Models/Edge_Mesh.ms3d".
     explicit CComponent(CRenderer& renderer);
-    // A part from another model file.
-    CComponent(CRenderer& renderer, const std::string& modelFile);
+    // A part from another model file (MilkShape, STL, OBJ, glTF or PLY), its coordinates
+    // multiplied by `scale` before normals and outline are built.
+    CComponent(CRenderer& renderer, const std::string& modelFile, float scale = 1.0f);
     // Deletes the mesh, the buffers and the outline.
     ~CComponent() override;
 
@@ -50,8 +50,6 @@ public:
     void Draw(CRenderer& renderer) override;
 
     bool HasGeometry() const { return m_vertexBuffer && m_indexBuffer; }
-    // Whether the model file was read, and if not, why; the part itself reports nothing.
-    EModelLoadResult GetModelLoadResult() const { return m_modelLoadResult; }
     CTriMesh* GetMesh() const { return m_mesh; }
     CComponentOutline* GetOutline() const { return m_outline; }
 
@@ -82,13 +80,12 @@ public:
     void SetView(const Vector3& target, float pitch, float yaw, float radius);
 
 private:
-    void LoadModel(CRenderer& renderer, const std::string& modelFile);
+    void LoadModel(CRenderer& renderer, const std::string& modelFile, float scale);
     void CreateOutline(CRenderer& renderer);
     // Centre of the mesh's axis-aligned box (the origin without a mesh).
     Vector3 ComputeMeshCentre() const;
 
     CTriMesh* m_mesh = nullptr;
-    EModelLoadResult m_modelLoadResult = EModelLoadResult::Loaded;
     CVertexBuffer* m_vertexBuffer = nullptr;
     CIndexBuffer* m_indexBuffer = nullptr;
     bool m_showNormals = false;

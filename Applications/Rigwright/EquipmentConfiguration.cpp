@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <limits>
 
 namespace Tess
 {
@@ -25,6 +26,17 @@ float ReadFinite(lua_State* state, int index)
 Vector3 ReadVector(lua_State* state, int first)
 {
     return Vector3(ReadFinite(state, first), ReadFinite(state, first + 1), ReadFinite(state, first + 2));
+}
+
+float ReadScale(lua_State* state, int index, const std::string& modelFile)
+{
+    // Checked as a double first: converting one beyond the float range is undefined.
+    const double value = CScriptManager::ReadNumber(state, index);
+    if (std::isfinite(value) && value > 0.0 && value <= std::numeric_limits<float>::max() &&
+        static_cast<float>(value) > 0.0f)
+        return static_cast<float>(value);
+    GetLog().Write(LOG_MAIN, "Equipment: the scale of " + modelFile + " is not a positive number; 1 is used");
+    return 1.0f;
 }
 
 SPartDescription ReadPart(lua_State* state)
@@ -49,11 +61,14 @@ SPartDescription ReadPart(lua_State* state)
         part.hasViewTarget = true;
         part.viewTarget = ReadVector(state, 12);
     }
+    // The scale is the one argument left over after the position and the groups of three.
+    if (count <= 15 && (count - 8) % 3 == 1)
+        part.scale = ReadScale(state, count, part.modelFile);
     return part;
 }
 
 // AddComponent(model, name, manufacturer, partNumber, description, x, y, z [, pitch, yaw, radius
-// [, tx, ty, tz]]) -> true when the part was added.
+// [, tx, ty, tz]] [, scale]) -> true when the part was added.
 int AddComponent(lua_State* state)
 {
     bool added = false;

@@ -4,12 +4,14 @@
 // function the engine registers for it:
 //
 //   AddComponent(model, name, manufacturer, partNumber, description, x, y, z
-//                [, pitch, yaw, radius [, targetX, targetY, targetZ]])
+//                [, pitch, yaw, radius [, targetX, targetY, targetZ]] [, scale])
 //
-// `model` is a MilkShape 3D file: a bare file name is looked up in "Data/Models/", a path is
-// taken as it stands, and an empty one names the default model. (x, y, z) places the part in the
-// assembly. Without the optional view the camera frames the part from its box; with pitch, yaw
-// and radius it takes those, looking at the part's box centre or at the target given.
+// `model` is a MilkShape 3D, STL, OBJ, glTF or PLY file: a bare file name is looked up in
+// "Data/Models/", a path is taken as it stands, and an empty one names the default model.
+// (x, y, z) places the part in the assembly. Without the optional view the camera frames the part
+// from its box; with pitch, yaw and radius it takes those, looking at the part's box centre or at
+// the target given. A single number after the position, the view or the target is the scale the
+// model's coordinates are multiplied by (1 without it; anything but a positive number reads 1).
 //
 // Parts come back in the order the script added them. A script that fails part-way keeps the
 // parts it added before the error; a missing script adds none.
@@ -38,6 +40,7 @@ struct SPartDescription
     // The script chose the point the camera looks at, too.
     bool hasViewTarget = false;
     Vector3 viewTarget;
+    float scale = 1.0f;
 };
 
 class CEquipmentConfiguration

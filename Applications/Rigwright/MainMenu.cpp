@@ -116,4 +116,15 @@ void CMainMenu::SetValueText(int controlID, const std::string& text)
         value->SetText(text);
 }
 
+bool CMainMenu::IsCursorOnButton() const
+{
+    for (int id : {kNext, kPrevious, kZoomIn, kZoomOut})
+    {
+        const CControl* button = GetControl(id);
+        if (button && button->IsVisible() && button->HitTest(GetCursor()))
+            return true;
+    }
+    return false;
+}
+
 } // namespace Tess

@@ -50,6 +50,9 @@ public:
     void ShowPartInformation(const std::string& partName, const std::string& manufacturer,
                              const std::string& partNumber, const std::string& description);
 
+    // The panel's cursor is over one of the four buttons.
+    bool IsCursorOnButton() const;
+
 private:
     void AddStatics(float d, float contentWidth, float captionHeight, float valueHeight, float descriptionHeight);
     void AddButtons(CRenderer& renderer, float d, float buttonWidth, float buttonHeight);

@@ -2,12 +2,14 @@
 
 #include "Applications/Rigwright/Component.h"
 #include "Applications/Rigwright/EquipmentConfiguration.h"
+#include "Applications/Rigwright/Framing.h"
 #include "Applications/Rigwright/MainMenu.h"
 #include "Engine/Core/Log.h"
 #include "Engine/Core/Matrix.h"
 #include "Engine/Core/Profiler.h"
 #include "Engine/Core/Timer.h"
 #include "Engine/Geometry/TriMesh.h"
+#include "Engine/Geometry/VertexElement.h"
 #include "Engine/Input/Input.h"
 #include "Engine/Platform/KeyCodes.h"
 #include "Engine/Platform/Platform.h"
@@ -41,6 +43,8 @@ constexpr float kTextBoxHeight = 30.0f;
 constexpr float kTextLeft = 10.0f;
 constexpr float kTextTop = 30.0f;
 constexpr float kTextLineSpacing = 15.0f;
+// The first view keeps the equipment this far below the last text line.
+constexpr float kGapBelowText = 7.5f;
 constexpr std::uint32_t kTextFormat = 0x100; // DT_NOCLIP
 constexpr int kDefaultFont = 0;
 const char* const kScreenshotPrefix = "screen_shot_";
@@ -141,6 +145,7 @@ void CRigwright::Initialize()
     CreateMainMenu();
     CreateEquipment();
     FocusFirstComponent();
+    FrameEquipment();
     m_glideDuration = kGlideDuration;
     m_glideElapsed = kInitialGlideElapsed;
     ShowPartInformation();
@@ -154,9 +159,11 @@ void CRigwright::CreateMainView()
     const float width = m_renderer->GetRenderTargetWidth(0);
     const float height = m_renderer->GetRenderTargetHeight(0);
     // Without a device there is no render target to measure; the window's shape stands in.
-    const float aspect = width > 0.0f && height > 0.0f ? width / height
-                                                        : static_cast<float>(m_width) / static_cast<float>(m_height);
-    m_mainView->SetProjectionMatrix(MatrixPerspectiveFovLH(kFieldOfView, aspect, kNearPlane, kFarPlane));
+    const bool measured = width > 0.0f && height > 0.0f;
+    m_projectionWidth = measured ? width : static_cast<float>(m_width);
+    m_projectionHeight = measured ? height : static_cast<float>(m_height);
+    m_mainView->SetProjectionMatrix(
+        MatrixPerspectiveFovLH(kFieldOfView, m_projectionWidth / m_projectionHeight, kNearPlane, kFarPlane));
 }
 
 void CRigwright::CreateMainMenu()
@@ -183,26 +190,15 @@ void CRigwright::CreateEquipment()
     if (m_components.IsEmpty())
     {
         auto* component = new CComponent(*m_renderer);
-        ReportUnreadModel(*component, CComponent::kDefaultModelFile);
         AddComponent(component, Vector3(0.0f, 0.0f, 0.0f));
     }
-}
-
-void CRigwright::ReportUnreadModel(const CComponent& component, const std::string& modelFile)
-{
-    // README promises that Log.txt names every file the viewer could not read; the loader
-    // writes nothing itself.
-    const EModelLoadResult result = component.GetModelLoadResult();
-    if (result != EModelLoadResult::Loaded)
-        GetLog().Write(LOG_MAIN, "Equipment: model " + modelFile + " not read: " + DescribeModelLoadResult(result));
 }
 
 void CRigwright::CreatePart(const SPartDescription& part)
 {
     // A part whose model is missing or rejected stays in the list, empty: its texts still tell
     // the user which part it is.
-    auto* component = new CComponent(*m_renderer, part.modelFile);
-    ReportUnreadModel(*component, part.modelFile);
+    auto* component = new CComponent(*m_renderer, part.modelFile, part.scale);
     DescribePart(*component, part);
     AddComponent(component, part.position);
     if (!part.hasView)
@@ -229,6 +225,30 @@ void CRigwright::FocusFirstComponent()
     m_currentComponent = m_components.Get(0);
     m_previousComponent = m_currentComponent;
     Select(*m_currentComponent);
+}
+
+void CRigwright::FrameEquipment()
+{
+    // Every vertex of every part where it stands; nothing to frame without one.
+    std::vector<Vector3> points;
+    for (int i = 0; i < m_components.GetCount(); ++i)
+    {
+        const CComponent& part = *m_components.Get(i);
+        const CVertexElement* positions = part.GetMesh() ? part.GetMesh()->FindElement("POSITION") : nullptr;
+        for (int v = 0; positions && v < positions->GetEntryCount(); ++v)
+            points.push_back(part.GetPosition() + positions->GetVector3(v));
+    }
+    if (points.empty())
+        return;
+    // The free area: left of the panel, below the text lines.
+    const SProjectionShape shape{m_projectionWidth, m_projectionHeight, kFieldOfView, kNearPlane};
+    const SScreenArea area{0.0f, GetTextLinePosition(kLastDrawnLine).y + kTextLineSpacing + kGapBelowText,
+                           kMenuLeft * shape.width, shape.height};
+    const SOrbitView view = FramePoints(points, kStartPitch, kStartYaw, shape, area, kStartMargin);
+    m_camera->SetTarget(view.target);
+    m_camera->SetPitch(view.pitch);
+    m_camera->SetYaw(view.yaw);
+    m_camera->SetRadius(view.radius);
 }
 
 void CRigwright::Select(CComponent& component)
@@ -270,6 +290,7 @@ void CRigwright::Update()
     m_glideElapsed += m_timer->GetElapsedTime();
     if (KeyPressed(DIK_M))
         m_manualCamera = !m_manualCamera;
+    TrackOrbitDrag();
     UpdateCamera();
     UpdateMainMenu();
     m_camera->Update(*m_timer);
@@ -316,8 +337,7 @@ void CRigwright::UpdateCamera()
 {
     if (m_manualCamera)
     {
-        if (m_input)
-            m_camera->HandleInput(*m_input);
+        OrbitWithMouse();
     }
     else if (m_glideElapsed < m_glideDuration)
     {
@@ -328,6 +348,35 @@ void CRigwright::UpdateCamera()
         // Every frame, so the camera is back on the part as soon as the mouse lets go of it.
         PlaceCameraOn(*m_currentComponent);
     }
+}
+
+void CRigwright::TrackOrbitDrag()
+{
+    const bool left = m_input && m_input->CheckMouseButton(kLeftButton);
+    const bool right = m_input && m_input->CheckMouseButton(kRightButton);
+    // Decided when the button goes down, so a drag that passes over a button keeps orbiting and
+    // a click on a button never turns the model.
+    if (left && !m_leftButtonWasDown)
+        m_leftDragOrbits = !(m_mainMenu && m_mainMenu->IsCursorOnButton());
+    if (!left)
+        m_leftDragOrbits = false;
+    m_leftButtonWasDown = left;
+    m_orbitDragging = m_leftDragOrbits || right;
+}
+
+void CRigwright::OrbitWithMouse()
+{
+    if (!m_input)
+        return;
+    // The same movement also steers the panel's cursor: only a drag orbits, so reaching a button
+    // leaves the model where it is. The wheel moves no cursor: it zooms without a drag.
+    if (m_orbitDragging)
+    {
+        m_camera->HandleInput(*m_input);
+        return;
+    }
+    if (const int wheel = m_input->GetDeltaZ(); wheel != 0)
+        m_camera->SetRadius(static_cast<float>(m_camera->GetRadius() + wheel * CCameraSpherical::kZoomFactor));
 }
 
 void CRigwright::UpdateMainMenu()
@@ -379,6 +428,16 @@ void CRigwright::WriteStatisticsLines()
     SetTextLine(3, "DPC: %u", GetDrawCallCount());
     SetTextLine(4, "Press 'A' to toggle animated edge displacement");
     SetTextLine(5, "Press 'W' to toggle wireframe");
+    WriteHelpLines();
+}
+
+void CRigwright::WriteHelpLines()
+{
+    SetTextLine(6, "Press 'M' for the mouse (drag, wheel) or part camera");
+    SetTextLine(7, "Press 'P' for a screenshot, 'Escape' to quit");
+    if (m_currentComponent)
+        SetTextLine(kPartLine, "Part %d of %d: %s", m_currentIndex + 1, m_components.GetCount(),
+                    m_currentComponent->GetPartName().c_str());
 }
 
 void CRigwright::HandleQuitKey(int key)

@@ -4,8 +4,9 @@
 // Initialize builds the scene: a root node (the first entity, so the world root the main view
 // draws), the 3D view with its projection, the orbit camera, the part-information panel with its
 // GUI view, and the equipment's parts as components with their outlines, as the equipment
-// configuration script lists them (the main part alone without it). Each frame (Update) then
-// runs, in order: timer and input; key M and the camera (the mouse orbits it, or it sits on the
+// configuration script lists them (the main part alone without it); the camera starts with the
+// whole equipment framed left of the panel. Each frame (Update) then runs, in order: timer and
+// input; key M and the camera (the mouse orbits it while a button is held down, or it sits on the
 // part in focus and glides to a newly focused part in 1.5 s); the panel takes the input and runs
 // its buttons (NEXT, PREVIOUS, ZOOM IN, ZOOM OUT); the camera update; the outline's displacement
 // (key A animates it) handed to the effects as "ViewParm0"; the scene update; the statistics and
@@ -43,7 +44,18 @@ public:
     static constexpr std::uint32_t kClearColor = 0x00404040;
     static constexpr std::uint32_t kTextColor = 0xFFFFFF00;
     static constexpr int kFirstDrawnLine = 1;
-    static constexpr int kLastDrawnLine = 5;
+    static constexpr int kLastDrawnLine = 8;
+    // The line naming the part in focus and its place among the parts.
+    static constexpr int kPartLine = 8;
+    // Mouse buttons: the left one drags the orbit unless it went down on a panel button; the
+    // right one always does.
+    static constexpr int kLeftButton = 0;
+    static constexpr int kRightButton = 1;
+    // The first view: the whole equipment from above and to the right, a twentieth of the free
+    // area's width and height kept clear on every side.
+    static constexpr float kStartPitch = 0.3f;
+    static constexpr float kStartYaw = 0.5f;
+    static constexpr float kStartMargin = 0.05f;
     // The event a panel button fires when clicked.
     static constexpr int kClickEvent = 257;
     // ZOOM IN and ZOOM OUT scale the distance from the part in focus by these.
@@ -83,7 +95,7 @@ public:
     // The outline displacement for the current state: 0.1 while still, sin(clock) + 1.05 while
     // animated (between 0.05 and 2.05, one period every 2 pi seconds).
     static float ComputeDisplacement(bool animated, float clockSeconds);
-    // Pixel position of drawn text line `line` (1 to 5) in the top-left corner.
+    // Pixel position of drawn text line `line` (1 to 8) in the top-left corner.
     static Tess::Vector2 GetTextLinePosition(int line);
 
     Tess::CCameraSpherical* GetCamera() const { return m_camera; }
@@ -98,6 +110,8 @@ public:
     Tess::CComponent* GetPreviousComponent() const { return m_previousComponent; }
     float GetGlideElapsed() const { return m_glideElapsed; }
     bool IsManualCamera() const { return m_manualCamera; }
+    // The mouse's movement orbits the camera in this frame (a button is held for it).
+    bool IsOrbitDragging() const { return m_orbitDragging; }
     bool IsAnimatedDisplacement() const { return m_animatedDisplacement; }
     bool IsWireframe() const { return m_wireframe; }
     float GetAnimationClock() const { return m_animationClock; }
@@ -108,20 +122,22 @@ private:
     void CreateMainMenu();
     void CreateEquipment();
     void CreatePart(const Tess::SPartDescription& part);
-    // One Main line naming a model the part could not read, and why.
-    void ReportUnreadModel(const Tess::CComponent& component, const std::string& modelFile);
     void FocusFirstComponent();
+    void FrameEquipment();
     void ShowPartInformation();
     void WriteSceneReport();
 
     // Update's steps.
     void UpdateTimingAndInput();
     void UpdateCamera();
+    void TrackOrbitDrag();
+    void OrbitWithMouse();
     void UpdateMainMenu();
     void GlideCamera();
     void PlaceCameraOn(const Tess::CComponent& component);
     void UpdateDisplacement();
     void WriteStatisticsLines();
+    void WriteHelpLines();
     void HandleQuitKey(int key);
     void HandleWireframeKey();
     void DrawFrame();
@@ -157,9 +173,15 @@ private:
     float m_glideElapsed = kInitialGlideElapsed;
     // The frame step's switches and clock; one application object, so one set.
     bool m_manualCamera = true;
+    bool m_leftDragOrbits = false;
+    bool m_leftButtonWasDown = false;
+    bool m_orbitDragging = false;
     bool m_animatedDisplacement = false;
     bool m_wireframe = false;
     float m_animationClock = 0.0f;
+    // The size the projection was made for: the render target's, or the window's without one.
+    float m_projectionWidth = 800.0f;
+    float m_projectionHeight = 600.0f;
     // Left to the entity registry at exit, like every GUI node.
     Tess::CMainMenu* m_mainMenu = nullptr;
 };

@@ -15,12 +15,13 @@ for shot in screen_shot_100001.bmp screen_shot_100002.bmp; do
 done
 shot=screen_shot_100002.bmp
 
-# The background at the four corners, the part in the middle.
+# The background at the four corners, the equipment in the middle of the free area left of the
+# panel and below the text lines.
 for corner in "0 0" "799 0" "0 599" "799 599"; do
   # shellcheck disable=SC2086
   [[ "$(e2e_pixel $shot $corner)" == "404040" ]] || e2e_fail "corner ($corner) is not the background"
 done
-[[ "$(e2e_pixel $shot 400 300)" != "404040" ]] || e2e_fail "nothing is drawn in the middle"
+[[ "$(e2e_pixel $shot 270 380)" != "404040" ]] || e2e_fail "nothing is drawn in the middle"
 
 # Along rows across the part, the first pixels of the part from either side are outline: dark
 # pixels within a few pixels of where the background ends. The part-information panel covers the
@@ -28,7 +29,7 @@ done
 # the part ends before the panel begins.
 outlined=0
 crossed=0
-for y in $(seq 120 20 480); do
+for y in $(seq 190 20 570); do
   row="$(e2e_region_pixels $shot 540x1+0+$y)"
   orders=""
   # shellcheck disable=SC2086

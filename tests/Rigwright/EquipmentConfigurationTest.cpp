@@ -92,6 +92,34 @@ TEST_F(EquipmentConfigurationTest, OptionalViewAndTargetAreTakenWhenComplete)
     EXPECT_FALSE(parts[2].hasView);
 }
 
+TEST_F(EquipmentConfigurationTest, AScaleIsTheOneArgumentLeftAfterThePositionViewAndTarget)
+{
+    const auto parts = LoadScript(R"(
+        AddComponent("a.stl", "a", "m", "1", "d", 0, 0, 0, 1000)
+        AddComponent("b.obj", "b", "m", "2", "d", 0, 0, 0, 0.25, -0.5, -80, 0.5)
+        AddComponent("c.ply", "c", "m", "3", "d", 0, 0, 0, 0.25, -0.5, -80, 1, 2, 3, 25.4)
+        AddComponent("d.glb", "d", "m", "4", "d", 0, 0, 0, 0.25, -0.5)
+        AddComponent("e.gltf", "e", "m", "5", "d", 0, 0, 0, 0)
+        AddComponent("f.gltf", "f", "m", "6", "d", 0, 0, 0, "big")
+    )");
+    ASSERT_EQ(6u, parts.size());
+    EXPECT_FLOAT_EQ(1000.0f, parts[0].scale);
+    EXPECT_FALSE(parts[0].hasView);
+    EXPECT_FLOAT_EQ(0.5f, parts[1].scale);
+    EXPECT_FLOAT_EQ(-80.0f, parts[1].viewRadius);
+    EXPECT_FLOAT_EQ(25.4f, parts[2].scale);
+    EXPECT_EQ(Vector3(1, 2, 3), parts[2].viewTarget);
+    // Two arguments after the position are neither a view nor a scale.
+    EXPECT_FLOAT_EQ(1.0f, parts[3].scale);
+    // A scale that is no positive number reads 1, and the log says so.
+    EXPECT_FLOAT_EQ(1.0f, parts[4].scale);
+    EXPECT_FLOAT_EQ(1.0f, parts[5].scale);
+    EXPECT_EQ(MainLogLines(),
+              (std::vector<std::string>{
+                  "Main     | Equipment: the scale of Data/Models/e.gltf is not a positive number; 1 is used",
+                  "Main     | Equipment: the scale of Data/Models/f.gltf is not a positive number; 1 is used"}));
+}
+
 TEST_F(EquipmentConfigurationTest, MissingOrBadArgumentsReadEmptyOrZero)
 {
     const auto parts = LoadScript(R"(

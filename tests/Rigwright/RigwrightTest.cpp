@@ -72,9 +72,12 @@ TEST_F(RigwrightTest, TheSceneHoldsTheValvePartsWithTheMainPartInFocus)
             }
             EXPECT_EQ(viewer.GetCurrentComponent(), viewer.GetComponent(0));
             EXPECT_EQ(viewer.GetPreviousComponent(), viewer.GetComponent(0));
-            // The camera starts from the orbit camera's own defaults, under the mouse; the main
-            // part has the view the equipment script gives it.
-            ExpectCameraOn(*viewer.GetCamera(), Vector3(0.0f, 0.0f, 0.0f), 0.0f, 0.0f, -100.0f);
+            // The camera starts under the mouse, on the view that frames the whole equipment; the
+            // main part has the view the equipment script gives it.
+            EXPECT_TRUE(viewer.IsManualCamera());
+            EXPECT_FLOAT_EQ(viewer.GetCamera()->GetPitch(), CRigwright::kStartPitch);
+            EXPECT_FLOAT_EQ(viewer.GetCamera()->GetYaw(), CRigwright::kStartYaw);
+            EXPECT_LT(viewer.GetCamera()->GetRadius(), 0.0f);
             EXPECT_LT(viewer.GetComponent(0)->GetViewRadius(), 0.0f);
             EXPECT_EQ(viewer.GetComponent(2)->GetPosition(), Vector3(30.0f, 0.0f, 0.0f));
             // The other parts are framed in their own views.
@@ -189,7 +192,7 @@ TEST_F(RigwrightTest, TheFirstFrameShowsZeroStatisticsAndLaterFramesThePreviousF
     EXPECT_EQ(text[3], "DPC: " + std::to_string(10 + panelDraws));
 }
 
-TEST_F(RigwrightTest, FiveYellowTextLinesAreDrawnInTheTopLeftCornerEveryFrame)
+TEST_F(RigwrightTest, EightYellowTextLinesAreDrawnInTheTopLeftCornerEveryFrame)
 {
     UseRepositoryData();
     Run(nullptr, 2);
@@ -198,10 +201,14 @@ TEST_F(RigwrightTest, FiveYellowTextLinesAreDrawnInTheTopLeftCornerEveryFrame)
     for (const DeviceCall& call : graphics.log->CallsOf(EDeviceOp::DrawText))
         if (call.Arg(2) == 0x100u && call.Arg(3) == 0xFFFFFF00u)
             texts.push_back(call);
-    ASSERT_EQ(texts.size(), 10u);
-    for (int i = 0; i < 5; ++i)
+    ASSERT_EQ(texts.size(), 16u);
+    // Below the statistics and the two help lines: every other key, and the part in focus.
+    EXPECT_EQ(texts[13].text, "Press 'M' for the mouse (drag, wheel) or part camera");
+    EXPECT_EQ(texts[14].text, "Press 'P' for a screenshot, 'Escape' to quit");
+    EXPECT_EQ(texts[15].text, "Part 1 of 5: Gate valve body");
+    for (int i = 0; i < 8; ++i)
     {
-        const DeviceCall& call = texts[5 + i];
+        const DeviceCall& call = texts[8 + i];
         EXPECT_EQ(call.text, text[1 + i]);
         EXPECT_EQ(call.rect.left, 10);
         EXPECT_EQ(call.rect.top, 30 + 15 * i);
@@ -209,8 +216,8 @@ TEST_F(RigwrightTest, FiveYellowTextLinesAreDrawnInTheTopLeftCornerEveryFrame)
         EXPECT_EQ(call.rect.bottom, 60 + 15 * i);
     }
     // The help line sits in the box from (10, 75) to (110, 105) whatever the window size.
-    EXPECT_EQ(texts[8].rect.top, 75);
-    EXPECT_EQ(texts[8].rect.bottom, 105);
+    EXPECT_EQ(texts[11].rect.top, 75);
+    EXPECT_EQ(texts[11].rect.bottom, 105);
     // Text comes after the scene and before the frame is presented.
     const int lastText = graphics.log->IndexOf(EDeviceOp::DrawText, static_cast<std::size_t>(
                                                                         graphics.log->IndexOf(EDeviceOp::Present) + 1));
@@ -319,20 +326,27 @@ TEST_F(RigwrightTest, TheDisplacementIsStillUntilAAnimatesItWithTheClock)
 
 // ---- Camera and focus --------------------------------------------------------------------------
 
-TEST_F(RigwrightTest, TheMouseOrbitsTheCameraUntilMHandsItToThePartInTheSameFrame)
+TEST_F(RigwrightTest, TheMouseOrbitsTheCameraWhileDraggedUntilMHandsItToThePartInTheSameFrame)
 {
     UseRepositoryData();
     Run(
         [&](int frame, CRigwright& viewer) {
             CCameraSpherical& camera = *viewer.GetCamera();
-            if (frame == 2)
+            if (frame == 1)
                 input.mouse.lX = 100;
+            if (frame == 2)
+            {
+                // A move without a button only steers the panel's cursor.
+                EXPECT_FLOAT_EQ(camera.GetYaw(), CRigwright::kStartYaw);
+                input.mouse.rgbButtons[CRigwright::kRightButton] = 0x80;
+            }
             if (frame == 3)
             {
-                // Frame 2 turned the camera by the mouse: 100 counts, 1 radian.
+                // Frame 2 turned the camera by the dragged mouse: 100 counts, 1 radian.
                 EXPECT_TRUE(viewer.IsManualCamera());
-                EXPECT_NEAR(camera.GetYaw(), 1.0f, 1e-6f);
+                EXPECT_NEAR(camera.GetYaw(), CRigwright::kStartYaw + 1.0f, 1e-6f);
                 input.mouse.lX = 0;
+                input.mouse.rgbButtons[CRigwright::kRightButton] = 0;
                 input.Press(DIK_M);
             }
             if (frame == 4)
@@ -440,12 +454,14 @@ TEST_F(RigwrightTest, SwitchingTheMouseBackOffPutsTheCameraOnTheGlideInTheSameFr
                 viewer.SelectNextComponent();
                 frameSeconds = 0.75;
                 input.mouse.lY = 50;
+                input.mouse.rgbButtons[CRigwright::kRightButton] = 0x80;
             }
             if (frame == 3)
             {
                 // Half-way through the glide, but the mouse has the camera.
-                EXPECT_NEAR(camera.GetPitch(), 0.5f, 1e-6f);
+                EXPECT_NEAR(camera.GetPitch(), CRigwright::kStartPitch + 0.5f, 1e-6f);
                 input.mouse.lY = 0;
+                input.mouse.rgbButtons[CRigwright::kRightButton] = 0;
                 input.Press(DIK_M);
                 frameSeconds = 0.0;
             }

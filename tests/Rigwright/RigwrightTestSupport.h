@@ -81,7 +81,7 @@ protected:
         };
         const int result = WinMain(GetCurrentInstance(), nullptr, nullptr, 0);
         windows.beforePeek = nullptr;
-        for (int line = 0; line < 6; ++line)
+        for (int line = 0; line <= CRigwright::kLastDrawnLine; ++line)
             text.push_back(viewer.GetTextLine(line));
         return result;
     }

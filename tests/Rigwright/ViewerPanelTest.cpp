@@ -214,11 +214,15 @@ TEST_F(ViewerPanelTest, ZoomInAndOutGlideTheCameraCloserToAndFurtherFromThePartI
 {
     UseRepositoryData();
     float radius = 0.0f;
+    float startRadius = 0.0f;
     Run(
         [&](int frame, CRigwright& viewer) {
             CComponent& part = *viewer.GetCurrentComponent();
             if (frame == 2)
+            {
                 radius = part.GetViewRadius();
+                startRadius = viewer.GetCamera()->GetRadius();
+            }
             if (ClickAt(frame, 2, viewer, kZoomInCentre))
             {
                 EXPECT_FALSE(viewer.IsManualCamera());
@@ -228,9 +232,9 @@ TEST_F(ViewerPanelTest, ZoomInAndOutGlideTheCameraCloserToAndFurtherFromThePartI
             }
             if (frame == 6)
             {
-                // Half-way from where the camera was (still under the mouse, so at its own
-                // starting distance of 100) to the nearer view.
-                EXPECT_NEAR(viewer.GetCamera()->GetRadius(), (-100.0f + radius * 0.8f) * 0.5f, 1e-3f);
+                // Half-way from where the camera was (still under the mouse, so at the distance
+                // of the starting view) to the nearer view.
+                EXPECT_NEAR(viewer.GetCamera()->GetRadius(), (startRadius + radius * 0.8f) * 0.5f, 1e-3f);
                 frameSeconds = 1.0;
             }
             if (frame == 7)
@@ -278,22 +282,29 @@ TEST_F(ViewerPanelTest, ZoomKeepsTheCameraBetweenItsLimitsAndOnItsSideOfThePart)
 TEST_F(ViewerPanelTest, ZoomGlideStartsFromTheCameraAndTurnsTheShortWayRound)
 {
     UseRepositoryData();
+    float startRadius = 0.0f;
     Run(
         [&](int frame, CRigwright& viewer) {
             if (frame == 2)
-                input.mouse.lX = 628; // 6.28 radians of yaw: a whole turn
+            {
+                startRadius = viewer.GetCamera()->GetRadius();
+                // Dragged 6.28 radians of yaw: a whole turn.
+                input.mouse.lX = 628;
+                input.mouse.rgbButtons[CRigwright::kRightButton] = 0x80;
+            }
             if (frame == 3)
             {
                 input.mouse.lX = 0;
-                EXPECT_NEAR(viewer.GetCamera()->GetYaw(), 6.28f, 1e-4f);
+                input.mouse.rgbButtons[CRigwright::kRightButton] = 0;
+                EXPECT_NEAR(viewer.GetCamera()->GetYaw(), CRigwright::kStartYaw + 6.28f, 1e-4f);
                 viewer.HandleMenuEvent(CRigwright::kClickEvent, CMainMenu::kZoomIn);
                 frameSeconds = 0.0;
             }
             if (frame == 4)
             {
                 // The glide starts where the camera is, one whole turn taken off its yaw.
-                EXPECT_NEAR(viewer.GetCamera()->GetYaw(), 6.28f - 2.0f * 3.14159265f, 1e-4f);
-                EXPECT_NEAR(viewer.GetCamera()->GetRadius(), -100.0f, 1e-4f);
+                EXPECT_NEAR(viewer.GetCamera()->GetYaw(), CRigwright::kStartYaw + 6.28f - 2.0f * 3.14159265f, 1e-4f);
+                EXPECT_NEAR(viewer.GetCamera()->GetRadius(), startRadius, 1e-4f);
             }
         },
         4);

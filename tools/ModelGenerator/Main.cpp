@@ -1,7 +1,9 @@
 // Writes the gate valve's parts as MilkShape 3D files into the directory given on the command
-// line (the repository's Data/Models). The output depends on nothing but this code, so running
+// line (the repository's Data/Models), and each part once more in one of the exchange formats
+// CAD tools export (STL, OBJ, PLY, glTF). The output depends on nothing but this code, so running
 // it again reproduces the committed files byte for byte.
 
+#include "ExchangeFormats.h"
 #include "GateValve.h"
 
 #include <algorithm>
@@ -44,6 +46,72 @@ void PrintSummary(const SEquipmentPart& part, const SMS3DModel& model, std::size
                 high[2] - low[2], part.position.x, part.position.y, part.position.z == 0.0 ? 0.0 : -part.position.z);
 }
 
+enum class EFormat
+{
+    GLTF,
+    STL,
+    PLY,
+    OBJ,
+    GLB
+};
+
+// The exchange-format sample of a part: its file and format, and the factor its coordinates are
+// written with (the STL sample is in metres, a hundredth of the valve's units, as CAD exports in
+// metres come, so that the example equipment script shows the scale argument).
+struct SExchangeSample
+{
+    std::string modelFile;
+    std::string fileName;
+    EFormat format;
+    float scale = 1.0f;
+};
+
+const std::vector<SExchangeSample> kExchangeSamples = {
+    {"Edge_Mesh.ms3d", "Valve_Body.gltf", EFormat::GLTF},
+    {"Valve_Flange_Inlet.ms3d", "Valve_Flange_Inlet.stl", EFormat::STL, 0.01f},
+    {"Valve_Flange_Outlet.ms3d", "Valve_Flange_Outlet.ply", EFormat::PLY},
+    {"Valve_Bonnet.ms3d", "Valve_Bonnet.glb", EFormat::GLB},
+    {"Valve_Handwheel.ms3d", "Valve_Handwheel.obj", EFormat::OBJ},
+};
+
+std::vector<std::uint8_t> WriteExchange(const SExchangeSample& sample, const SEquipmentPart& part,
+                                        const SMS3DModel& model)
+{
+    const std::vector<SExchangeMesh> meshes = SplitIntoMeshes(model, sample.scale);
+    switch (sample.format)
+    {
+    case EFormat::GLTF:
+        return WriteGLTF(meshes, part.description);
+    case EFormat::STL:
+        return WriteSTL(meshes);
+    case EFormat::PLY:
+        return WritePLY(meshes);
+    case EFormat::OBJ:
+        return WriteOBJ(meshes);
+    case EFormat::GLB:
+        return WriteGLB(meshes, part.description);
+    }
+    return {};
+}
+
+// Writes the part's exchange-format sample, if it has one; false when it cannot be written.
+bool WriteExchangeSample(const std::string& directory, const SEquipmentPart& part, const SMS3DModel& model)
+{
+    for (const SExchangeSample& sample : kExchangeSamples)
+    {
+        if (sample.modelFile != part.fileName)
+            continue;
+        const std::vector<std::uint8_t> bytes = WriteExchange(sample, part, model);
+        if (bytes.empty() || !WriteFile(directory + "/" + sample.fileName, bytes))
+        {
+            std::fprintf(stderr, "%s: cannot write\n", sample.fileName.c_str());
+            return false;
+        }
+        std::printf("%-26s %-22s %7zu bytes\n", sample.fileName.c_str(), part.description.c_str(), bytes.size());
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -73,6 +141,8 @@ int main(int argc, char** argv)
             continue;
         }
         PrintSummary(part, model, bytes.size());
+        if (!WriteExchangeSample(directory, part, model))
+            ++failures;
     }
     return failures == 0 ? 0 : 1;
 }

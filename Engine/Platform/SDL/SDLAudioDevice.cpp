@@ -1,12 +1,39 @@
 #include "Engine/Platform/SDL/SDLAudioDevice.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 namespace Tess::Platform
 {
 
+namespace
+{
+
+// ALSA's error handler type, declared here so that the build needs no ALSA headers.
+using AlsaErrorHandler = void (*)(const char* file, int line, const char* function, int error, const char* format,
+                                  ...);
+
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// SDL reaches the sound card through ALSA, which writes every step of a failed search for a card
+// to standard error: eight lines at each start on a machine without one. SDL loads the same
+// shared library, so a handler set here silences it; the missing device still shows as no device.
+// The library stays loaded, so that the handler outlives SDL's own use of it.
+void SilenceAlsaErrors()
+{
+    static void* library = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (!library)
+        return;
+    using SetHandler = int (*)(AlsaErrorHandler);
+    if (auto set = reinterpret_cast<SetHandler>(dlsym(library, "snd_lib_error_set_handler")))
+        set(&IgnoreAlsaError);
+}
+
+} // namespace
+
 CSDLAudioDevice::CSDLAudioDevice()
 {
+    SilenceAlsaErrors();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return;
     m_audioStarted = true;

@@ -1,0 +1,150 @@
+#include "Applications/Rigwright/Framing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace Tess
+{
+
+namespace
+{
+
+struct SCameraAxes
+{
+    Vector3 right;
+    Vector3 up;
+    Vector3 forward;
+};
+
+// The orbit camera's rows for these angles.
+SCameraAxes AxesOf(float pitch, float yaw)
+{
+    const float sp = std::sin(pitch), cp = std::cos(pitch), sy = std::sin(yaw), cy = std::cos(yaw);
+    return {Vector3(cy, 0.0f, -sy), Vector3(sp * sy, cp, sp * cy), Vector3(cp * sy, -sp, cp * cy)};
+}
+
+// A rectangle in normalised device coordinates (x right, y up, -1 to 1).
+struct SDeviceArea
+{
+    float left = std::numeric_limits<float>::max();
+    float right = std::numeric_limits<float>::lowest();
+    float bottom = std::numeric_limits<float>::max();
+    float top = std::numeric_limits<float>::lowest();
+
+    float CentreX() const { return (left + right) * 0.5f; }
+    float CentreY() const { return (bottom + top) * 0.5f; }
+};
+
+SDeviceArea ToDevice(const SScreenArea& area, const SProjectionShape& shape, float margin)
+{
+    const float marginX = (area.right - area.left) * margin;
+    const float marginY = (area.bottom - area.top) * margin;
+    return {2.0f * (area.left + marginX) / shape.width - 1.0f, 2.0f * (area.right - marginX) / shape.width - 1.0f,
+            1.0f - 2.0f * (area.bottom - marginY) / shape.height, 1.0f - 2.0f * (area.top + marginY) / shape.height};
+}
+
+class CPointFitter
+{
+public:
+    CPointFitter(const std::vector<Vector3>& points, const SCameraAxes& axes, const SProjectionShape& shape)
+        : m_points(points), m_axes(axes), m_tanY(std::tan(shape.fieldOfView * 0.5f)),
+          m_tanX(m_tanY * shape.width / shape.height), m_nearPlane(shape.nearPlane)
+    {
+        Vector3 low = points.front(), high = points.front();
+        for (const Vector3& p : points)
+        {
+            low = Vector3(std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z));
+            high = Vector3(std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z));
+        }
+        m_centre = (low + high) * 0.5f;
+        m_size = (high - low).Length();
+    }
+
+    // The target from `distance` away that shows the points' centre at (anchorX, anchorY).
+    Vector3 TargetAt(float distance, float anchorX, float anchorY) const
+    {
+        // A point `a` to the right of the target appears at a / (distance x tanX) in device x.
+        return m_centre + m_axes.right * (-anchorX * distance * m_tanX) + m_axes.up * (-anchorY * distance * m_tanY);
+    }
+
+    // Where the points appear from that view; an empty area when one lies at or before the near
+    // plane.
+    SDeviceArea Project(float distance, float anchorX, float anchorY) const
+    {
+        const Vector3 eye = TargetAt(distance, anchorX, anchorY) - m_axes.forward * distance;
+        SDeviceArea seen;
+        for (const Vector3& point : m_points)
+        {
+            const Vector3 offset = point - eye;
+            const float depth = offset.Dot(m_axes.forward);
+            if (depth <= m_nearPlane)
+                return {};
+            const float x = offset.Dot(m_axes.right) / (depth * m_tanX);
+            const float y = offset.Dot(m_axes.up) / (depth * m_tanY);
+            seen = {std::min(seen.left, x), std::max(seen.right, x), std::min(seen.bottom, y), std::max(seen.top, y)};
+        }
+        return seen;
+    }
+
+    bool Fits(float distance, float anchorX, float anchorY, const SDeviceArea& area) const
+    {
+        const SDeviceArea seen = Project(distance, anchorX, anchorY);
+        return seen.left <= seen.right && seen.left >= area.left && seen.right <= area.right &&
+               seen.bottom >= area.bottom && seen.top <= area.top;
+    }
+
+    // The closest distance from which the points fit, to a millionth of the farthest tried.
+    float ClosestFit(float anchorX, float anchorY, const SDeviceArea& area) const
+    {
+        float closest = 0.0f;
+        float farthest = std::max(1.0f, m_size) * 4.0f + m_nearPlane;
+        for (int tries = 0; tries < 16 && !Fits(farthest, anchorX, anchorY, area); ++tries)
+            farthest *= 2.0f;
+        for (int step = 0; step < 20; ++step)
+        {
+            const float middle = (closest + farthest) * 0.5f;
+            (Fits(middle, anchorX, anchorY, area) ? farthest : closest) = middle;
+        }
+        return farthest;
+    }
+
+private:
+    const std::vector<Vector3>& m_points;
+    SCameraAxes m_axes;
+    Vector3 m_centre;
+    float m_size = 0.0f;
+    float m_tanY;
+    float m_tanX;
+    float m_nearPlane;
+};
+
+} // namespace
+
+SOrbitView FramePoints(const std::vector<Vector3>& points, float pitch, float yaw, const SProjectionShape& shape,
+                       const SScreenArea& area, float margin)
+{
+    if (points.empty())
+        return {};
+    const CPointFitter fitter(points, AxesOf(pitch, yaw), shape);
+    const SDeviceArea wanted = ToDevice(area, shape, margin);
+    // The points' centre rarely appears at the centre of their picture (the near side looks
+    // larger): each round moves the picture by what it is off and fits the distance again.
+    float anchorX = wanted.CentreX(), anchorY = wanted.CentreY();
+    float distance = fitter.ClosestFit(anchorX, anchorY, wanted);
+    for (int round = 0; round < 4; ++round)
+    {
+        const SDeviceArea seen = fitter.Project(distance, anchorX, anchorY);
+        const float nextX = anchorX + wanted.CentreX() - seen.CentreX();
+        const float nextY = anchorY + wanted.CentreY() - seen.CentreY();
+        const float nextDistance = fitter.ClosestFit(nextX, nextY, wanted);
+        if (!fitter.Fits(nextDistance, nextX, nextY, wanted))
+            break;
+        anchorX = nextX;
+        anchorY = nextY;
+        distance = nextDistance;
+    }
+    return {fitter.TargetAt(distance, anchorX, anchorY), pitch, yaw, -distance};
+}
+
+} // namespace Tess

@@ -1,0 +1,30 @@
+#pragma once
+// Loading a part's model: MilkShape files through the engine's own loader, the exchange formats
+// CAD tools write (STL, OBJ, glTF, PLY) through the model importer, then the part's scale. A
+// model that cannot be read is named in the log with the reason ("Equipment: model FILE not
+// read: WHY"); a part so small that the
+// outline's closeness test (points within 0.1 units are one) swallows its detail is named too,
+// with a scale that would fit.
+
+#include <string>
+
+namespace Tess
+{
+
+class CTriMesh;
+
+// Parts smaller than this across (their largest box edge) get the log line about their scale.
+constexpr float kSmallestOutlinedSize = 10.0f;
+
+// The part's mesh with its positions multiplied by `scale` (about the model's own origin), or
+// null when the file cannot be read.
+CTriMesh* LoadPartMesh(const std::string& modelFile, float scale);
+
+// The largest edge of the mesh's box.
+float MeasureAcross(const CTriMesh& mesh);
+
+// A power of ten that brings a part `across` units wide to between about 30 and 300 units, the
+// size the viewer's camera and the outline are made for; 1 for a part of no size.
+float SuggestScale(float across);
+
+} // namespace Tess

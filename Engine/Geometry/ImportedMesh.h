@@ -1,0 +1,22 @@
+#pragma once
+// Models in the exchange formats CAD tools write (STL, OBJ, glTF 2.0, PLY), read through the
+// platform's model importer and turned into the same kind of mesh the MilkShape loader returns:
+// "POSITION", "TEXCOORDS0" and "NORMAL", every mesh of the file merged into one, in the engine's
+// left-handed space (z mirrored, as for MilkShape files, with the corners swapped to match).
+
+#include <string>
+
+namespace Tess
+{
+
+class CTriMesh;
+struct SImportedModel;
+
+// A new mesh owned by the caller, or null with `whyNot` saying why in a few words.
+CTriMesh* LoadMeshImported(const std::string& path, std::string& whyNot);
+
+// The mesh of an imported model; null when the model names a vertex it does not have or its
+// streams disagree in length.
+CTriMesh* BuildImportedMesh(const SImportedModel& model);
+
+} // namespace Tess

@@ -1,0 +1,403 @@
+// The model importer of Engine/Platform/ModelImporter.h on assimp.
+//
+// assimp reads dozens of formats and falls back to guessing a file's format from its contents;
+// only the five formats the viewer offers are kept registered, so a damaged file never reaches
+// the parsers of formats nobody asked for. Every file assimp opens goes through a file system
+// that refuses files above the size limit. Everything assimp may throw is caught: a file that
+// cannot be read is a failure with a reason, never the end of the program.
+
+#include "Engine/Platform/ModelImporter.h"
+
+#include <assimp/BaseImporter.h>
+#include <assimp/DefaultIOSystem.h>
+#include <assimp/IOStream.hpp>
+#include <assimp/Importer.hpp>
+#include <assimp/importerdesc.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string_view>
+#include <utility>
+
+namespace Tess
+{
+
+namespace
+{
+
+constexpr std::array<const char*, 5> kExtensions = {"stl", "obj", "gltf", "glb", "ply"};
+// Deeper node trees than this are taken as broken: no exchange file nests parts that deep.
+constexpr int kMaxNodeDepth = 256;
+// A PLY header longer than this is taken as broken.
+constexpr std::size_t kMaxPlyHeaderBytes = 64 * 1024;
+
+std::string ToLower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string ExtensionOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    return ToLower(path.substr(dot + 1));
+}
+
+// assimp's messages quote the file; a reason must stay one short line of the log.
+std::string OneLine(std::string text)
+{
+    constexpr std::size_t kLongest = 200;
+    for (char& c : text)
+    {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = ' ';
+    }
+    if (text.size() > kLongest)
+        text = text.substr(0, kLongest) + "...";
+    return text;
+}
+
+std::string TooLargeReason()
+{
+    return "it is larger than " + std::to_string(kMaxImportedFileBytes >> 20) + " MB";
+}
+
+bool IsImportedExtension(const std::string& extension)
+{
+    return std::find(kExtensions.begin(), kExtensions.end(), extension) != kExtensions.end();
+}
+
+// The disk as assimp sees it: files above the size limit do not open, and without files allowed
+// (a model in memory) nothing does.
+class CBoundedIOSystem : public Assimp::DefaultIOSystem
+{
+public:
+    explicit CBoundedIOSystem(bool allowFiles) : m_allowFiles(allowFiles) {}
+
+    bool Exists(const char* file) const override { return m_allowFiles && DefaultIOSystem::Exists(file); }
+
+    Assimp::IOStream* Open(const char* file, const char* mode) override
+    {
+        if (!m_allowFiles)
+            return nullptr;
+        Assimp::IOStream* stream = DefaultIOSystem::Open(file, mode);
+        if (stream && stream->FileSize() > kMaxImportedFileBytes)
+        {
+            Close(stream);
+            m_refusedLargeFile = true;
+            return nullptr;
+        }
+        return stream;
+    }
+
+    bool RefusedLargeFile() const { return m_refusedLargeFile; }
+
+private:
+    bool m_allowFiles;
+    bool m_refusedLargeFile = false;
+};
+
+// assimp's PLY reader never returns from a header that ends before its "end_header" line (a
+// file cut short), so such a file is refused before it gets there.
+bool IsWholePlyHeader(std::string_view start)
+{
+    return start.starts_with("ply") && start.find("end_header") != std::string_view::npos;
+}
+
+// What can be told of a file from its first bytes without assimp; empty when nothing is wrong.
+std::string CheckStart(const std::string& extension, std::string_view start)
+{
+    if (extension == "ply" && !IsWholePlyHeader(start))
+        return "its PLY header is incomplete";
+    return {};
+}
+
+std::string ReadStart(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::string start(kMaxPlyHeaderBytes, '\0');
+    file.read(start.data(), static_cast<std::streamsize>(start.size()));
+    start.resize(static_cast<std::size_t>(std::max<std::streamsize>(file.gcount(), 0)));
+    return start;
+}
+
+bool ImporterReadsOurFormats(const aiImporterDesc* description)
+{
+    if (!description || !description->mFileExtensions)
+        return false;
+    std::istringstream extensions(description->mFileExtensions);
+    std::string extension;
+    while (extensions >> extension)
+    {
+        if (IsImportedExtension(ToLower(extension)))
+            return true;
+    }
+    return false;
+}
+
+// An importer with the five formats' readers only. assimp hands an unregistered reader back to
+// the caller, who deletes it.
+class CRestrictedImporter
+{
+public:
+    explicit CRestrictedImporter(bool allowFiles) : m_io(new CBoundedIOSystem(allowFiles))
+    {
+        // The importer owns its file system from here on.
+        m_importer.SetIOHandler(m_io);
+        std::vector<Assimp::BaseImporter*> others;
+        for (std::size_t i = 0; i < m_importer.GetImporterCount(); ++i)
+        {
+            if (!ImporterReadsOurFormats(m_importer.GetImporterInfo(i)))
+                others.push_back(m_importer.GetImporter(i));
+        }
+        for (Assimp::BaseImporter* reader : others)
+        {
+            if (m_importer.UnregisterLoader(reader) == aiReturn_SUCCESS)
+                m_unregistered.emplace_back(reader);
+        }
+        // Points and lines are split off and dropped: an outline needs faces.
+        m_importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
+    }
+
+    ~CRestrictedImporter()
+    {
+        // The scene first, while every reader that may have made it still exists.
+        m_importer.FreeScene();
+    }
+
+    Assimp::Importer& Get() { return m_importer; }
+    const CBoundedIOSystem& GetIO() const { return *m_io; }
+
+private:
+    Assimp::Importer m_importer;
+    CBoundedIOSystem* m_io;
+    std::vector<std::unique_ptr<Assimp::BaseImporter>> m_unregistered;
+};
+
+unsigned int PostProcessFlags(const std::string& extension)
+{
+    unsigned int flags = aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_JoinIdenticalVertices |
+                         aiProcess_ValidateDataStructure;
+    // STL corners come unshared, with the file's facet normals, which exporters often leave at
+    // zero. Fresh face normals let the join share vertices across flat faces only, so folds stay
+    // sharp instead of the whole part being smoothed into one surface.
+    if (extension == "stl")
+        flags |= aiProcess_GenNormals | aiProcess_ForceGenNormals;
+    return flags;
+}
+
+// Collects the triangles of every node's meshes, each placed by the node's accumulated transform.
+class CSceneFlattener
+{
+public:
+    CSceneFlattener(const aiScene& scene, SImportedModel& out) : m_scene(scene), m_out(out) {}
+
+    bool Flatten(std::string& whyNot)
+    {
+        if (!m_scene.mRootNode)
+        {
+            whyNot = "the file holds no scene";
+            return false;
+        }
+        struct SPending
+        {
+            const aiNode* node;
+            aiMatrix4x4 parent;
+            int depth;
+        };
+        // An explicit stack: a deep tree in a damaged file must not overflow the call stack.
+        std::vector<SPending> pending{{m_scene.mRootNode, aiMatrix4x4(), 0}};
+        while (!pending.empty())
+        {
+            const SPending item = pending.back();
+            pending.pop_back();
+            if (item.depth > kMaxNodeDepth)
+            {
+                whyNot = "its node tree is nested too deeply";
+                return false;
+            }
+            const aiMatrix4x4 transform = item.parent * item.node->mTransformation;
+            for (unsigned int m = 0; m < item.node->mNumMeshes; ++m)
+            {
+                if (!AddMesh(item.node->mMeshes[m], transform, whyNot))
+                    return false;
+            }
+            // Children pushed last first, so they are visited in file order.
+            for (unsigned int c = item.node->mNumChildren; c-- > 0;)
+            {
+                if (item.node->mChildren[c])
+                    pending.push_back({item.node->mChildren[c], transform, item.depth + 1});
+            }
+        }
+        if (m_out.indices.empty())
+        {
+            whyNot = "the file holds no triangles";
+            return false;
+        }
+        return true;
+    }
+
+private:
+    bool AddMesh(unsigned int meshIndex, const aiMatrix4x4& transform, std::string& whyNot)
+    {
+        if (meshIndex >= m_scene.mNumMeshes || !m_scene.mMeshes[meshIndex])
+            return true;
+        const aiMesh& mesh = *m_scene.mMeshes[meshIndex];
+        if (!(mesh.mPrimitiveTypes & aiPrimitiveType_TRIANGLE) || !mesh.mVertices)
+            return true;
+        if (m_out.GetTriangleCount() + mesh.mNumFaces > kMaxImportedTriangles)
+        {
+            whyNot = "it has more than " + std::to_string(kMaxImportedTriangles) + " triangles";
+            return false;
+        }
+        const std::size_t first = m_out.GetVertexCount();
+        AddVertices(mesh, transform);
+        // A mirroring transform turns the faces inside out; swapping two corners turns them back.
+        const bool mirrored = transform.Determinant() < 0.0f;
+        for (unsigned int f = 0; f < mesh.mNumFaces; ++f)
+        {
+            const aiFace& face = mesh.mFaces[f];
+            if (face.mNumIndices != 3 || !face.mIndices)
+                continue;
+            std::array<std::uint32_t, 3> corners = {face.mIndices[0], face.mIndices[1], face.mIndices[2]};
+            if (corners[0] >= mesh.mNumVertices || corners[1] >= mesh.mNumVertices ||
+                corners[2] >= mesh.mNumVertices)
+                continue;
+            if (mirrored)
+                std::swap(corners[1], corners[2]);
+            for (std::uint32_t corner : corners)
+                m_out.indices.push_back(static_cast<std::uint32_t>(first + corner));
+        }
+        return true;
+    }
+
+    void AddVertices(const aiMesh& mesh, const aiMatrix4x4& transform)
+    {
+        // Normals turn with the inverse transpose, so a scaled node keeps them perpendicular.
+        aiMatrix3x3 normalTransform(transform);
+        normalTransform.Inverse().Transpose();
+        const aiVector3D* uv = mesh.mTextureCoords[0];
+        for (unsigned int v = 0; v < mesh.mNumVertices; ++v)
+        {
+            const aiVector3D position = transform * mesh.mVertices[v];
+            m_out.positions.insert(m_out.positions.end(), {position.x, position.y, position.z});
+            aiVector3D normal;
+            if (mesh.mNormals)
+                normal = (normalTransform * mesh.mNormals[v]).NormalizeSafe();
+            m_out.normals.insert(m_out.normals.end(), {normal.x, normal.y, normal.z});
+            m_out.texcoords.insert(m_out.texcoords.end(), {uv ? uv[v].x : 0.0f, uv ? uv[v].y : 0.0f});
+        }
+    }
+
+    const aiScene& m_scene;
+    SImportedModel& m_out;
+};
+
+// Runs `read` on a restricted importer and flattens what it returns.
+template <typename ReadFunction>
+bool Import(bool allowFiles, const std::string& extension, std::string_view start, ReadFunction read,
+            SImportedModel& out, std::string& whyNot)
+{
+    out = {};
+    if (!IsImportedExtension(extension))
+    {
+        whyNot = "its format is not one of STL, OBJ, glTF or PLY";
+        return false;
+    }
+    whyNot = CheckStart(extension, start);
+    if (!whyNot.empty())
+        return false;
+    try
+    {
+        CRestrictedImporter importer(allowFiles);
+        const aiScene* scene = read(importer.Get(), PostProcessFlags(extension));
+        if (!scene)
+        {
+            const char* error = importer.Get().GetErrorString();
+            if (importer.GetIO().RefusedLargeFile())
+                whyNot = TooLargeReason();
+            else
+                whyNot = error && *error ? OneLine(error) : "the file cannot be read";
+            return false;
+        }
+        if (CSceneFlattener(*scene, out).Flatten(whyNot))
+            return true;
+    }
+    catch (const std::bad_alloc&)
+    {
+        whyNot = "it needs more memory than there is";
+    }
+    catch (...)
+    {
+        whyNot = "the file cannot be read";
+    }
+    out = {};
+    return false;
+}
+
+} // namespace
+
+bool IsImportedModelFile(const std::string& path)
+{
+    return IsImportedExtension(ExtensionOf(path));
+}
+
+bool ImportModelFile(const std::string& path, SImportedModel& out, std::string& whyNot)
+{
+    const std::string extension = ExtensionOf(path);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+    {
+        out = {};
+        whyNot = std::filesystem::exists(path, error) ? "it is not a file" : "the file does not exist";
+        return false;
+    }
+    if (std::filesystem::file_size(path, error) > kMaxImportedFileBytes)
+    {
+        out = {};
+        whyNot = TooLargeReason();
+        return false;
+    }
+    return Import(
+        true, extension, ReadStart(path),
+        [&path](Assimp::Importer& importer, unsigned int flags) { return importer.ReadFile(path, flags); }, out,
+        whyNot);
+}
+
+bool ImportModelFromMemory(const std::uint8_t* data, std::size_t size, const std::string& extension,
+                           SImportedModel& out, std::string& whyNot)
+{
+    if (!data || size == 0)
+    {
+        out = {};
+        whyNot = "the file is empty";
+        return false;
+    }
+    if (size > kMaxImportedFileBytes)
+    {
+        out = {};
+        whyNot = TooLargeReason();
+        return false;
+    }
+    const std::string hint = ToLower(extension);
+    const std::string_view start(reinterpret_cast<const char*>(data), std::min(size, kMaxPlyHeaderBytes));
+    return Import(
+        false, hint, start,
+        [&](Assimp::Importer& importer, unsigned int flags) {
+            return importer.ReadFileFromMemory(data, size, flags, hint.c_str());
+        },
+        out, whyNot);
+}
+
+} // namespace Tess
