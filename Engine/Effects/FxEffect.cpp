@@ -147,13 +147,15 @@ bool CFxEffect::CompileStages(std::string& errors)
             const std::string context = "technique '" + technique.name + "', pass '" + pass.name + "'";
             if (!pass.vertexBlocks.empty())
             {
-                const FxStageSource stage = CFxShaderBuilder::BuildStage(m_document, m_layout, pass.vertexBlocks, true);
+                const FxStageSource stage =
+                    CFxShaderBuilder::BuildStage(m_document, m_layout, pass.vertexBlocks, true);
                 if (!CompileVertexStage(stage.source, context + ", vertex stage", errors))
                     return false;
             }
             if (!pass.pixelBlocks.empty())
             {
-                const FxStageSource stage = CFxShaderBuilder::BuildStage(m_document, m_layout, pass.pixelBlocks, false);
+                const FxStageSource stage =
+                    CFxShaderBuilder::BuildStage(m_document, m_layout, pass.pixelBlocks, false);
                 if (!CompilePixelStage(stage.source, context + ", pixel stage", errors))
                     return false;
             }

@@ -2,9 +2,9 @@
 // CFxEffect: an effect file made live on an IGraphicsDevice, with the shape of the effect
 // interface the engine was designed on. It is created from a file or from text (compiling
 // every stage its passes name), lists its parameters and techniques, validates a technique by
-// linking every pass on the device, keeps the value last set for every parameter, and applies a pass (render states,
-// textures with their sampler states, stages, constant registers) through an attached effect
-// state manager or, without one, to the device.
+// linking every pass on the device, keeps the value last set for every parameter, and applies a
+// pass (render states, textures with their sampler states, stages, constant registers) through
+// an attached effect state manager or, without one, to the device.
 //
 // Typical use:
 //     Begin(&passes, 0);
