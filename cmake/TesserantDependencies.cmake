@@ -14,7 +14,7 @@ find_package(PkgConfig ${TESS_DEPENDENCY_MODE})
 # prefixes are the engine's own so that a program's pkg-config targets of the same modules
 # (PkgConfig::SDL2 and so on) never stand in for them.
 set(TESS_DEPENDENCY_MODULES
-  TESS_SDL2:sdl2 TESS_EPOXY:epoxy TESS_LUA:lua5.4 TESS_STB:stb
+  TESS_SDL2:sdl2 TESS_X11:x11 TESS_EPOXY:epoxy TESS_LUA:lua5.4 TESS_STB:stb
   TESS_FREETYPE:freetype2 TESS_FONTCONFIG:fontconfig TESS_ASSIMP:assimp)
 
 set(TESS_DEPENDENCY_TARGETS "")

@@ -1,14 +1,14 @@
 # The folder tree is the architecture, and this keeps it so: run with
 # cmake -DTESS_SOURCE_DIR=<repository> -P. It fails when
 #   - engine code outside the backend folders of Engine/Platform includes a platform library's
-#     header (SDL, OpenGL, FreeType, fontconfig, stb), any code but Engine/Platform/Assimp
+#     header (SDL, X11, OpenGL, FreeType, fontconfig, stb), any code but Engine/Platform/Assimp
 #     includes assimp, or any code but the script manager includes Lua;
 #   - the platform interfaces (Engine/Platform/*.h) or the effect runtime (Engine/Effects)
 #     include a backend's header;
 #   - the engine or the viewer reads an environment variable.
 cmake_minimum_required(VERSION 3.25)
 
-set(platform_regex "^[ \t]*#[ \t]*include[ \t]*[<\"](SDL|epoxy/|GL/|ft2build\\.h|freetype/|fontconfig/|stb)")
+set(platform_regex "^[ \t]*#[ \t]*include[ \t]*[<\"](SDL|X11/|epoxy/|GL/|ft2build\\.h|freetype/|fontconfig/|stb)")
 # assimp belongs to its own backend folder alone.
 set(assimp_regex "^[ \t]*#[ \t]*include[ \t]*[<\"]assimp/")
 set(lua_regex "^[ \t]*#[ \t]*include[ \t]*[<\"](lua|lauxlib|lualib)")

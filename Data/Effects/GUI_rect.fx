@@ -2,6 +2,8 @@
 // dialog's shadow edge and cursor). The vertices are pre-transformed screen vertices, so the
 // pass has no vertex stage: the device's own serves them and hands on the vertex colour.
 // The GUI is drawn over the scene: no depth test, alpha blending by the vertex colour's alpha.
+// Always solid: the viewer's wireframe switch is for the equipment, and End puts the device's
+// fill mode back for it.
 
 glsl VertexColor
 {
@@ -21,6 +23,7 @@ technique Rect
         ZEnable = false;
         ZWriteEnable = false;
         CullMode = None;
+        FillMode = Solid;
         AlphaTestEnable = false;
         AlphaBlendEnable = true;
         BlendOp = Add;

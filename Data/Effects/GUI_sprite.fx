@@ -1,7 +1,8 @@
 // GUI_sprite.fx: textured screen-space rectangles of the GUI (buttons). The sprite's texture
 // comes from the renderer's texture slot 0 ("ColorMap0"); its colour and alpha are multiplied by
 // the vertex colour, whose alpha fades the button in and out. Pre-transformed screen vertices:
-// no vertex stage, the device's own serves them. No depth test, alpha blending.
+// no vertex stage, the device's own serves them. No depth test, alpha blending, and always solid
+// whatever fill mode the wireframe switch gave the device (End puts it back).
 
 texture2D SpriteMap : ColorMap0
 {
@@ -30,6 +31,7 @@ technique Sprite
         ZEnable = false;
         ZWriteEnable = false;
         CullMode = None;
+        FillMode = Solid;
         AlphaTestEnable = false;
         AlphaBlendEnable = true;
         BlendOp = Add;

@@ -82,6 +82,13 @@ int WinMain(InstanceHandle instance, InstanceHandle, char*, int)
     IWindowSystem& windows = GetWindowSystem();
     RegisterMainWindowClass(windows, instance);
     const WindowHandle window = CreateMainWindow(windows, *application, instance);
+    // Without its window nothing can be seen and nothing can end the program (no close box, no
+    // keys): it stops here, and the log says why, rather than running on unseen.
+    if (!window)
+    {
+        WriteMain("The window could not be created.");
+        return -1;
+    }
     application->m_window = window;
     application->m_instance = instance;
 

@@ -15,7 +15,7 @@ inline constexpr const char* kWindowClassName = "Tesserant";
 inline constexpr const char* kWindowTitle = "Tesserant Game Engine v1.0";
 
 // Runs the program. The previous instance, command line and show command are ignored. Returns
-// 1 after a normal run and -1 when the program has no application object.
+// 1 after a normal run and -1 when the program has no application object or no window.
 int WinMain(InstanceHandle instance, InstanceHandle previous, char* commandLine, int showCommand);
 
 // The main window's procedure: WM_DESTROY posts the quit message; WM_CREATE and WM_PAINT

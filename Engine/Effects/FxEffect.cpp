@@ -11,12 +11,11 @@ namespace Tess
 std::unique_ptr<CFxEffect> CFxEffect::CreateFromFile(IGraphicsDevice& device, const std::string& path,
                                                      std::string& errors)
 {
+    // A file that cannot be read has no compiler messages: `errors` stays empty.
+    errors.clear();
     std::ifstream file(path, std::ios::binary);
     if (!file)
-    {
-        errors = path + ": error: cannot open the effect file";
         return nullptr;
-    }
     // Read one byte past the limit so the parser reports an oversized file instead of parsing
     // a cut-off one.
     std::string text;
@@ -24,10 +23,7 @@ std::unique_ptr<CFxEffect> CFxEffect::CreateFromFile(IGraphicsDevice& device, co
     file.read(text.data(), static_cast<std::streamsize>(text.size()));
     text.resize(static_cast<std::size_t>(file.gcount()));
     if (file.bad())
-    {
-        errors = path + ": error: cannot read the effect file";
         return nullptr;
-    }
     return CreateFromText(device, text, path, errors);
 }
 
@@ -40,7 +36,10 @@ std::unique_ptr<CFxEffect> CFxEffect::CreateFromText(IGraphicsDevice& device, co
     std::vector<FxParameterLayout> layout;
     if (!CFxShaderBuilder::ComputeLayout(document, name, layout, errors))
         return nullptr;
-    return std::unique_ptr<CFxEffect>(new CFxEffect(device, name, std::move(document), std::move(layout)));
+    std::unique_ptr<CFxEffect> effect(new CFxEffect(device, name, std::move(document), std::move(layout)));
+    if (!effect->CompileStages(errors))
+        return nullptr;
+    return effect;
 }
 
 CFxEffect::CFxEffect(IGraphicsDevice& device, std::string name, FxDocument document,
@@ -137,6 +136,32 @@ bool CFxEffect::Compile(std::uint32_t index)
     for (std::size_t p = 0; p < technique.passes.size() && compiled.valid; ++p)
         compiled.valid = CompilePass(technique, technique.passes[p], compiled.passes[p], compiled.errors);
     return compiled.valid;
+}
+
+bool CFxEffect::CompileStages(std::string& errors)
+{
+    for (const FxTechnique& technique : m_document.techniques)
+    {
+        for (const FxPass& pass : technique.passes)
+        {
+            const std::string context = "technique '" + technique.name + "', pass '" + pass.name + "'";
+            if (!pass.vertexBlocks.empty())
+            {
+                const FxStageSource stage =
+                    CFxShaderBuilder::BuildStage(m_document, m_layout, pass.vertexBlocks, true);
+                if (!CompileVertexStage(stage.source, context + ", vertex stage", errors))
+                    return false;
+            }
+            if (!pass.pixelBlocks.empty())
+            {
+                const FxStageSource stage =
+                    CFxShaderBuilder::BuildStage(m_document, m_layout, pass.pixelBlocks, false);
+                if (!CompilePixelStage(stage.source, context + ", pixel stage", errors))
+                    return false;
+            }
+        }
+    }
+    return true;
 }
 
 bool CFxEffect::CompilePass(const FxTechnique& technique, const FxPass& pass, CompiledPass& out,

@@ -1,10 +1,10 @@
 #pragma once
 // CFxEffect: an effect file made live on an IGraphicsDevice, with the shape of the effect
-// interface the engine was designed on. It is created from a file or from text, lists its
-// parameters and techniques, validates a technique by compiling and linking every pass on the
-// device, keeps the value last set for every parameter, and applies a pass (render states,
-// textures with their sampler states, stages, constant registers) through an attached effect
-// state manager or, without one, to the device.
+// interface the engine was designed on. It is created from a file or from text (compiling
+// every stage its passes name), lists its parameters and techniques, validates a technique by
+// linking every pass on the device, keeps the value last set for every parameter, and applies a
+// pass (render states, textures with their sampler states, stages, constant registers) through
+// an attached effect state manager or, without one, to the device.
 //
 // Typical use:
 //     Begin(&passes, 0);
@@ -71,8 +71,10 @@ constexpr std::uint32_t kFxDoNotSaveSamplerState = 0x4; // leave textures and sa
 class CFxEffect
 {
 public:
-    // Reads and parses an effect file. Null on failure, with `errors` holding the reason
-    // ("path(line): error: message" for a fault in the file). The device must outlive the effect.
+    // Reads and parses an effect file and compiles every stage its passes name. Null on failure,
+    // with `errors` holding the parser's or the compiler's messages ("path(line): error: message");
+    // empty when the file cannot be read. Whether the stages of a technique link on the device
+    // is left to ValidateTechnique. The device must outlive the effect.
     static std::unique_ptr<CFxEffect> CreateFromFile(IGraphicsDevice& device, const std::string& path,
                                                      std::string& errors);
     // The same from text; `name` stands for the file in messages.
@@ -92,8 +94,8 @@ public:
     FxTechniqueHandle GetTechnique(std::uint32_t index) const;
     FxTechniqueHandle GetTechniqueByName(const std::string& name) const;
     Result GetTechniqueDesc(FxTechniqueHandle technique, FxTechniqueDesc& out) const;
-    // Compiles and links every pass of the technique on the device. On failure `errors`, when
-    // given, receives the compiler's text with file lines.
+    // Links the stages of every pass of the technique on the device. On failure `errors`, when
+    // given, receives the linker's text.
     Result ValidateTechnique(FxTechniqueHandle technique, std::string* errors = nullptr);
     // The technique Begin uses (the first one until this is called). Not while begun.
     Result SetTechnique(FxTechniqueHandle technique);
@@ -168,6 +170,8 @@ private:
 
     bool IsParameter(FxParameterHandle parameter) const;
     bool IsTechnique(FxTechniqueHandle technique) const;
+    // Compiles every stage any pass names, as loading does; false at the first that fails.
+    bool CompileStages(std::string& errors);
     // Compiles (once) every pass of a technique; false when a stage fails to compile or link.
     bool Compile(std::uint32_t technique);
     bool CompilePass(const FxTechnique& technique, const FxPass& pass, CompiledPass& out, std::string& errors);

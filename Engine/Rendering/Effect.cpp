@@ -102,6 +102,8 @@ bool CEffect::Load(CRenderer& renderer)
         return false;
     std::string errors;
     m_effect = CFxEffect::CreateFromFile(*device, kEffectDirectory + BaseName(m_fileName), errors);
+    // The parser's or compiler's messages, when there are any: a file that cannot be read has
+    // none.
     if (!m_effect)
     {
         if (!errors.empty())
@@ -113,18 +115,14 @@ bool CEffect::Load(CRenderer& renderer)
 
 void CEffect::ChooseTechnique()
 {
+    // A technique whose stages do not link on this device is passed over without a word; with
+    // none left the effect loads and draws nothing.
     const FxEffectDesc desc = m_effect->GetDesc();
-    std::string firstFailure;
     for (std::uint32_t i = 0; i < desc.techniques; ++i)
     {
         const FxTechniqueHandle technique = m_effect->GetTechnique(i);
-        std::string errors;
-        if (Failed(m_effect->ValidateTechnique(technique, &errors)))
-        {
-            if (i == 0)
-                firstFailure = errors;
+        if (Failed(m_effect->ValidateTechnique(technique)))
             continue;
-        }
         m_technique = technique.index;
         m_valid = true;
         FxTechniqueDesc techniqueDesc;
@@ -134,9 +132,6 @@ void CEffect::ChooseTechnique()
         LogLine(">");
         return;
     }
-    // Nothing draws with this effect; the author needs to see why the first choice failed.
-    if (desc.techniques > 0)
-        LogLine(OneLine(firstFailure));
 }
 
 void CEffect::BindParameters(CRenderer& renderer)

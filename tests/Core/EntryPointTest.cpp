@@ -268,6 +268,27 @@ TEST_F(EntryPointTest, InputAndSoundExistBeforeInitializeAndShutdownDeletesInput
     EXPECT_LT(at("Main     | Exiting the message loop."), at("Input    | Input engine deconstructed."));
 }
 
+TEST_F(EntryPointTest, WithoutItsWindowTheProgramSaysSoAndStopsBeforeTheEngine)
+{
+    windows.failCreation = true;
+    {
+        JournalApplication application(journal, 800, 600, true);
+        EXPECT_EQ(WinMain(GetCurrentInstance(), nullptr, nullptr, 0), -1);
+        EXPECT_EQ(application.initializeCalls, 0);
+        EXPECT_EQ(application.frames, 0);
+        EXPECT_EQ(application.shutdownCalls, 0);
+    }
+    EXPECT_EQ(MainLines(), (std::vector<std::string>{
+                               "Main     | WinMain started.",
+                               "Main     | The window could not be created.",
+                           }));
+    // No input engine, renderer or sound engine was made for a window that does not exist.
+    const auto lines = ReadLines("Log.txt");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Input    | Input engine constructed."), 0);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Renderer | Renderer has been constructed."), 0);
+    EXPECT_EQ(lines.back(), "Log      | Closing log file.");
+}
+
 TEST_F(EntryPointTest, WindowProcedureHandlesCreatePaintAndDestroyItselfAndPassesTheRest)
 {
     EXPECT_EQ(WndProc(FakeWindowSystem::Handle(), WM_CREATE, 0, 0), 0);

@@ -110,13 +110,18 @@ TEST_F(EffectFilesTest, ParametersAskForTheRenderersValuesBySemantic)
     }
 }
 
-TEST_F(EffectFilesTest, GuiEffectsDrawOverTheSceneWithAlphaBlending)
+TEST_F(EffectFilesTest, GuiEffectsDrawOverTheSceneWithAlphaBlendingAndSolidInWireframe)
 {
     for (const char* name : {"GUI_rect.fx", "GUI_sprite.fx"})
     {
         auto effect = Load(name);
         ASSERT_NE(effect, nullptr);
+        // The viewer's wireframe switch sets the device's fill mode; the panel stays solid, and
+        // the scene drawn after it gets its wireframe back.
+        device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
         auto states = FirstPassStates(*effect);
+        EXPECT_EQ(states[D3DRS_FILLMODE], static_cast<std::uint32_t>(D3DFILL_SOLID)) << name;
+        EXPECT_EQ(device->GetRenderState(D3DRS_FILLMODE), static_cast<std::uint32_t>(D3DFILL_WIREFRAME)) << name;
         EXPECT_EQ(states[D3DRS_ZENABLE], D3DZB_FALSE) << name;
         EXPECT_EQ(states[D3DRS_ALPHABLENDENABLE], 1u) << name;
         EXPECT_EQ(states[D3DRS_SRCBLEND], static_cast<std::uint32_t>(D3DBLEND_SRCALPHA)) << name;

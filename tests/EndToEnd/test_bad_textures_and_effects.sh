@@ -4,8 +4,10 @@
 #    buttons are drawn in their own colour;
 #  - an effect file with a syntax error (the parts' effect): the parser's message and
 #    "Effect file :: ... failed to load."; the parts draw nothing, the outlines and the panel do;
-#  - an effect none of whose techniques compiles (the outlines' effect): the compiler's message,
-#    no technique line, and the effect still loads; the outlines draw nothing, the parts do.
+#  - an effect with a stage that does not compile (the outlines' effect): the compiler's message
+#    on one line and "Effect file :: ... failed to load."; the outlines draw nothing, the parts do;
+#  - an effect none of whose techniques links (the outlines' effect): no technique line and no
+#    message, and the effect still loads; the outlines draw nothing, the parts do.
 source "$(dirname "$0")/lib.sh"
 
 # Draw calls of a frame with all five parts and their outlines (ten) and the panel (thirteen).
@@ -78,11 +80,11 @@ e2e_expect_drawn screen_shot_100001.bmp "$E2E_PANEL" 50000 "the panel"
 expect_draw_calls $((ALL_DRAW_CALLS - PART_COUNT))
 e2e_leave_workdir
 
-# ---- An effect whose techniques all fail ------------------------------------------------------------
+# ---- An effect with a stage that does not compile --------------------------------------------------
 e2e_enter_workdir
 e2e_copy_data
-# The outline's pixel stage reads a value that does not exist, and a second technique, tried
-# when the first fails, calls a function that does not exist.
+# The outline's pixel stage reads a value that does not exist, and a second technique, whose
+# stages are compiled at loading as well, calls a function that does not exist.
 sed -i 's/PixelColor = vec4(OutlineColor.rgb, 1.0);/PixelColor = vec4(NoSuchValue.rgb, 1.0);/' Data/Effects/Edge_Mesh.fx
 cat >>Data/Effects/Edge_Mesh.fx <<'FX'
 
@@ -106,17 +108,43 @@ FX
 grep -q NoSuchValue Data/Effects/Edge_Mesh.fx || e2e_fail "could not break Edge_Mesh.fx"
 run_once
 block="$(effect_block Edge_Mesh.fx)"
-[[ -n "$block" ]] || e2e_fail "no loading block for Edge_Mesh.fx"
-grep -q '^         | Data/Effects/Edge_Mesh.fx([0-9]*): error: .*NoSuchValue' <<<"$block" ||
-  e2e_fail "the compiler's message is not in the loading block of Edge_Mesh.fx: $block"
-if grep -q "Validated technique" <<<"$block"; then
-  e2e_fail "a technique of the broken Edge_Mesh.fx was reported as validated: $block"
-fi
-# Its parameters are still bound and the effect counts as loaded.
-grep -qxF "         | >    valid parameter :: Displacement -> ViewParm0" <<<"$block" ||
-  e2e_fail "the parameters of Edge_Mesh.fx were not bound: $block"
-[[ "$(tail -n 1 <<<"$block")" == "         | Effect file :: Edge_Mesh.fx successfully loaded." ]] ||
-  e2e_fail "Edge_Mesh.fx did not end its block as loaded: $block"
+[[ "$(wc -l <<<"$block")" == 5 ]] || e2e_fail "the loading block of Edge_Mesh.fx is not the failure block: $block"
+[[ "$(sed -n 1p <<<"$block")" == "         | Loading effect file :: Edge_Mesh.fx" ]] ||
+  e2e_fail "the loading block of Edge_Mesh.fx does not begin with its heading: $block"
+# The compiler's text, all of it on the one line between the separators.
+sed -n 3p <<<"$block" | grep -q '^         | Data/Effects/Edge_Mesh.fx([0-9]*): error: .*NoSuchValue' ||
+  e2e_fail "the compiler's message is not the error line of Edge_Mesh.fx: $block"
+[[ "$(sed -n 5p <<<"$block")" == "         | Effect file :: Edge_Mesh.fx failed to load." ]] ||
+  e2e_fail "Edge_Mesh.fx did not end its block as failed: $block"
+e2e_expect_drawn screen_shot_100001.bmp "$E2E_SCENE" 50000 "the parts"
+e2e_expect_drawn screen_shot_100001.bmp "$E2E_PANEL" 50000 "the panel"
+expect_draw_calls $((ALL_DRAW_CALLS - PART_COUNT))
+e2e_leave_workdir
+
+# ---- An effect none of whose techniques links ---------------------------------------------------------
+e2e_enter_workdir
+e2e_copy_data
+# The outline's pixel stage calls a function it declares and nobody defines: it compiles, and
+# does not link.
+sed -i -e '/^glsl FinPS$/,/^}$/ s/^    void main()$/    vec4 Undefined();\n    void main()/' \
+  -e 's/PixelColor = vec4(OutlineColor.rgb, 1.0);/PixelColor = Undefined();/' \
+  Data/Effects/Edge_Mesh.fx
+grep -q "= Undefined()" Data/Effects/Edge_Mesh.fx || e2e_fail "could not break Edge_Mesh.fx"
+run_once
+block="$(effect_block Edge_Mesh.fx)"
+expected="$(printf '%s\n' \
+  "         | Loading effect file :: Edge_Mesh.fx" \
+  "         | ------------------------------------------------------------" \
+  "         | >    valid parameter :: World -> World" \
+  "         | >    valid parameter :: WorldViewProj -> WorldViewProjection" \
+  "         | >    valid parameter :: EyePosition -> ViewPosition" \
+  "         | >    valid parameter :: Displacement -> ViewParm0" \
+  "         | >    valid parameter :: OutlineColor -> ObjectParm0" \
+  "         | >" \
+  "         | ------------------------------------------------------------" \
+  "         | Effect file :: Edge_Mesh.fx successfully loaded.")"
+[[ "$block" == "$expected" ]] ||
+  e2e_fail "the loading block of Edge_Mesh.fx is not that of an effect without a technique: $block"
 e2e_expect_drawn screen_shot_100001.bmp "$E2E_SCENE" 50000 "the parts"
 e2e_expect_drawn screen_shot_100001.bmp "$E2E_PANEL" 50000 "the panel"
 expect_draw_calls $((ALL_DRAW_CALLS - PART_COUNT))

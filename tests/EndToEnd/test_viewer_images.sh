@@ -1,6 +1,6 @@
 # The viewer draws the valve on its dark grey background with a dark outline and the yellow
-# statistics in the top-left corner; P saves numbered 800 x 600 screenshots, W switches to
-# wireframe, Escape quits, and the log tells the whole run in order.
+# statistics in the top-left corner; P saves numbered 800 x 600 screenshots, W switches the
+# equipment (not the panel) to wireframe, Escape quits, and the log tells the whole run in order.
 source "$(dirname "$0")/lib.sh"
 e2e_enter_workdir
 e2e_link_data
@@ -57,6 +57,12 @@ sleep 0.5
 e2e_screenshot screen_shot_100003.bmp
 changed="$(compare -metric AE screen_shot_100002.bmp screen_shot_100003.bmp null: 2>&1 || true)"
 (( ${changed%% *} > 2000 )) || e2e_fail "wireframe changed only $changed pixels"
+# Wireframe is for the equipment: the panel's buttons stay solid. They are translucent, so the
+# ones looked at are those in front of the background alone, ZOOM IN and ZOOM OUT.
+for region in 80x36+566+520 80x36+676+520; do
+  panel_changed="$(e2e_region_differs screen_shot_100002.bmp screen_shot_100003.bmp "$region")"
+  (( panel_changed < 20 )) || e2e_fail "wireframe changed $panel_changed pixels of the panel at $region"
+done
 
 e2e_press Escape
 e2e_wait_exit 20

@@ -23,7 +23,7 @@ done
 
 t_case "no installed header includes a third-party header or a header that is not installed"
 while IFS= read -r -d '' header; do
-  if grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](SDL|epoxy/|GL/|ft2build|freetype/|fontconfig/|stb|lua|lauxlib|lualib)' "$header"; then
+  if grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](SDL|X11/|epoxy/|GL/|ft2build|freetype/|fontconfig/|stb|lua|lauxlib|lualib)' "$header"; then
     t_fail "${header#"$INCLUDE"/} includes a third-party header"
   fi
   while IFS= read -r included; do

@@ -8,6 +8,7 @@
 #include "Engine/Rendering/Effect.h"
 #include "Engine/Rendering/StateManager.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace Tess
@@ -46,10 +47,22 @@ std::string EffectWith(const std::string& parameters, const std::string& techniq
            (techniques.empty() ? "technique Main { pass P { VertexShader = VS; PixelShader = PS; } }\n" : techniques);
 }
 
+// A vertex stage of helper functions alone: it compiles, but does not link without its main.
+const char* const kUnlinkableStage = "glsl Unlinkable { vec4 Helper() { return vec4(0.0); } }\n";
+
 class RendererEffectsTest : public Testing::RendererTest
 {
 protected:
     void SetUp() override { ASSERT_TRUE(CreateRenderer()); }
+
+    // Loads an effect and returns its handle and the log lines its loading wrote.
+    std::vector<std::string> LoadLogged(const std::string& name, int& handle)
+    {
+        const std::size_t before = LogLines().size();
+        handle = renderer->LoadEffect(name);
+        const auto all = LogLines();
+        return {all.begin() + static_cast<std::ptrdiff_t>(before), all.end()};
+    }
 
     // Reads `bytes` of a parameter's current value in the runtime effect.
     std::vector<std::uint8_t> ValueOf(CEffect& effect, const std::string& name, std::size_t bytes)
@@ -71,10 +84,8 @@ protected:
 TEST_F(RendererEffectsTest, LoadingBlockIsLoggedLineByLine)
 {
     scratch.Write("Data/Effects/block.fx", EffectWith("float4x4 W : World;\nfloat4 Free;\nfloat4 Odd : NotASemantic;\n"));
-    const std::size_t before = LogLines().size();
-    const int handle = renderer->LoadEffect("block.fx");
-    const auto all = LogLines();
-    const std::vector<std::string> block(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
+    int handle = -1;
+    const auto block = LoadLogged("block.fx", handle);
     const std::vector<std::string> expected = {
         kNone,
         kSeparator,
@@ -224,8 +235,8 @@ TEST_F(RendererEffectsTest, ParameterOfTheWrongKindForItsSemanticIsNotBound)
 TEST_F(RendererEffectsTest, FirstTechniqueThatValidatesIsChosen)
 {
     const std::string techniques =
-        "glsl Broken { void main() {}\n#error needs a newer device\n}\n"
-        "technique Fancy { pass P { VertexShader = Broken; PixelShader = PS; } }\n"
+        std::string(kUnlinkableStage) +
+        "technique Fancy { pass P { VertexShader = Unlinkable; PixelShader = PS; } }\n"
         "technique Plain { pass P0 { VertexShader = VS; PixelShader = PS; } pass P1 { PixelShader = PS; } }\n";
     scratch.Write("Data/Effects/choice.fx", EffectWith("float4 Tint : ObjectParm0;\n", techniques));
     CEffect& effect = *renderer->GetEffect(renderer->LoadEffect("choice.fx"));
@@ -239,23 +250,27 @@ TEST_F(RendererEffectsTest, FirstTechniqueThatValidatesIsChosen)
 
 TEST_F(RendererEffectsTest, EffectWithoutAValidTechniqueLoadsAndDrawsNothing)
 {
-    const std::string techniques = "glsl Broken { void main() {}\n#error needs a newer device\n}\n"
-                                   "technique Only { pass P { VertexShader = Broken; PixelShader = PS; } }\n";
+    const std::string techniques =
+        std::string(kUnlinkableStage) + "technique Only { pass P { VertexShader = Unlinkable; PixelShader = PS; } }\n";
     scratch.Write("Data/Effects/nothing.fx", EffectWith("float4 Tint : ObjectParm0;\n", techniques));
-    const int handle = renderer->LoadEffect("nothing.fx");
+    int handle = -1;
+    const auto block = LoadLogged("nothing.fx", handle);
     CEffect& effect = *renderer->GetEffect(handle);
     EXPECT_FALSE(effect.IsValid());
-    EXPECT_TRUE(LogContains(kNone + "Effect file :: nothing.fx successfully loaded."));
-    EXPECT_TRUE(LogContains(kNone + ">    valid parameter :: Tint -> ObjectParm0"));
-    // The compiler's complaint is logged once, on one line, so the author sees why.
-    int complaints = 0;
-    for (const std::string& line : LogLines())
-        if (line.find("needs a newer device") != std::string::npos)
-        {
-            ++complaints;
-            EXPECT_EQ(0u, line.find(kNone));
-        }
-    EXPECT_EQ(1, complaints);
+    // No technique line and nothing in its place: the parameters follow the heading at once.
+    const std::vector<std::string> expected = {
+        kNone,
+        kSeparator,
+        kNone + "Loading effect file :: nothing.fx",
+        kSeparator,
+        kNone + ">    valid parameter :: Tint -> ObjectParm0",
+        kNone + ">",
+        kSeparator,
+        kNone + "Effect file :: nothing.fx successfully loaded.",
+        kSeparator,
+        kNone,
+    };
+    EXPECT_EQ(expected, block);
 
     recording->Clear();
     renderer->DrawTexturedScreenRectWithEffect(handle, {0, 0}, {10, 10}, 0xFFFFFFFF);
@@ -266,11 +281,9 @@ TEST_F(RendererEffectsTest, EffectWithoutAValidTechniqueLoadsAndDrawsNothing)
 TEST_F(RendererEffectsTest, FileThatFailsToLoadGivesAnInertEffect)
 {
     scratch.Write("Data/Effects/broken.fx", "float4 Tint : ObjectParm0;\nfloat4 = ;\n");
-    const std::size_t before = LogLines().size();
-    const int handle = renderer->LoadEffect("broken.fx");
+    int handle = -1;
+    const auto block = LoadLogged("broken.fx", handle);
     ASSERT_GE(handle, 0);
-    const auto all = LogLines();
-    const std::vector<std::string> block(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
     ASSERT_EQ(8u, block.size());
     EXPECT_EQ(kNone, block[0]);
     EXPECT_EQ(kSeparator, block[1]);
@@ -301,10 +314,46 @@ TEST_F(RendererEffectsTest, FileThatFailsToLoadGivesAnInertEffect)
     EXPECT_EQ(1, LogCount(kNone + "Effect file :: broken.fx failed to load."));
 }
 
-TEST_F(RendererEffectsTest, MissingFileFailsToLoad)
+TEST_F(RendererEffectsTest, StageThatDoesNotCompileFailsToLoadWithTheCompilersText)
 {
-    const int handle = renderer->LoadEffect("absent.fx");
-    EXPECT_TRUE(LogContains(kNone + "Effect file :: absent.fx failed to load."));
+    // The broken stage serves a fallback technique only; the first technique would link.
+    const std::string techniques =
+        "glsl Broken\n{\n    void main() {}\n    #error needs a newer device\n}\n"
+        "technique Main { pass P { VertexShader = VS; PixelShader = PS; } }\n"
+        "technique Fallback { pass P { VertexShader = VS; PixelShader = Broken; } }\n";
+    const std::string text = EffectWith("float4 Tint : ObjectParm0;\n", techniques);
+    scratch.Write("Data/Effects/uncompiled.fx", text);
+    const int errorLine = static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(text.find("#error")), '\n')) + 1;
+    int handle = -1;
+    const auto block = LoadLogged("uncompiled.fx", handle);
+    const std::vector<std::string> expected = {
+        kNone,
+        kSeparator,
+        kNone + "Loading effect file :: uncompiled.fx",
+        kSeparator,
+        kNone + "Data/Effects/uncompiled.fx(" + std::to_string(errorLine) + "): error: #error needs a newer device",
+        kSeparator,
+        kNone + "Effect file :: uncompiled.fx failed to load.",
+        kSeparator,
+    };
+    EXPECT_EQ(expected, block);
+    EXPECT_FALSE(renderer->GetEffect(handle)->IsLoaded());
+}
+
+TEST_F(RendererEffectsTest, MissingFileFailsToLoadWithoutAnErrorLine)
+{
+    int handle = -1;
+    const auto block = LoadLogged("absent.fx", handle);
+    const std::vector<std::string> expected = {
+        kNone,
+        kSeparator,
+        kNone + "Loading effect file :: absent.fx",
+        kSeparator,
+        kSeparator,
+        kNone + "Effect file :: absent.fx failed to load.",
+        kSeparator,
+    };
+    EXPECT_EQ(expected, block);
     EXPECT_FALSE(renderer->GetEffect(handle)->IsLoaded());
 }
 

@@ -98,12 +98,19 @@ protected:
         return viewer.GetSceneRoot() && CEntity::GetWorldRoot() == viewer.GetSceneRoot();
     }
 
+    // The fill modes the viewer's keys set, outside the scene: inside it the GUI effects and the
+    // parts set their own and put the device's back.
     std::vector<std::uint32_t> FillModesSet() const
     {
         std::vector<std::uint32_t> modes;
-        for (const DeviceCall& call : graphics.log->CallsOf(EDeviceOp::SetRenderState))
-            if (call.Arg(0) == D3DRS_FILLMODE)
+        bool inScene = false;
+        for (const DeviceCall& call : graphics.log->Calls())
+        {
+            if (call.op == EDeviceOp::BeginScene || call.op == EDeviceOp::EndScene)
+                inScene = call.op == EDeviceOp::BeginScene;
+            else if (!inScene && call.op == EDeviceOp::SetRenderState && call.Arg(0) == D3DRS_FILLMODE)
                 modes.push_back(call.Arg(1));
+        }
         return modes;
     }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 
 namespace Tess
@@ -280,13 +281,28 @@ PixelShaderId CRecordingDevice::CreatePixelShader(const std::string& source, std
     return id;
 }
 
+// Stages link when both exist and each has its main function: a stage of helper functions alone
+// compiles but does not link, as with a GLSL linker.
 bool CRecordingDevice::ValidateShaders(VertexShaderId vs, PixelShaderId ps, std::string& errors)
 {
     Record(MakeCall(EDeviceOp::ValidateShaders, {vs.value, ps.value}));
-    const bool vertexKnown = !vs || m_vertexShaders.count(vs.value);
-    const bool pixelKnown = !ps || m_pixelShaders.count(ps.value);
-    errors = vertexKnown && pixelKnown ? "" : "error: linking a shader that does not exist\n";
-    return vertexKnown && pixelKnown;
+    const auto vertex = m_vertexShaders.find(vs.value);
+    const auto pixel = m_pixelShaders.find(ps.value);
+    if ((vs && vertex == m_vertexShaders.end()) || (ps && pixel == m_pixelShaders.end()))
+    {
+        errors = "error: linking a shader that does not exist\n";
+        return false;
+    }
+    const std::regex main(R"(\bvoid\s+main\s*\()");
+    const bool vertexHasMain = !vs || std::regex_search(vertex->second, main);
+    const bool pixelHasMain = !ps || std::regex_search(pixel->second, main);
+    if (!vertexHasMain || !pixelHasMain)
+    {
+        errors = std::string("error: ") + (vertexHasMain ? "fragment" : "vertex") + " shader lacks `main'\n";
+        return false;
+    }
+    errors.clear();
+    return true;
 }
 
 void CRecordingDevice::ReleaseVertexShader(VertexShaderId vs)

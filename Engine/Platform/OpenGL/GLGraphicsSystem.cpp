@@ -1,6 +1,7 @@
 #include "Engine/Platform/OpenGL/GLGraphicsSystem.h"
 
 #include "Engine/Platform/OpenGL/GLDevice.h"
+#include "Engine/Platform/SDL/SDLEvents.h"
 #include "Engine/Platform/SDL/SDLHandles.h"
 
 #include <epoxy/gl.h>
@@ -65,6 +66,7 @@ std::unique_ptr<IGraphicsSystem> CreateGraphicsSystem(std::uint32_t sdkVersion)
 
 std::unique_ptr<CGLGraphicsSystem> CGLGraphicsSystem::Create()
 {
+    Platform::ChooseVisibleVideoDrivers();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return nullptr;
     return std::unique_ptr<CGLGraphicsSystem>(new CGLGraphicsSystem());

@@ -52,6 +52,7 @@ int SDLCALL FilterEvent(void* userData, SDL_Event* event)
 
 bool CSDLEvents::StartVideo()
 {
+    ChooseVisibleVideoDrivers();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
         return false;
     // Set every time: SDL forgets the filter when its event subsystem stops.
@@ -116,6 +117,12 @@ CSDLEvents& GetSDLEvents()
 {
     static CSDLEvents events;
     return events;
+}
+
+void ChooseVisibleVideoDrivers()
+{
+    // Override priority: SDL_VIDEODRIVER in the environment does not change the choice.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11,wayland", SDL_HINT_OVERRIDE);
 }
 
 } // namespace Tess::Platform

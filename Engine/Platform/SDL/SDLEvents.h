@@ -50,4 +50,9 @@ private:
 
 CSDLEvents& GetSDLEvents();
 
+// Limits SDL to the video drivers that show a window to a person (X11, then Wayland), whatever
+// the environment names: without a display the program must fail to open its window instead of
+// running unseen on a driver that needs none. Called before every start of SDL's video.
+void ChooseVisibleVideoDrivers();
+
 } // namespace Tess::Platform

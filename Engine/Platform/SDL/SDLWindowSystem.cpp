@@ -1,5 +1,6 @@
 #include "Engine/Platform/SDL/SDLWindowSystem.h"
 
+#include "Engine/Platform/SDL/SDLDisplayWatch.h"
 #include "Engine/Platform/SDL/SDLEvents.h"
 #include "Engine/Platform/SDL/SDLHandles.h"
 
@@ -25,11 +26,18 @@ std::intptr_t MakeSizeParameter(int width, int height)
 
 CSDLWindowSystem::~CSDLWindowSystem()
 {
+    // A window the display took away is left to the process's end: SDL would wait forever for
+    // the server to confirm its destruction, and so would stopping the video, which destroys
+    // every window left.
     for (auto& window : m_windows)
-        if (window->sdlWindow)
-            SDL_DestroyWindow(window->sdlWindow);
+    {
+        if (!window->sdlWindow || CSDLDisplayWatch::IsLost(window->sdlWindow))
+            continue;
+        CSDLDisplayWatch::Forget(window->sdlWindow);
+        SDL_DestroyWindow(window->sdlWindow);
+    }
     m_windows.clear();
-    if (m_videoStarted)
+    if (m_videoStarted && !CSDLDisplayWatch::IsAnyLost())
         GetSDLEvents().StopVideo();
 }
 
@@ -64,6 +72,7 @@ WindowHandle CSDLWindowSystem::CreateWindow(const std::string& className, const 
         return nullptr;
     }
 
+    CSDLDisplayWatch::Watch(sdlWindow);
     m_windows.push_back(std::make_unique<Window>());
     Window& window = *m_windows.back();
     window.sdlWindow = sdlWindow;
@@ -174,6 +183,21 @@ void CSDLWindowSystem::ReadSDLEvents()
     SDL_Event event;
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
         ConvertEvent(event);
+    CloseLostWindows();
+}
+
+void CSDLWindowSystem::CloseLostWindows()
+{
+    // A window the display took away (its connection lost, or the window destroyed by another
+    // program) is closed as the close box closes it, once.
+    for (auto& window : m_windows)
+    {
+        if (window->alive && !window->closedForLoss && CSDLDisplayWatch::IsLost(window->sdlWindow))
+        {
+            window->closedForLoss = true;
+            PostMessage(FromSDLWindow(window->sdlWindow), WM_CLOSE, 0, 0);
+        }
+    }
 }
 
 void CSDLWindowSystem::ConvertEvent(const SDL_Event& event)
@@ -269,7 +293,9 @@ bool CSDLWindowSystem::DestroyWindow(WindowHandle handle)
         return false;
     window->alive = false;
     window->needsPaint = false;
-    SDL_HideWindow(window->sdlWindow);
+    // Hiding a lost window would wait forever for the server's confirmation.
+    if (!CSDLDisplayWatch::IsLost(window->sdlWindow))
+        SDL_HideWindow(window->sdlWindow);
     std::erase_if(m_queue, [handle](const WindowMessage& m) { return m.window == handle; });
     window->procedure(handle, WM_DESTROY, 0, 0);
     return true;

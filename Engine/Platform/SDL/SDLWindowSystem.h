@@ -2,6 +2,8 @@
 // CSDLWindowSystem: the window system on SDL2. Windows are SDL windows created for OpenGL (the
 // renderer makes its context on them later); SDL's window events become window messages:
 //   close box, and SDL_QUIT once (a signal, the session ending) -> WM_CLOSE
+//   the window lost from outside (X connection lost, window destroyed by another program)
+//     -> WM_CLOSE once (CSDLDisplayWatch)
 //   exposure -> WM_PAINT (handed out when no posted message or quit is waiting)
 //   focus gained / lost -> WM_SETFOCUS / WM_KILLFOCUS, size change -> WM_SIZE
 // Keys and the mouse never reach the queue (see CSDLEvents).
@@ -55,6 +57,7 @@ private:
         WindowProcedure procedure = nullptr;
         bool alive = true;
         bool needsPaint = false;
+        bool closedForLoss = false;
     };
 
     Window* FindLive(WindowHandle window);
@@ -62,6 +65,7 @@ private:
     SDL_Window* CreateSDLWindow(const std::string& title, int x, int y, int width, int height);
     void WaitForInputFocus(SDL_Window* window);
     void ReadSDLEvents();
+    void CloseLostWindows();
     void ConvertEvent(const SDL_Event& event);
     void ConvertWindowEvent(const SDL_Event& event);
     bool TakePaint(WindowMessage& message);
