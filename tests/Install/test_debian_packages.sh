@@ -37,7 +37,7 @@ t_expect_contains "$(field "$VIEWER_DEB" Description)" "equipment" "Description"
 
 t_case "the viewer depends on its run-time libraries, the fonts and Mesa's drivers"
 viewer_depends="$(depends_names "$VIEWER_DEB")"
-for wanted in libsdl2-2.0-0 libx11-6 libepoxy0 liblua5.4-0 libfreetype6 libfontconfig1 libstdc++6 libc6 \
+for wanted in libsdl2-2.0-0 libx11-6 libassimp5 libepoxy0 liblua5.4-0 libfreetype6 libfontconfig1 libstdc++6 libc6 \
               libgl1 libgl1-mesa-dri fonts-liberation fonts-dejavu-core; do
   grep -qx "$wanted" <<<"$viewer_depends" || t_fail "Depends lacks $wanted: $(field "$VIEWER_DEB" Depends)"
 done
@@ -116,7 +116,7 @@ t_case "engine package control fields and Depends"
 t_expect_eq "$(field "$ENGINE_DEB" Package)" libtesserant-dev "Package"
 t_expect_eq "$(field "$ENGINE_DEB" Version)" 1.0.0-1 "Version"
 engine_depends="$(depends_names "$ENGINE_DEB")"
-for wanted in libsdl2-dev libx11-dev libepoxy-dev liblua5.4-dev libstb-dev libfreetype-dev libfontconfig-dev pkg-config; do
+for wanted in libsdl2-dev libx11-dev libassimp-dev libepoxy-dev liblua5.4-dev libstb-dev libfreetype-dev libfontconfig-dev pkg-config; do
   grep -qx "$wanted" <<<"$engine_depends" || t_fail "Depends lacks $wanted: $(field "$ENGINE_DEB" Depends)"
 done
 
