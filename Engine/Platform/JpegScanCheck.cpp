@@ -1,10 +1,10 @@
 #include "Engine/Platform/JpegScanCheck.h"
 
 #include "Engine/Platform/ImageDecoder.h"
+#include "Engine/Platform/JpegStream.h"
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <climits>
 
 namespace Tess
@@ -13,13 +13,9 @@ namespace Tess
 namespace
 {
 
-// The walk mirrors stb's JPEG reader step by step (its marker loop, its bit reader, its Huffman
-// tables and their fast lookups), because where stb stops, what it reads after a marker and
-// which bits it takes for a code decide the DC values it reaches. Only the DC values are kept.
-
-constexpr int kNoMarker = 0xFF;
-constexpr int kFastBits = 9;
-constexpr std::uint32_t kFastMask = (1u << kFastBits) - 1;
+// The walk mirrors stb's JPEG reader step by step (its marker loop here, its bit reader and
+// Huffman tables in CJpegStream), because where stb stops, what it reads after a marker and which
+// bits it takes for a code decide the DC values it reaches. Only the DC values are kept.
 
 // How a step of the walk ends.
 enum class EStep
@@ -28,134 +24,6 @@ enum class EStep
     ScanDone, // stb ends the scan early and goes on with the next segment
     Refused,  // stb refuses the file before any fault: nothing more to check
     Unsafe,   // stb would overflow int or read a table no segment defined
-};
-
-// The file as stb's memory reader hands it out: zeros past the end, where a skip may carry the
-// position beyond it.
-class CByteSource
-{
-public:
-    CByteSource(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
-
-    int Get8() { return m_at < m_size ? m_data[m_at++] : 0; }
-    int Get16()
-    {
-        const int high = Get8();
-        return (high << 8) + Get8();
-    }
-    bool AtEnd() const { return m_at >= m_size; }
-    void Skip(int count) { m_at += static_cast<std::size_t>(std::max(count, 0)); }
-    std::size_t Position() const { return m_at; }
-    void MoveTo(std::size_t at) { m_at = at; }
-
-    // Past coded data that starts at `at`: to the 0xFF that starts the first marker other than
-    // a stuffed zero or a restart marker. stb's bit reader either stops there or fails the file.
-    std::size_t EndOfCodedData(std::size_t at) const
-    {
-        while (at < m_size)
-        {
-            if (m_data[at] != 0xFF)
-            {
-                ++at;
-                continue;
-            }
-            std::size_t code = at + 1;
-            while (code < m_size && m_data[code] == 0xFF)
-                ++code;
-            if (code < m_size && m_data[code] != 0x00 && (m_data[code] < 0xD0 || m_data[code] > 0xD7))
-                return at;
-            at = code + 1;
-        }
-        return m_size;
-    }
-
-private:
-    const std::uint8_t* m_data;
-    std::size_t m_size;
-    std::size_t m_at = 0;
-};
-
-// A Huffman table as stb builds it, with its quirks: codes of up to nine bits are looked up in
-// `fast` (255 meaning none, so symbol 255 is never found there), longer ones through `maxCode`.
-struct SHuffmanTable
-{
-    std::array<std::uint8_t, 1 << kFastBits> fast{};
-    std::array<std::uint16_t, 256> code{};
-    std::array<std::uint8_t, 256> values{};
-    std::array<std::uint8_t, 257> size{};
-    std::array<std::uint32_t, 18> maxCode{};
-    std::array<int, 17> delta{};
-    // For AC tables: run, length and value of the short codes stb decodes in one step.
-    std::array<std::int16_t, 1 << kFastBits> fastAc{};
-    int symbols = 0;
-    bool defined = false;
-
-    bool Build(const int (&counts)[16])
-    {
-        int k = 0;
-        for (int length = 1; length <= 16; ++length)
-            for (int i = 0; i < counts[length - 1]; ++i)
-                size[k++] = static_cast<std::uint8_t>(length);
-        size[k] = 0;
-        symbols = k;
-        std::uint32_t next = 0;
-        k = 0;
-        for (int length = 1; length <= 16; ++length)
-        {
-            delta[length] = k - static_cast<int>(next);
-            if (size[k] == length)
-            {
-                while (size[k] == length)
-                    code[k++] = static_cast<std::uint16_t>(next++);
-                if (next - 1 >= (1u << length))
-                    return false;
-            }
-            maxCode[length] = next << (16 - length);
-            next <<= 1;
-        }
-        maxCode[17] = 0xFFFFFFFF;
-        fast.fill(255);
-        for (int i = 0; i < k; ++i)
-        {
-            if (size[i] > kFastBits)
-                continue;
-            const int first = code[i] << (kFastBits - size[i]);
-            for (int j = 0; j < (1 << (kFastBits - size[i])); ++j)
-                fast[first + j] = static_cast<std::uint8_t>(i);
-        }
-        return true;
-    }
-
-    void BuildFastAc()
-    {
-        for (int i = 0; i < (1 << kFastBits); ++i)
-        {
-            fastAc[i] = 0;
-            if (fast[i] == 255)
-                continue;
-            const int runAndSize = values[fast[i]];
-            const int run = (runAndSize >> 4) & 15, magnitudeBits = runAndSize & 15;
-            const int length = size[fast[i]];
-            if (magnitudeBits == 0 || length + magnitudeBits > kFastBits)
-                continue;
-            int value = ((i << length) & static_cast<int>(kFastMask)) >> (kFastBits - magnitudeBits);
-            if (value < (1 << (magnitudeBits - 1)))
-                value += 1 - (1 << magnitudeBits);
-            if (value >= -128 && value <= 127)
-                fastAc[i] = static_cast<std::int16_t>(value * 256 + run * 16 + length + magnitudeBits);
-        }
-    }
-
-    // The largest DC difference category a scan can decode with this table (stb fails on any
-    // category above 15).
-    int LargestCategory() const
-    {
-        int largest = 0;
-        for (int i = 0; i < symbols; ++i)
-            if (values[i] <= 15)
-                largest = std::max<int>(largest, values[i]);
-        return largest;
-    }
 };
 
 struct SComponent
@@ -169,32 +37,32 @@ struct SComponent
 class CJpegScanWalker
 {
 public:
-    CJpegScanWalker(const std::uint8_t* data, std::size_t size) : m_source(data, size) {}
+    CJpegScanWalker(const std::uint8_t* data, std::size_t size) : m_stream(data, size) {}
 
     // Walks the file as stb decodes it: its segments up to the frame, then scans and segments
     // up to the end of the image.
     EStep Walk()
     {
-        if (GetMarker() != 0xD8)
+        if (m_stream.GetMarker() != 0xD8)
             return EStep::Refused;
-        int marker = GetMarker();
+        int marker = m_stream.GetMarker();
         while (!IsStartOfFrame(marker))
         {
             if (const EStep step = ProcessSegment(marker); step != EStep::Go)
                 return step;
             // Padding between header segments is skipped.
-            marker = GetMarker();
-            while (marker == kNoMarker)
+            marker = m_stream.GetMarker();
+            while (marker == CJpegStream::kNoMarker)
             {
-                if (m_source.AtEnd())
+                if (m_stream.AtEnd())
                     return EStep::Refused;
-                marker = GetMarker();
+                marker = m_stream.GetMarker();
             }
         }
         m_progressive = marker == 0xC2;
         if (!ReadFrame())
             return EStep::Refused;
-        for (marker = GetMarker(); marker != 0xD9; marker = GetMarker())
+        for (marker = m_stream.GetMarker(); marker != 0xD9; marker = m_stream.GetMarker())
         {
             EStep step = EStep::Go;
             if (marker == 0xDA)
@@ -207,8 +75,8 @@ public:
                 return step;
         }
         // A progressive image is dequantised once every scan is in, with the tables of then.
-        for (int i = 0; i < m_componentCount; ++i)
-            if (m_progressive && !m_quantDefined[m_components[i].quantTable])
+        for (int i = 0; m_progressive && i < m_componentCount; ++i)
+            if (!m_quantDefined[m_components[i].quantTable])
                 return EStep::Unsafe;
         return EStep::Go;
     }
@@ -217,22 +85,6 @@ private:
     static bool IsStartOfFrame(int marker) { return marker == 0xC0 || marker == 0xC1 || marker == 0xC2; }
     static bool IsRestart(int marker) { return marker >= 0xD0 && marker <= 0xD7; }
 
-    int GetMarker()
-    {
-        if (m_marker != kNoMarker)
-        {
-            const int marker = m_marker;
-            m_marker = kNoMarker;
-            return marker;
-        }
-        int byte = m_source.Get8();
-        if (byte != 0xFF)
-            return kNoMarker;
-        while (byte == 0xFF)
-            byte = m_source.Get8();
-        return byte;
-    }
-
     // ---- Segments --------------------------------------------------------------------------
 
     EStep ProcessSegment(int marker)
@@ -240,9 +92,9 @@ private:
         switch (marker)
         {
         case 0xDD:
-            if (m_source.Get16() != 4)
+            if (m_stream.Get16() != 4)
                 return EStep::Refused;
-            m_restartInterval = m_source.Get16();
+            m_restartInterval = m_stream.Get16();
             return EStep::Go;
         case 0xDB:
             return ReadQuantTables();
@@ -253,10 +105,10 @@ private:
         }
         if ((marker >= 0xE0 && marker <= 0xEF) || marker == 0xFE)
         {
-            const int length = m_source.Get16();
+            const int length = m_stream.Get16();
             if (length < 2)
                 return EStep::Refused;
-            m_source.Skip(length - 2);
+            m_stream.Skip(length - 2);
             return EStep::Go;
         }
         return EStep::Refused;
@@ -266,16 +118,16 @@ private:
     // 16-bit entry stays inside int.
     EStep ReadQuantTables()
     {
-        int remaining = m_source.Get16() - 2;
+        int remaining = m_stream.Get16() - 2;
         while (remaining > 0)
         {
-            const int header = m_source.Get8();
+            const int header = m_stream.Get8();
             const int precision = header >> 4, table = header & 15;
             if (precision > 1 || table > 3)
                 return EStep::Refused;
             for (int i = 0; i < 64; ++i)
             {
-                const int entry = precision ? m_source.Get16() : m_source.Get8();
+                const int entry = precision ? m_stream.Get16() : m_stream.Get8();
                 if (i == 0)
                     m_quantDc[table] = entry;
             }
@@ -287,10 +139,10 @@ private:
 
     EStep ReadHuffmanTables()
     {
-        int remaining = m_source.Get16() - 2;
+        int remaining = m_stream.Get16() - 2;
         while (remaining > 0)
         {
-            const int header = m_source.Get8();
+            const int header = m_stream.Get8();
             const int tableClass = header >> 4, index = header & 15;
             if (tableClass > 1 || index > 3)
                 return EStep::Refused;
@@ -298,18 +150,22 @@ private:
             int symbols = 0;
             for (int& count : counts)
             {
-                count = m_source.Get8();
+                count = m_stream.Get8();
                 symbols += count;
             }
             // stb writes such a table past the end of its arrays.
             if (symbols > 256)
                 return EStep::Unsafe;
             remaining -= 17;
-            SHuffmanTable& table = tableClass == 0 ? m_dcTables[index] : m_acTables[index];
+            SJpegHuffmanTable& table = tableClass == 0 ? m_dcTables[index] : m_acTables[index];
             if (!table.Build(counts))
                 return EStep::Refused;
             for (int i = 0; i < symbols; ++i)
-                table.values[i] = static_cast<std::uint8_t>(m_source.Get8());
+                table.values[i] = static_cast<std::uint8_t>(m_stream.Get8());
+            // stb never finds a 256th code in its fast lookup, and its slow path then decodes a
+            // neighbour of it: Debian's build asserts on that and aborts the program.
+            if (symbols == 256 && table.size[255] <= SJpegHuffmanTable::kFastBits)
+                return EStep::Unsafe;
             if (tableClass != 0)
                 table.BuildFastAc();
             table.defined = true;
@@ -320,16 +176,16 @@ private:
 
     bool ReadFrame()
     {
-        const int length = m_source.Get16();
-        if (length < 11 || m_source.Get8() != 8)
+        const int length = m_stream.Get16();
+        if (length < 11 || m_stream.Get8() != 8)
             return false;
-        m_height = m_source.Get16();
-        m_width = m_source.Get16();
+        m_height = m_stream.Get16();
+        m_width = m_stream.Get16();
         // Larger images are refused before stb decodes them.
         if (m_height == 0 || m_width == 0 || m_height > static_cast<int>(kMaxImageEdge) ||
             m_width > static_cast<int>(kMaxImageEdge))
             return false;
-        m_componentCount = m_source.Get8();
+        m_componentCount = m_stream.Get8();
         if (m_componentCount != 1 && m_componentCount != 3 && m_componentCount != 4)
             return false;
         if (length != 8 + 3 * m_componentCount)
@@ -338,11 +194,11 @@ private:
         for (int i = 0; i < m_componentCount; ++i)
         {
             SComponent& component = m_components[i];
-            component.id = m_source.Get8();
-            const int sampling = m_source.Get8();
+            component.id = m_stream.Get8();
+            const int sampling = m_stream.Get8();
             component.h = sampling >> 4;
             component.v = sampling & 15;
-            component.quantTable = m_source.Get8();
+            component.quantTable = m_stream.Get8();
             if (component.h < 1 || component.h > 4 || component.v < 1 || component.v > 4 || component.quantTable > 3)
                 return false;
             hMax = std::max(hMax, component.h);
@@ -363,21 +219,21 @@ private:
 
     EStep ReadLineCount()
     {
-        const int length = m_source.Get16();
-        const int lines = m_source.Get16();
+        const int length = m_stream.Get16();
+        const int lines = m_stream.Get16();
         return length == 4 && lines == m_height ? EStep::Go : EStep::Refused;
     }
 
     bool ReadScanHeader()
     {
-        const int length = m_source.Get16();
-        m_scanCount = m_source.Get8();
+        const int length = m_stream.Get16();
+        m_scanCount = m_stream.Get8();
         if (m_scanCount < 1 || m_scanCount > 4 || m_scanCount > m_componentCount || length != 6 + 2 * m_scanCount)
             return false;
         for (int i = 0; i < m_scanCount; ++i)
         {
-            const int id = m_source.Get8();
-            const int tables = m_source.Get8();
+            const int id = m_stream.Get8();
+            const int tables = m_stream.Get8();
             int which = 0;
             while (which < m_componentCount && m_components[which].id != id)
                 ++which;
@@ -389,9 +245,9 @@ private:
                 return false;
             m_order[i] = which;
         }
-        m_spectralStart = m_source.Get8();
-        m_spectralEnd = m_source.Get8();
-        const int approximation = m_source.Get8();
+        m_spectralStart = m_stream.Get8();
+        m_spectralEnd = m_stream.Get8();
+        const int approximation = m_stream.Get8();
         m_approximationHigh = approximation >> 4;
         m_approximationLow = approximation & 15;
         if (m_progressive)
@@ -406,12 +262,11 @@ private:
     {
         if (!ReadScanHeader())
             return EStep::Refused;
-        const std::size_t codedData = m_source.Position();
+        const std::size_t codedData = m_stream.Position();
         const EStep step = CheckScan();
         if (step == EStep::Refused || step == EStep::Unsafe)
             return step;
-        m_source.MoveTo(m_source.EndOfCodedData(codedData));
-        m_marker = kNoMarker;
+        m_stream.SkipCodedData(codedData);
         return EStep::Go;
     }
 
@@ -435,7 +290,7 @@ private:
         }
         if (!CanOverflow())
             return EStep::Go;
-        return m_progressive ? WalkBlocks(&CJpegScanWalker::DecodeDcDifference) : WalkBlocks(&CJpegScanWalker::DecodeBlock);
+        return WalkBlocks(m_progressive ? &CJpegScanWalker::DecodeDcDifference : &CJpegScanWalker::DecodeBlock);
     }
 
     // What a component's DC value is multiplied by in this scan: its quantisation entry, or in
@@ -506,10 +361,9 @@ private:
     {
         if (--m_untilRestart > 0)
             return EStep::Go;
-        if (m_codeBits < 24)
-            Fill();
+        m_stream.EnsureBits(24);
         // Without a restart marker stb keeps what it has decoded and ends the scan.
-        if (!IsRestart(m_marker))
+        if (!IsRestart(m_stream.PendingMarker()))
             return EStep::ScanDone;
         Restart();
         return EStep::Go;
@@ -517,12 +371,9 @@ private:
 
     void Restart()
     {
-        m_codeBits = 0;
-        m_codeBuffer = 0;
-        m_noMore = false;
+        m_stream.ResetBits();
         for (SComponent& component : m_components)
             component.dcPrediction = 0;
-        m_marker = kNoMarker;
         m_untilRestart = m_restartInterval ? m_restartInterval : INT_MAX;
     }
 
@@ -538,12 +389,11 @@ private:
 
     EStep DecodeDcDifference(SComponent& component)
     {
-        if (m_codeBits < 16)
-            Fill();
-        const int category = DecodeHuffman(m_dcTables[component.dcTable]);
+        m_stream.EnsureBits(16);
+        const int category = m_stream.DecodeHuffman(m_dcTables[component.dcTable]);
         if (category < 0 || category > 15)
             return EStep::Refused;
-        return AddDcDifference(component, category ? ReceiveExtended(category) : 0);
+        return AddDcDifference(component, category ? m_stream.ReceiveExtended(category) : 0);
     }
 
     // A baseline block: its DC difference, then AC codes up to the end of block, taking the
@@ -552,22 +402,17 @@ private:
     {
         if (const EStep step = DecodeDcDifference(component); step != EStep::Go)
             return step;
-        const SHuffmanTable& ac = m_acTables[component.acTable];
+        const SJpegHuffmanTable& ac = m_acTables[component.acTable];
         int k = 1;
         do
         {
-            if (m_codeBits < 16)
-                Fill();
-            const int fast = ac.fastAc[(m_codeBuffer >> (32 - kFastBits)) & kFastMask];
-            if (fast)
+            m_stream.EnsureBits(16);
+            if (const int fast = m_stream.TakeFastAc(ac))
             {
-                const int bits = fast & 15;
                 k += ((fast >> 4) & 15) + 1;
-                m_codeBuffer <<= bits;
-                m_codeBits -= bits;
                 continue;
             }
-            const int runAndSize = DecodeHuffman(ac);
+            const int runAndSize = m_stream.DecodeHuffman(ac);
             if (runAndSize < 0)
                 return EStep::Refused;
             const int magnitudeBits = runAndSize & 15;
@@ -580,86 +425,15 @@ private:
             else
             {
                 k += (runAndSize >> 4) + 1;
-                ReceiveExtended(magnitudeBits);
+                m_stream.ReceiveExtended(magnitudeBits);
             }
         } while (k < 64);
         return EStep::Go;
     }
 
-    // ---- Bits ------------------------------------------------------------------------------
+    CJpegStream m_stream;
 
-    // stb's refill: bytes up to more than 24 bits, a stuffed 0xFF00 read as 0xFF. At a marker it
-    // stops once, without adding bits, and from then on adds zero bytes.
-    void Fill()
-    {
-        do
-        {
-            const std::uint32_t byte = m_noMore ? 0 : static_cast<std::uint32_t>(m_source.Get8());
-            if (byte == 0xFF)
-            {
-                int code = m_source.Get8();
-                while (code == 0xFF)
-                    code = m_source.Get8();
-                if (code != 0)
-                {
-                    m_marker = code;
-                    m_noMore = true;
-                    return;
-                }
-            }
-            // A count below zero comes only after a marker, where the bytes are zero.
-            if (byte != 0 && m_codeBits >= 0)
-                m_codeBuffer |= byte << (24 - m_codeBits);
-            m_codeBits += 8;
-        } while (m_codeBits <= 24);
-    }
-
-    int DecodeHuffman(const SHuffmanTable& table)
-    {
-        if (m_codeBits < 16)
-            Fill();
-        const int symbol = table.fast[(m_codeBuffer >> (32 - kFastBits)) & kFastMask];
-        if (symbol < 255)
-        {
-            const int length = table.size[symbol];
-            if (length > m_codeBits)
-                return -1;
-            m_codeBuffer <<= length;
-            m_codeBits -= length;
-            return table.values[symbol];
-        }
-        const std::uint32_t top = m_codeBuffer >> 16;
-        int length = kFastBits + 1;
-        while (top >= table.maxCode[length])
-            ++length;
-        if (length == 17 || length > m_codeBits)
-            return -1;
-        const int index = static_cast<int>((m_codeBuffer >> (32 - length)) & ((1u << length) - 1)) + table.delta[length];
-        if (index < 0 || index > 255)
-            return -1;
-        m_codeBits -= length;
-        m_codeBuffer <<= length;
-        return table.values[index];
-    }
-
-    // `bits` bits as a signed value of that magnitude category.
-    int ReceiveExtended(int bits)
-    {
-        if (m_codeBits < bits)
-            Fill();
-        const bool positive = (m_codeBuffer >> 31) != 0;
-        const std::uint32_t mask = (1u << bits) - 1;
-        std::uint32_t rotated = std::rotl(m_codeBuffer, bits);
-        m_codeBuffer = rotated & ~mask;
-        rotated &= mask;
-        m_codeBits -= bits;
-        return static_cast<int>(rotated) + (positive ? 0 : 1 - (1 << bits));
-    }
-
-    CByteSource m_source;
-    int m_marker = kNoMarker;
-
-    std::array<SHuffmanTable, 4> m_dcTables, m_acTables;
+    std::array<SJpegHuffmanTable, 4> m_dcTables, m_acTables;
     std::array<int, 4> m_quantDc{};
     std::array<bool, 4> m_quantDefined{};
     int m_restartInterval = 0;
@@ -674,9 +448,6 @@ private:
     std::array<int, 4> m_order{};
     int m_spectralStart = 0, m_spectralEnd = 0, m_approximationHigh = 0, m_approximationLow = 0;
 
-    std::uint32_t m_codeBuffer = 0;
-    int m_codeBits = 0;
-    bool m_noMore = false;
     int m_untilRestart = INT_MAX;
 };
 

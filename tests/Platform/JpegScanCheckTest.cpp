@@ -1,5 +1,6 @@
 // JPEG files whose decoding would overflow int in stb_image's DC arithmetic, or dequantise with a
-// table no segment defined, are refused; files one block short of the overflow still decode.
+// table no segment defined, or decode with a Huffman table it aborts on, are refused; files one
+// block short of the overflow still decode.
 #include "Engine/Platform/ImageDecoder.h"
 #include "Engine/Platform/JpegScanCheck.h"
 
@@ -67,6 +68,13 @@ std::vector<std::uint8_t> MakeJpeg(const STinyJpeg& spec)
     return out;
 }
 
+std::vector<std::uint8_t> ReadKeptInput(const char* name)
+{
+    std::ifstream file(std::filesystem::path(TESS_TEST_DATA_DIR) / "fuzz-regressions" / "image_decoder" / name,
+                       std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
 bool Decodes(const std::vector<std::uint8_t>& bytes)
 {
     Tess::DecodedImage image;
@@ -123,15 +131,22 @@ TEST(JpegScanCheckTest, ScansDequantisedWithAnUndefinedTableAreRefused)
 {
     // The fuzzer's file: its chroma components name quantisation table 1, which it never
     // defines; stb multiplied by whatever its heap held there.
-    const std::filesystem::path found = std::filesystem::path(TESS_TEST_DATA_DIR) / "fuzz-regressions" /
-                                        "image_decoder" / "jpeg-chroma-named-an-undefined-quantisation-table.jpg";
-    std::ifstream file(found, std::ios::binary);
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    ASSERT_FALSE(bytes.empty()) << found;
+    const std::vector<std::uint8_t> bytes = ReadKeptInput("jpeg-chroma-named-an-undefined-quantisation-table.jpg");
+    ASSERT_FALSE(bytes.empty());
     EXPECT_FALSE(Decodes(bytes));
     EXPECT_TRUE(Tess::HasUnsafeJpegScan(bytes.data(), bytes.size()));
 
     EXPECT_TRUE(Decodes(MakeJpeg({.dcCategories = {1}})));
     EXPECT_FALSE(Decodes(MakeJpeg({.defineQuantTable = false, .dcCategories = {1}})));
     EXPECT_FALSE(Decodes(MakeJpeg({.defineQuantTable = false, .dcCategories = {1}, .progressive = true})));
+}
+
+TEST(JpegScanCheckTest, HuffmanTablesStbWouldAbortOnAreRefused)
+{
+    // 255 codes of 8 bits and a 256th of 9, which stb's fast lookup cannot name; coded data that
+    // starts with that code makes Debian's stb fail an assertion and abort.
+    const std::vector<std::uint8_t> bytes =
+        ReadKeptInput("jpeg-256th-huffman-code-short-enough-for-the-fast-lookup.jpg");
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_FALSE(Decodes(bytes));
 }
