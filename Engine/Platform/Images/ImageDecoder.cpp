@@ -1,6 +1,7 @@
 #include "Engine/Platform/ImageDecoder.h"
 
 #include "Engine/Platform/Images/DdsReader.h"
+#include "Engine/Platform/Images/JpegScanCheck.h"
 
 #include <stb_image.h>
 
@@ -272,7 +273,7 @@ bool DecodeImage(const std::uint8_t* data, std::size_t size, DecodedImage& out)
         return ReadDds(data, size, out);
     case EImageFormat::Jpeg:
         return !HasOversizedHuffmanTable(data, size) && !UsesUndefinedHuffmanTable(data, size) &&
-               DecodeWithStb(data, size, out);
+               !HasUnsafeJpegScan(data, size) && DecodeWithStb(data, size, out);
     case EImageFormat::Png:
         return DecodeWithStb(data, size, out);
     case EImageFormat::Bmp:
