@@ -5,28 +5,6 @@
 namespace Tess
 {
 
-namespace
-{
-
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-    {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
 bool CFxParser::ParseBlock()
 {
     if (m_document.blocks.size() >= kMaxBlocks)
@@ -118,8 +96,8 @@ bool CFxParser::ParsePass(FxTechnique& technique)
 
 bool CFxParser::ParsePassAssignment(FxPass& pass, const FxToken& name)
 {
-    if (EqualsNoCase(name.text, "VertexShader") || EqualsNoCase(name.text, "PixelShader"))
-        return m_lexer.Expect("=") && ParseStageList(pass, EqualsNoCase(name.text, "VertexShader"), name.line);
+    if (FxNamesEqual(name.text, "VertexShader") || FxNamesEqual(name.text, "PixelShader"))
+        return m_lexer.Expect("=") && ParseStageList(pass, FxNamesEqual(name.text, "VertexShader"), name.line);
 
     const FxStateName* state = FindFxStateName(name.text, EFxStateTarget::Render);
     if (state == nullptr)

@@ -89,29 +89,13 @@ constexpr FxStateName kStates[] = {
     Number("BorderColor", kSampler, D3DSAMP_BORDERCOLOR),
 };
 
-bool SameNameNoCase(std::string_view a, const char* b)
-{
-    std::size_t i = 0;
-    for (; i < a.size() && b[i] != '\0'; ++i)
-    {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return i == a.size() && b[i] == '\0';
-}
-
 } // namespace
 
 const FxStateName* FindFxStateName(std::string_view name, EFxStateTarget target)
 {
     for (const FxStateName& state : kStates)
     {
-        if (state.target == target && SameNameNoCase(name, state.name))
+        if (state.target == target && FxNamesEqual(name, state.name))
             return &state;
     }
     return nullptr;
@@ -121,7 +105,7 @@ bool FindFxStateValue(const FxStateName& state, std::string_view name, std::uint
 {
     for (std::uint32_t i = 0; i < state.valueCount; ++i)
     {
-        if (SameNameNoCase(name, state.values[i].name))
+        if (FxNamesEqual(name, state.values[i].name))
         {
             value = state.values[i].value;
             return true;
@@ -139,6 +123,23 @@ bool IsFxNumericState(const FxStateName& state)
 bool IsFxMaskState(const FxStateName& state)
 {
     return state.kind == EFxValueKind::Mask;
+}
+
+bool FxNamesEqual(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+    {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
 }
 
 } // namespace Tess

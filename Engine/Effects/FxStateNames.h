@@ -37,5 +37,7 @@ const FxStateName* FindFxStateName(std::string_view name, EFxStateTarget target)
 bool FindFxStateValue(const FxStateName& state, std::string_view name, std::uint32_t& value);
 bool IsFxNumericState(const FxStateName& state);
 bool IsFxMaskState(const FxStateName& state);
+// Whether two names are the same, letter case aside, as effect files compare state and stage names.
+bool FxNamesEqual(std::string_view a, std::string_view b);
 
 } // namespace Tess

@@ -92,7 +92,7 @@ TEST(ModelLoaderLayoutTest, HandWrittenFileIsMirroredAndRewound)
 {
     // Written field by field, so the loader is checked against the format, not against the
     // writer the other tests use.
-    CMS3DByteWriter out;
+    CByteWriter out;
     for (char c : std::string("MS3D000000"))
         out.U8(static_cast<std::uint8_t>(c));
     out.U32(4);

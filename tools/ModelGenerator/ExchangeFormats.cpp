@@ -1,5 +1,7 @@
 #include "ExchangeFormats.h"
 
+#include "ByteWriter.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -12,34 +14,6 @@ namespace ModelGenerator
 
 namespace
 {
-
-class CBytes
-{
-public:
-    void U8(std::uint8_t v) { m_bytes.push_back(v); }
-    void U16(std::uint16_t v)
-    {
-        U8(static_cast<std::uint8_t>(v));
-        U8(static_cast<std::uint8_t>(v >> 8));
-    }
-    void U32(std::uint32_t v)
-    {
-        U16(static_cast<std::uint16_t>(v));
-        U16(static_cast<std::uint16_t>(v >> 16));
-    }
-    void F32(float v) { U32(std::bit_cast<std::uint32_t>(v)); }
-    void Text(const std::string& text) { m_bytes.insert(m_bytes.end(), text.begin(), text.end()); }
-    void Bytes(const std::vector<std::uint8_t>& bytes) { m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end()); }
-    void PadTo4(std::uint8_t fill)
-    {
-        while (m_bytes.size() % 4 != 0)
-            U8(fill);
-    }
-    std::vector<std::uint8_t>& Get() { return m_bytes; }
-
-private:
-    std::vector<std::uint8_t> m_bytes;
-};
 
 // Numbers in text formats: enough digits to give back the float exactly, the same on every run.
 std::string Number(float value)
@@ -111,17 +85,17 @@ public:
             meshList += std::string(m ? "," : "") + "{\"name\":\"" + meshes[m].name +
                         "\",\"primitives\":[" + AddPrimitive(meshes[m], centre) + "]}";
         }
-        const std::size_t length = m_buffer.Get().size();
+        const std::size_t length = m_buffer.Bytes().size();
         std::string buffer = "{\"byteLength\":" + std::to_string(length);
         if (embedBuffer)
-            buffer += ",\"uri\":\"data:application/octet-stream;base64," + Base64(m_buffer.Get()) + "\"";
+            buffer += ",\"uri\":\"data:application/octet-stream;base64," + Base64(m_buffer.Bytes()) + "\"";
         buffer += "}";
         SGltf out;
         out.json = "{\"asset\":{\"version\":\"2.0\",\"generator\":\"rigwright_models\"},\"scene\":0,"
                    "\"scenes\":[{\"nodes\":[0]}],\"nodes\":[" +
                    nodes + "],\"meshes\":[" + meshList + "],\"buffers\":[" + buffer + "],\"bufferViews\":[" +
                    m_views + "],\"accessors\":[" + m_accessors + "]}\n";
-        out.buffer = m_buffer.Get();
+        out.buffer = m_buffer.Bytes();
         return out;
     }
 
@@ -171,7 +145,7 @@ private:
 
     int AddVec3(const std::vector<std::array<float, 3>>& values, bool withBounds)
     {
-        const std::size_t offset = m_buffer.Get().size();
+        const std::size_t offset = m_buffer.Bytes().size();
         std::array<float, 3> low{}, high{};
         low.fill(std::numeric_limits<float>::max());
         high.fill(std::numeric_limits<float>::lowest());
@@ -182,7 +156,7 @@ private:
                 low[a] = std::min(low[a], v[a]);
                 high[a] = std::max(high[a], v[a]);
             }
-        const int view = AddView(offset, m_buffer.Get().size() - offset, kArrayBuffer);
+        const int view = AddView(offset, m_buffer.Bytes().size() - offset, kArrayBuffer);
         // Positions must carry their bounds.
         const std::string bounds = withBounds ? ",\"min\":" + JsonArray(low) + ",\"max\":" + JsonArray(high) : "";
         return AddAccessor(view, kFloat, values.size(), "VEC3", bounds);
@@ -190,23 +164,23 @@ private:
 
     int AddVec2(const std::vector<std::array<float, 2>>& values)
     {
-        const std::size_t offset = m_buffer.Get().size();
+        const std::size_t offset = m_buffer.Bytes().size();
         for (const auto& v : values)
         {
             m_buffer.F32(v[0]);
             m_buffer.F32(v[1]);
         }
-        const int view = AddView(offset, m_buffer.Get().size() - offset, kArrayBuffer);
+        const int view = AddView(offset, m_buffer.Bytes().size() - offset, kArrayBuffer);
         return AddAccessor(view, kFloat, values.size(), "VEC2", "");
     }
 
     int AddIndices(const std::vector<std::array<std::uint32_t, 3>>& triangles)
     {
-        const std::size_t offset = m_buffer.Get().size();
+        const std::size_t offset = m_buffer.Bytes().size();
         for (const auto& t : triangles)
             for (std::uint32_t index : t)
                 m_buffer.U32(index);
-        const int view = AddView(offset, m_buffer.Get().size() - offset, kElementArrayBuffer);
+        const int view = AddView(offset, m_buffer.Bytes().size() - offset, kElementArrayBuffer);
         return AddAccessor(view, kUnsignedInt, triangles.size() * 3, "SCALAR", "");
     }
 
@@ -215,7 +189,7 @@ private:
     static constexpr int kFloat = 5126;
     static constexpr int kUnsignedInt = 5125;
 
-    CBytes m_buffer;
+    CByteWriter m_buffer;
     std::string m_views;
     std::string m_accessors;
     int m_viewCount = 0;
@@ -262,7 +236,7 @@ std::vector<SExchangeMesh> SplitIntoMeshes(const SMS3DModel& model, float scale)
 
 std::vector<std::uint8_t> WriteSTL(const std::vector<SExchangeMesh>& meshes)
 {
-    CBytes out;
+    CByteWriter out;
     std::string header = "rigwright_models binary STL";
     header.resize(80, ' ');
     out.Text(header);
@@ -280,12 +254,12 @@ std::vector<std::uint8_t> WriteSTL(const std::vector<SExchangeMesh>& meshes)
                     out.F32(v);
             out.U16(0);
         }
-    return out.Get();
+    return out.Bytes();
 }
 
 std::vector<std::uint8_t> WriteOBJ(const std::vector<SExchangeMesh>& meshes)
 {
-    CBytes out;
+    CByteWriter out;
     out.Text("# rigwright_models\n");
     // OBJ counts every vertex of the file from 1.
     std::size_t base = 1;
@@ -311,7 +285,7 @@ std::vector<std::uint8_t> WriteOBJ(const std::vector<SExchangeMesh>& meshes)
         base += mesh.positions.size();
         out.Text(text);
     }
-    return out.Get();
+    return out.Bytes();
 }
 
 std::vector<std::uint8_t> WritePLY(const std::vector<SExchangeMesh>& meshes)
@@ -322,7 +296,7 @@ std::vector<std::uint8_t> WritePLY(const std::vector<SExchangeMesh>& meshes)
         vertices += mesh.positions.size();
         triangles += mesh.triangles.size();
     }
-    CBytes out;
+    CByteWriter out;
     out.Text("ply\nformat binary_little_endian 1.0\ncomment rigwright_models\nelement vertex " +
              std::to_string(vertices) +
              "\nproperty float x\nproperty float y\nproperty float z\nproperty float nx\nproperty float ny\n"
@@ -349,7 +323,7 @@ std::vector<std::uint8_t> WritePLY(const std::vector<SExchangeMesh>& meshes)
         }
         base += static_cast<std::uint32_t>(mesh.positions.size());
     }
-    return out.Get();
+    return out.Bytes();
 }
 
 std::vector<std::uint8_t> WriteGLTF(const std::vector<SExchangeMesh>& meshes, const std::string& rootName)
@@ -361,26 +335,26 @@ std::vector<std::uint8_t> WriteGLTF(const std::vector<SExchangeMesh>& meshes, co
 std::vector<std::uint8_t> WriteGLB(const std::vector<SExchangeMesh>& meshes, const std::string& rootName)
 {
     const SGltf gltf = CGltfBuilder().Build(meshes, rootName, false);
-    CBytes json;
+    CByteWriter json;
     json.Text(gltf.json);
     json.PadTo4(' ');
-    CBytes binary;
-    binary.Bytes(gltf.buffer);
+    CByteWriter binary;
+    binary.Append(gltf.buffer);
     binary.PadTo4(0);
-    CBytes out;
+    CByteWriter out;
     constexpr std::uint32_t kMagic = 0x46546C67;     // "glTF"
     constexpr std::uint32_t kJsonChunk = 0x4E4F534A; // "JSON"
     constexpr std::uint32_t kBinaryChunk = 0x004E4942; // "BIN\0"
     out.U32(kMagic);
     out.U32(2);
-    out.U32(static_cast<std::uint32_t>(12 + 8 + json.Get().size() + 8 + binary.Get().size()));
-    out.U32(static_cast<std::uint32_t>(json.Get().size()));
+    out.U32(static_cast<std::uint32_t>(12 + 8 + json.Bytes().size() + 8 + binary.Bytes().size()));
+    out.U32(static_cast<std::uint32_t>(json.Bytes().size()));
     out.U32(kJsonChunk);
-    out.Bytes(json.Get());
-    out.U32(static_cast<std::uint32_t>(binary.Get().size()));
+    out.Append(json.Bytes());
+    out.U32(static_cast<std::uint32_t>(binary.Bytes().size()));
     out.U32(kBinaryChunk);
-    out.Bytes(binary.Get());
-    return out.Get();
+    out.Append(binary.Bytes());
+    return out.Bytes();
 }
 
 } // namespace ModelGenerator

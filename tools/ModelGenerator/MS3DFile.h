@@ -4,6 +4,8 @@
 // animation block with its joint count. Header-only, so the generator, the tests and the
 // benchmarks can all write files without another library.
 
+#include "ByteWriter.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -70,34 +72,6 @@ struct SMS3DModel
     std::vector<std::uint8_t> trailing;
 };
 
-class CMS3DByteWriter
-{
-public:
-    void U8(std::uint8_t v) { m_bytes.push_back(v); }
-    void U16(std::uint16_t v)
-    {
-        U8(static_cast<std::uint8_t>(v));
-        U8(static_cast<std::uint8_t>(v >> 8));
-    }
-    void U32(std::uint32_t v)
-    {
-        U16(static_cast<std::uint16_t>(v));
-        U16(static_cast<std::uint16_t>(v >> 16));
-    }
-    void F32(float v) { U32(std::bit_cast<std::uint32_t>(v)); }
-    // A zero-padded text field of `size` bytes (cut to size - 1 characters).
-    void Text(const std::string& text, std::size_t size)
-    {
-        const std::size_t length = std::min(text.size(), size - 1);
-        m_bytes.insert(m_bytes.end(), text.begin(), text.begin() + static_cast<std::ptrdiff_t>(length));
-        m_bytes.insert(m_bytes.end(), size - length, 0);
-    }
-    std::vector<std::uint8_t>& Bytes() { return m_bytes; }
-
-private:
-    std::vector<std::uint8_t> m_bytes;
-};
-
 // The file's bytes; empty when a count does not fit the format's 16-bit counts.
 inline std::vector<std::uint8_t> WriteMS3D(const SMS3DModel& model)
 {
@@ -106,7 +80,7 @@ inline std::vector<std::uint8_t> WriteMS3D(const SMS3DModel& model)
         model.groups.size() > kMaxCount || model.materials.size() > kMaxCount)
         return {};
 
-    CMS3DByteWriter out;
+    CByteWriter out;
     // The identifier: 10 bytes, no terminator.
     const char kIdentifier[] = "MS3D000000";
     out.Bytes().insert(out.Bytes().end(), kIdentifier, kIdentifier + 10);
