@@ -101,6 +101,16 @@ e2e_wait_running() {
   e2e_fail "the message loop did not start within $seconds seconds"
 }
 
+# The usual start: a fresh working directory with the repository's data, the viewer started, its
+# window found and its message loop running.
+e2e_launch() {
+  e2e_enter_workdir
+  e2e_link_data
+  e2e_start
+  e2e_find_window
+  e2e_wait_running
+}
+
 e2e_press() {
   local key="$1"
   xdotool keydown --window "$WINDOW" "$key" 2>/dev/null || true

@@ -5,11 +5,7 @@
 # the camera and the scene root; the panel with its controls and the parts are left to the
 # registry, which lists them at exit.
 source "$(dirname "$0")/lib.sh"
-e2e_enter_workdir
-e2e_link_data
-e2e_start
-e2e_find_window
-e2e_wait_running
+e2e_launch
 e2e_press Escape
 e2e_wait_exit 20
 e2e_expect_status 0

@@ -12,11 +12,7 @@ bounding_box() {
     END { print l, t, r, b }'
 }
 
-e2e_enter_workdir
-e2e_link_data
-e2e_start
-e2e_find_window
-e2e_wait_running
+e2e_launch
 e2e_screenshot screen_shot_100001.bmp
 shot=screen_shot_100001.bmp
 

@@ -6,11 +6,7 @@ source "$(dirname "$0")/lib.sh"
 SCENE="500x420+20+160"
 PART_LINE="260x14+10+136"
 
-e2e_enter_workdir
-e2e_link_data
-e2e_start
-e2e_find_window
-e2e_wait_running
+e2e_launch
 xdotool mousemove --window "$WINDOW" 400 300
 sleep 0.5
 e2e_screenshot screen_shot_100001.bmp

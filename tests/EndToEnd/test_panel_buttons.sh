@@ -49,11 +49,7 @@ pixel() {
   "$IM_CONVERT" "$1.png" -crop "1x1+$2+$3" -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]' info:
 }
 
-e2e_enter_workdir
-e2e_link_data
-e2e_start
-e2e_find_window
-e2e_wait_running
+e2e_launch
 xdotool mousemove --window "$WINDOW" 400 300
 sleep 0.5
 # M hands the camera to the part in focus, so the mouse moves only the panel's cursor.

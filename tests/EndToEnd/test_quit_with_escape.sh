@@ -1,10 +1,6 @@
 # The viewer opens its 800 x 600 window; Escape quits it: exit status 0 and a complete log.
 source "$(dirname "$0")/lib.sh"
-e2e_enter_workdir
-e2e_link_data
-e2e_start
-e2e_find_window
-e2e_wait_running
+e2e_launch
 # An 800 x 600 client area at the top-left corner of the screen.
 geometry="$(xdotool getwindowgeometry "$WINDOW")"
 [[ "$geometry" == *"Position: 0,0"* && "$geometry" == *"Geometry: 800x600"* ]] ||

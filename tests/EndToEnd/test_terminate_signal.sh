@@ -1,10 +1,6 @@
 # A termination request (SIGTERM, as at the end of a session) shuts the viewer down normally.
 source "$(dirname "$0")/lib.sh"
-e2e_enter_workdir
-e2e_link_data
-e2e_start
-e2e_find_window
-e2e_wait_running
+e2e_launch
 kill -TERM "$APP_PID"
 e2e_wait_exit 20
 e2e_expect_status 0

@@ -2,11 +2,7 @@
 # statistics in the top-left corner; P saves numbered 800 x 600 screenshots, W switches the
 # equipment (not the panel) to wireframe, Escape quits, and the log tells the whole run in order.
 source "$(dirname "$0")/lib.sh"
-e2e_enter_workdir
-e2e_link_data
-e2e_start
-e2e_find_window
-e2e_wait_running
+e2e_launch
 sleep 1
 e2e_screenshot screen_shot_100001.bmp
 e2e_screenshot screen_shot_100002.bmp
