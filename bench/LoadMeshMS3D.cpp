@@ -1,6 +1,7 @@
 // LoadMeshMS3D on the third-party test models and on a generated model of 65,535 triangles
 // (the most the format holds, about 5 MB): from a file, as the viewer loads its parts, and
-// from memory (the parsing alone).
+// from memory (the parsing alone). Files named after the benchmark flags are measured too, as
+// "LoadFile/<path>" (tools/compare_peers.sh sets them beside assimp's import of the same files).
 
 #include "GeneratedModels.h"
 
@@ -86,3 +87,18 @@ BENCHMARK(BM_LoadFile_Jeep)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadFile_TwoSpheres)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadFile_65535Triangles)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadMemory_65535Triangles)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string path = argv[i];
+        benchmark::RegisterBenchmark(("LoadFile/" + path).c_str(),
+                                     [path](benchmark::State& state) { LoadFile(state, path); })
+            ->Unit(benchmark::kMicrosecond);
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
