@@ -2,6 +2,7 @@
 
 #include "Applications/Rigwright/PartDrawing.h"
 #include "Engine/Core/Timer.h"
+#include "Engine/Geometry/EdgeMeshBuilder.h"
 #include "Engine/Geometry/IndexBuffer.h"
 #include "Engine/Geometry/TriMesh.h"
 #include "Engine/Geometry/VertexBuffer.h"
@@ -20,7 +21,7 @@ CComponentOutline::CComponentOutline(CRenderer& renderer, CTriMesh* edgeMesh) : 
 {
     if (m_edgeMesh)
     {
-        m_indexBuffer = new CIndexBuffer(*m_edgeMesh, renderer.GetDevice());
+        m_indexBuffer = new CIndexBuffer(CEdgeMeshBuilder::DrawnFinIndices(*m_edgeMesh), renderer.GetDevice());
         m_vertexBuffer = new CVertexBuffer(*m_edgeMesh, renderer.GetDevice());
     }
     m_alive = true;

@@ -49,6 +49,22 @@ glsl FinVS
         return length2 > 1e-12 ? v * inversesqrt(length2) : fallback;
     }
 
+    // The eye in model space. The world matrix maps a model point p to p.x r0 + p.y r1 + p.z r2 + t
+    // (its rows); the eye's offset from t is solved for with Cramer's rule, which takes a few
+    // cross products where a full 4 x 4 inverse, evaluated for every vertex, takes many times more.
+    vec3 EyeInModel()
+    {
+        vec3 r0 = vec3(1.0, 0.0, 0.0) * mat3(World);
+        vec3 r1 = vec3(0.0, 1.0, 0.0) * mat3(World);
+        vec3 r2 = vec3(0.0, 0.0, 1.0) * mat3(World);
+        vec3 offset = EyePosition.xyz - (vec4(0.0, 0.0, 0.0, 1.0) * World).xyz;
+        vec3 c12 = cross(r1, r2);
+        float determinant = dot(r0, c12);
+        if (determinant == 0.0)
+            return offset;
+        return vec3(dot(offset, c12), dot(offset, cross(r2, r0)), dot(offset, cross(r0, r1))) / determinant;
+    }
+
     // Model-space direction in which this corner moves, and how strongly (0 to 1).
     vec4 Opening(vec3 toEye)
     {
@@ -81,8 +97,7 @@ glsl FinVS
         if ((gl_VertexID & 1) == 0 || base.w <= 0.0)
             return;
 
-        vec3 eye = (EyePosition * inverse(World)).xyz;
-        vec3 toEye = UnitOr(eye - Position, vec3(0.0, 0.0, -1.0));
+        vec3 toEye = UnitOr(EyeInModel() - Position, vec3(0.0, 0.0, -1.0));
         vec4 opening = Opening(toEye);
         if (opening.w <= 0.0 || dot(opening.xyz, opening.xyz) == 0.0)
             return;

@@ -375,4 +375,20 @@ CTriMesh* CEdgeMeshBuilder::Emit() const
     return mesh.release();
 }
 
+std::vector<std::int32_t> CEdgeMeshBuilder::DrawnFinIndices(const CTriMesh& edgeMesh)
+{
+    std::vector<std::int32_t> indices;
+    indices.reserve(static_cast<std::size_t>(edgeMesh.GetTriangleCount()) / 2 * 3 + 3);
+    for (int i = 0; i < edgeMesh.GetTriangleCount(); ++i)
+    {
+        // Edge k's first fin with edge n is (2k, 2n, 2k + 1); the pair is drawn from the side
+        // of the lower-numbered edge.
+        const CTriMesh::Triangle& fin = edgeMesh.GetTriangle(i);
+        const std::int32_t a = fin.i0, p = fin.i1, b = fin.i2;
+        if (a % 2 == 0 && b == a + 1 && p % 2 == 0 && a / 2 < p / 2)
+            indices.insert(indices.end(), {a, p, b, a, b, p + 1});
+    }
+    return indices;
+}
+
 } // namespace Tess

@@ -44,6 +44,15 @@ public:
     // when either normal is zero.
     static float EdgeFlag(const Vector3& normal, const Vector3& tangent);
 
+    // The triangles that draw a built edge mesh's bands, as indices. Two edges k and n lying on
+    // each other get two fins from each side, which together join the same four corners: the
+    // ends a = 2k and p = 2n, which stay, and b = 2k + 1 and q = 2n + 1, which may move. One pair
+    // (a, p, b), (a, b, q), split along the diagonal from a, covers that band whether both moving
+    // corners move or only one does, so it is drawn once for each two edges instead of four
+    // fins: half the triangles, and every vertex used by one pair only, which keeps vertex
+    // processing local. The edge mesh itself is not changed.
+    static std::vector<std::int32_t> DrawnFinIndices(const CTriMesh& edgeMesh);
+
 private:
     struct SCellRange
     {

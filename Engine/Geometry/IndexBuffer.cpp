@@ -3,6 +3,7 @@
 #include "Engine/Geometry/TriMesh.h"
 #include "Engine/Platform/GraphicsDevice.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace Tess
@@ -11,6 +12,20 @@ namespace Tess
 CIndexBuffer::CIndexBuffer(CTriMesh& mesh, IGraphicsDevice* device) : CDeviceResource(device)
 {
     CopyIndices(mesh);
+    if (GetDevice())
+        CreateDeviceBuffer();
+}
+
+CIndexBuffer::CIndexBuffer(const std::vector<std::int32_t>& triangleIndices, IGraphicsDevice* device)
+    : CDeviceResource(device)
+{
+    m_primitiveCount = static_cast<int>(triangleIndices.size() / 3);
+    m_indexCount = 3 * m_primitiveCount;
+    if (m_indexCount > 0)
+    {
+        m_indices = std::make_unique<std::int32_t[]>(static_cast<std::size_t>(m_indexCount));
+        std::copy_n(triangleIndices.begin(), m_indexCount, m_indices.get());
+    }
     if (GetDevice())
         CreateDeviceBuffer();
 }

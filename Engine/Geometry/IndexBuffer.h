@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace Tess
 {
@@ -23,6 +24,9 @@ public:
     CIndexBuffer(CTriMesh& mesh, IGraphicsDevice* device);
     // The same on the renderer's device (GetRenderer()); CPU side only when there is none.
     explicit CIndexBuffer(CTriMesh& mesh);
+    // A triangle list of the given indices (three per triangle; a trailing partial triangle is
+    // dropped), on the device as above.
+    CIndexBuffer(const std::vector<std::int32_t>& triangleIndices, IGraphicsDevice* device);
     // Releases the device buffer on the device it was created on, unless that device was
     // released under the buffer first (see CDeviceResource).
     ~CIndexBuffer() override;
