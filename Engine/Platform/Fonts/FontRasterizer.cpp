@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <tuple>
 
 namespace Tess
 {
@@ -42,39 +45,75 @@ bool IsAcceptableCandidate(FcPattern* font, bool italic)
 
 } // namespace
 
+namespace
+{
+
+// fontconfig's configuration, loaded at the first lookup, and the file found for every face asked
+// for. Loading the configuration reads fontconfig's caches and takes milliseconds; an application
+// creates several fonts at start, often of the same face. The configuration is ours, not FcInit's
+// process-wide one, so it is destroyed at exit and leak checkers stay quiet.
+class CFontFileCache
+{
+public:
+    ~CFontFileCache()
+    {
+        if (m_config)
+            FcConfigDestroy(m_config);
+    }
+
+    std::string Find(const std::string& faceName, bool bold, bool italic)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        const auto key = std::make_tuple(faceName, bold, italic);
+        if (const auto found = m_files.find(key); found != m_files.end())
+            return found->second;
+        if (!m_config)
+            m_config = FcInitLoadConfigAndFonts();
+        std::string file = m_config ? Lookup(faceName, bold, italic) : std::string();
+        m_files.emplace(key, file);
+        return file;
+    }
+
+private:
+    std::string Lookup(const std::string& faceName, bool bold, bool italic) const
+    {
+        FcPattern* pattern = FcPatternCreate();
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(faceName.c_str()));
+        FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+        FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+        FcConfigSubstitute(m_config, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+
+        std::string file;
+        FcResult result = FcResultNoMatch;
+        FcFontSet* sorted = FcFontSort(m_config, pattern, FcTrue, nullptr, &result);
+        for (int i = 0; sorted && i < sorted->nfont && file.empty(); ++i)
+        {
+            FcPattern* font = FcFontRenderPrepare(m_config, pattern, sorted->fonts[i]);
+            FcChar8* path = nullptr;
+            if (font && IsAcceptableCandidate(font, italic) &&
+                FcPatternGetString(font, FC_FILE, 0, &path) == FcResultMatch && path)
+                file = reinterpret_cast<const char*>(path);
+            if (font)
+                FcPatternDestroy(font);
+        }
+        if (sorted)
+            FcFontSetDestroy(sorted);
+        FcPatternDestroy(pattern);
+        return file;
+    }
+
+    std::mutex m_mutex;
+    FcConfig* m_config = nullptr;
+    std::map<std::tuple<std::string, bool, bool>, std::string> m_files;
+};
+
+} // namespace
+
 std::string CFontRasterizer::FindFontFile(const std::string& faceName, bool bold, bool italic)
 {
-    // A configuration of our own for each lookup, destroyed at the end, instead of FcInit's
-    // process-wide one: that one is never freed, so every program that drew text would end
-    // with a leak report. Loading it reads fontconfig's caches and takes a few milliseconds.
-    FcConfig* config = FcInitLoadConfigAndFonts();
-    if (!config)
-        return {};
-    FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(faceName.c_str()));
-    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcConfigSubstitute(config, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-
-    std::string file;
-    FcResult result = FcResultNoMatch;
-    FcFontSet* sorted = FcFontSort(config, pattern, FcTrue, nullptr, &result);
-    for (int i = 0; sorted && i < sorted->nfont && file.empty(); ++i)
-    {
-        FcPattern* font = FcFontRenderPrepare(config, pattern, sorted->fonts[i]);
-        FcChar8* path = nullptr;
-        if (font && IsAcceptableCandidate(font, italic) &&
-            FcPatternGetString(font, FC_FILE, 0, &path) == FcResultMatch && path)
-            file = reinterpret_cast<const char*>(path);
-        if (font)
-            FcPatternDestroy(font);
-    }
-    if (sorted)
-        FcFontSetDestroy(sorted);
-    FcPatternDestroy(pattern);
-    FcConfigDestroy(config);
-    return file;
+    static CFontFileCache cache;
+    return cache.Find(faceName, bold, italic);
 }
 
 bool CFontRasterizer::Create(const std::string& faceName, std::int32_t pixelHeight, bool bold, bool italic)

@@ -29,6 +29,21 @@ void SilenceAlsaErrors()
         set(&IgnoreAlsaError);
 }
 
+// Stops the audio subsystem once, when the program ends.
+void KeepAudioSubsystemUntilExit()
+{
+    struct SStopAtExit
+    {
+        ~SStopAtExit() { SDL_QuitSubSystem(SDL_INIT_AUDIO); }
+    };
+    static SStopAtExit stop;
+    // A second failed device gives its own reference back at once.
+    static bool kept = false;
+    if (kept)
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    kept = true;
+}
+
 } // namespace
 
 CSDLAudioDevice::CSDLAudioDevice()
@@ -45,6 +60,14 @@ CSDLAudioDevice::CSDLAudioDevice()
     SDL_AudioSpec obtained{};
     // A device opens paused: nothing is played until someone unpauses it.
     m_device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, SDL_AUDIO_ALLOW_ANY_CHANGE);
+    // Without a device the subsystem stays up until the program ends: stopping it now waits for
+    // the sound-card watcher thread of SDL's ALSA driver to wake from its 100 ms sleep, which
+    // would add a tenth of a second to every start on a machine without a sound card.
+    if (m_device == 0)
+    {
+        KeepAudioSubsystemUntilExit();
+        m_audioStarted = false;
+    }
 }
 
 CSDLAudioDevice::~CSDLAudioDevice()
