@@ -207,6 +207,29 @@ TEST(IndexBufferTest, AnEmptyMeshHasNoIndicesAndNoDeviceBuffer)
     EXPECT_TRUE(device->Errors().empty());
 }
 
+TEST(IndexBufferTest, AGivenTriangleListIsUploadedWholeTrianglesOnly)
+{
+    auto device = NewDevice();
+    {
+        // Seven indices: two triangles; the partial third is dropped.
+        const CIndexBuffer buffer(std::vector<std::int32_t>{4, 5, 6, 6, 5, 7, 9}, device.get());
+        EXPECT_EQ(buffer.GetPrimitiveType(), D3DPT_TRIANGLELIST);
+        EXPECT_EQ(buffer.GetPrimitiveCount(), 2);
+        const auto* data = device->IndexBufferData(buffer.GetBuffer());
+        ASSERT_NE(data, nullptr);
+        ASSERT_EQ(data->size(), 24u);
+        std::vector<std::uint32_t> indices(6);
+        std::memcpy(indices.data(), data->data(), 24);
+        EXPECT_EQ(indices, (std::vector<std::uint32_t>{4, 5, 6, 6, 5, 7}));
+        // No whole triangle: nothing on the device.
+        const CIndexBuffer empty(std::vector<std::int32_t>{1, 2}, device.get());
+        EXPECT_EQ(empty.GetIndexCount(), 0);
+        EXPECT_FALSE(empty.GetBuffer());
+    }
+    EXPECT_EQ(device->LiveObjectCount(), 0);
+    EXPECT_TRUE(device->Errors().empty());
+}
+
 TEST(BufferLifetimeTest, BuffersOutliveChangesToTheirMesh)
 {
     auto mesh = ThreeStreamMesh();

@@ -12,6 +12,7 @@
 #include <limits>
 #include <memory>
 #include <random>
+#include <vector>
 
 using namespace Tess;
 using namespace GeometryTest;
@@ -116,6 +117,34 @@ TEST(EdgeMeshFinTest, SharedEdgeGivesFourFinsAndSwapsTangents)
         EXPECT_EQ(Entry(*edges, "TANGENT", v), Entry(*edges, "NORMAL", 7 - v));
     // Edges that touch only at a corner stay alone.
     EXPECT_EQ(Entry(*edges, "TANGENT", 2), Entry(*edges, "NORMAL", 2));
+}
+
+TEST(EdgeMeshDrawnFinsTest, EachPairOfEdgesIsOneBandSplitFromTheLowerEdgesFirstEnd)
+{
+    MeshPtr edges = Build(*Hinge(0.5f, true));
+    ASSERT_NE(edges, nullptr);
+    // Edge 0 (0, 1) lies on edge 3 (6, 7): one band (0, 6, 1), (0, 1, 7) instead of four fins.
+    EXPECT_EQ(CEdgeMeshBuilder::DrawnFinIndices(*edges), (std::vector<std::int32_t>{0, 6, 1, 0, 1, 7}));
+}
+
+TEST(EdgeMeshDrawnFinsTest, ThirdPartyModelsDrawEveryPairOnceAndTouchEveryFinVertex)
+{
+    MeshPtr source(LoadMeshMS3D(TestData("jeep1.ms3d")));
+    ASSERT_NE(source, nullptr);
+    source->ComputeNormals();
+    MeshPtr edges = Build(*source);
+    ASSERT_NE(edges, nullptr);
+    const std::vector<std::int32_t> drawn = CEdgeMeshBuilder::DrawnFinIndices(*edges);
+    // Half the fin triangles, and no vertex a fin uses is left out of the bands.
+    EXPECT_EQ(drawn.size(), static_cast<std::size_t>(edges->GetTriangleCount()) / 2 * 3);
+    std::vector<bool> usedByFins(static_cast<std::size_t>(edges->GetElement(0)->GetEntryCount()));
+    std::vector<bool> usedByBands(usedByFins.size());
+    for (int i = 0; i < edges->GetTriangleCount(); ++i)
+        for (std::int32_t v : {edges->GetTriangle(i).i0, edges->GetTriangle(i).i1, edges->GetTriangle(i).i2})
+            usedByFins[static_cast<std::size_t>(v)] = true;
+    for (std::int32_t v : drawn)
+        usedByBands[static_cast<std::size_t>(v)] = true;
+    EXPECT_EQ(usedByBands, usedByFins);
 }
 
 TEST(EdgeMeshFinTest, DuplicatedVerticesJoinByPosition)

@@ -67,16 +67,16 @@ void WrapParagraph(std::string_view text, std::size_t begin, std::size_t end, st
     }
 }
 
-std::vector<TextLine> BreakLines(std::string_view text, const Rect& rect, std::uint32_t format,
-                                 const FontMetrics& metrics)
+void BreakLines(std::string_view text, const Rect& rect, std::uint32_t format, const FontMetrics& metrics,
+                std::vector<TextLine>& lines)
 {
-    std::vector<TextLine> lines;
+    lines.clear();
     if (text.empty())
-        return lines;
+        return;
     if (format & DT_SINGLELINE)
     {
         lines.push_back({0, text.size(), 0, 0, 0});
-        return lines;
+        return;
     }
     const bool wrap = (format & DT_WORDBREAK) != 0;
     std::size_t begin = 0;
@@ -96,7 +96,6 @@ std::vector<TextLine> BreakLines(std::string_view text, const Rect& rect, std::u
         if (begin == text.size())
             break;
     }
-    return lines;
 }
 
 } // namespace
@@ -114,12 +113,20 @@ TextLayout LayoutText(std::string_view text, const Rect& rect, std::uint32_t for
                       const FontMetrics& metrics)
 {
     TextLayout layout;
+    LayoutText(text, rect, format, metrics, layout);
+    return layout;
+}
+
+void LayoutText(std::string_view text, const Rect& rect, std::uint32_t format, const FontMetrics& metrics,
+                TextLayout& layout)
+{
     layout.clip = (format & DT_NOCLIP) == 0;
-    layout.lines = BreakLines(text, rect, format, metrics);
+    layout.height = 0;
+    BreakLines(text, rect, format, metrics, layout.lines);
     if (layout.lines.empty())
     {
         layout.bounds = Rect{rect.left, rect.top, rect.left, rect.top};
-        return layout;
+        return;
     }
 
     const std::int32_t textHeight = static_cast<std::int32_t>(layout.lines.size()) * metrics.lineHeight;
@@ -147,7 +154,6 @@ TextLayout LayoutText(std::string_view text, const Rect& rect, std::uint32_t for
     }
     layout.bounds = Rect{left, top, right, top + textHeight};
     layout.height = (format & (DT_VCENTER | DT_BOTTOM)) ? top + textHeight - rect.top : textHeight;
-    return layout;
 }
 
 } // namespace Tess

@@ -36,6 +36,10 @@ struct TextLayout
 // Lays out `text` in `rect` with the DT_ format flags.
 TextLayout LayoutText(std::string_view text, const Rect& rect, std::uint32_t format,
                       const FontMetrics& metrics);
+// The same into an existing layout, whose line storage is reused: no allocation once it has
+// held as many lines.
+void LayoutText(std::string_view text, const Rect& rect, std::uint32_t format, const FontMetrics& metrics,
+                TextLayout& layout);
 
 // Advance of one byte of text: tabs expand to eight spaces with DT_EXPANDTABS, line breaks
 // take no room.

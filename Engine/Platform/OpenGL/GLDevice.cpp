@@ -84,7 +84,10 @@ void CGLDevice::DeleteObjects()
     for (auto& [id, buffer] : m_buffers)
         glDeleteBuffers(1, &buffer.name);
     for (auto& [id, shader] : m_shaders)
+    {
         glDeleteShader(shader.name);
+        glDeleteShader(shader.alphaTested);
+    }
     for (auto& [key, program] : m_programs)
         glDeleteProgram(program.name);
     for (auto& [id, font] : m_fonts)
@@ -104,6 +107,7 @@ void CGLDevice::DeleteObjects()
     glDeleteTextures(1, &m_whiteTextureCube);
     glDeleteShader(m_builtInVertex);
     glDeleteShader(m_builtInPixel);
+    glDeleteShader(m_builtInPixelAlphaTested);
     glDeleteProgram(m_textProgram);
 }
 

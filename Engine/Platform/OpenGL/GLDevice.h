@@ -6,6 +6,7 @@
 // stage prologue/epilogue and the state mapping. Split by topic over GLDevice*.cpp.
 
 #include "Engine/Platform/OpenGL/GLObjects.h"
+#include "Engine/Platform/Fonts/TextLayout.h"
 #include "Engine/Platform/GraphicsDevice.h"
 
 #include <SDL.h>
@@ -13,6 +14,8 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <tuple>
+#include <utility>
 
 namespace Tess
 {
@@ -165,7 +168,9 @@ private:
 
     // Shaders (GLDevice_Shaders.cpp).
     GLuint CompileStage(GLenum type, const std::string& wrapped, std::string& errors);
-    GL::Program* GetProgram(std::uint32_t vs, std::uint32_t ps, std::string* errors);
+    // The linked program of two stages (0: the built-in one), with or without the alpha test.
+    GL::Program* GetProgram(std::uint32_t vs, std::uint32_t ps, std::string* errors, bool alphaTested = false);
+    GLuint AlphaTestedPixelStage(std::uint32_t ps);
     void ForgetPrograms(std::uint32_t vs, std::uint32_t ps);
     void UploadConstants(GL::Program& program);
     void UploadBuiltInUniforms(GL::Program& program);
@@ -173,6 +178,9 @@ private:
 
     // Drawing (GLDevice_Draw.cpp).
     bool PrepareDraw();
+    // The smallest and largest of `count` indices from `startIndex`, remembered per buffer.
+    static std::pair<std::uint32_t, std::uint32_t> IndexRangeOf(GL::Buffer& buffer, std::uint32_t startIndex,
+                                                                std::uint32_t count);
     bool StreamsCover(std::uint64_t first, std::uint64_t count, bool skipStreamZero = false) const;
     bool StreamZeroFitsStride(std::uint32_t stride) const;
     void SetupAttributes(GLuint streamZeroOverride, std::uint32_t strideOverride);
@@ -203,7 +211,7 @@ private:
     std::unordered_map<std::uint32_t, GL::Buffer> m_buffers;
     std::unordered_map<std::uint32_t, GL::Declaration> m_declarations;
     std::unordered_map<std::uint32_t, GL::Shader> m_shaders;
-    std::map<std::pair<std::uint32_t, std::uint32_t>, GL::Program> m_programs;
+    std::map<std::tuple<std::uint32_t, std::uint32_t, bool>, GL::Program> m_programs;
     std::unordered_map<std::uint32_t, std::unique_ptr<GL::Font>> m_fonts;
 
     // The back buffer and its depth buffer.
@@ -241,10 +249,13 @@ private:
     GLuint m_streamBuffer = 0;
     std::array<GLuint, kMaxTextureStages> m_samplers{};
     GLuint m_whiteTexture2D = 0, m_whiteTextureCube = 0;
-    GLuint m_builtInVertex = 0, m_builtInPixel = 0;
+    GLuint m_builtInVertex = 0, m_builtInPixel = 0, m_builtInPixelAlphaTested = 0;
     GLuint m_textProgram = 0;
     GLint m_textTargetSize = -1, m_textAtlasSize = -1, m_textColor = -1, m_textAtlas = -1;
     GLuint m_textSampler = 0;
+    // DrawText's layout and glyph quads, kept between calls so that their storage is reused.
+    TextLayout m_textLayout;
+    std::vector<float> m_textVertices;
 
     // What OpenGL has now, so that only changes reach it.
     GL::AppliedState m_applied;

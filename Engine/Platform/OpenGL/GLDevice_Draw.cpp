@@ -195,6 +195,7 @@ Result CGLDevice::UnlockIndexBuffer(IndexBufferId id)
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer.name);
     glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, buffer.lockOffset, buffer.lockSize, buffer.data.data() + buffer.lockOffset);
     buffer.locked = false;
+    buffer.lastRange.valid = false;
     // Put back the element buffer the engine selected.
     const auto current = m_buffers.find(m_indices);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, current != m_buffers.end() ? current->second.name : 0);
@@ -381,7 +382,7 @@ bool CGLDevice::StreamZeroFitsStride(std::uint32_t stride) const
 bool CGLDevice::PrepareDraw()
 {
     MakeContextCurrent();
-    GL::Program* program = GetProgram(m_vertexShader, m_pixelShader, nullptr);
+    GL::Program* program = GetProgram(m_vertexShader, m_pixelShader, nullptr, m_renderStates[D3DRS_ALPHATESTENABLE] != 0);
     if (!program)
         return false;
     ApplyDrawState();
@@ -403,6 +404,29 @@ Result CGLDevice::DrawPrimitive(EPrimitiveType type, std::uint32_t startVertex, 
     return kOk;
 }
 
+std::pair<std::uint32_t, std::uint32_t> CGLDevice::IndexRangeOf(GL::Buffer& buffer, std::uint32_t startIndex,
+                                                                 std::uint32_t count)
+{
+    GL::Buffer::IndexRange& range = buffer.lastRange;
+    if (range.valid && range.start == startIndex && range.count == count)
+        return {range.minIndex, range.maxIndex};
+    const bool wide = buffer.indexFormat == D3DFMT_INDEX32;
+    const std::uint8_t* raw = buffer.data.data() + std::uint64_t(startIndex) * (wide ? 4 : 2);
+    std::uint32_t minIndex = 0xFFFFFFFFu, maxIndex = 0;
+    for (std::uint32_t i = 0; i < count; ++i)
+    {
+        std::uint32_t index = 0;
+        if (wide)
+            std::memcpy(&index, raw + 4 * std::uint64_t(i), 4);
+        else
+            index = std::uint32_t(raw[2 * std::uint64_t(i)]) | (std::uint32_t(raw[2 * std::uint64_t(i) + 1]) << 8);
+        minIndex = std::min(minIndex, index);
+        maxIndex = std::max(maxIndex, index);
+    }
+    range = {startIndex, count, minIndex, maxIndex, true};
+    return {minIndex, maxIndex};
+}
+
 Result CGLDevice::DrawIndexedPrimitive(EPrimitiveType type, std::int32_t baseVertex, std::uint32_t,
                                        std::uint32_t, std::uint32_t startIndex, std::uint32_t primitiveCount)
 {
@@ -417,18 +441,7 @@ Result CGLDevice::DrawIndexedPrimitive(EPrimitiveType type, std::int32_t baseVer
     // Never let OpenGL read indices past the end of the buffer.
     if ((std::uint64_t(startIndex) + indices) * indexBytes > buffer->second.data.size())
         return kInvalidCall;
-    const std::uint8_t* raw = buffer->second.data.data() + startIndex * indexBytes;
-    std::uint32_t minIndex = 0xFFFFFFFFu, maxIndex = 0;
-    for (std::uint64_t i = 0; i < indices; ++i)
-    {
-        std::uint32_t index = 0;
-        if (wide)
-            std::memcpy(&index, raw + 4 * i, 4);
-        else
-            index = std::uint32_t(raw[2 * i]) | (std::uint32_t(raw[2 * i + 1]) << 8);
-        minIndex = std::min(minIndex, index);
-        maxIndex = std::max(maxIndex, index);
-    }
+    const auto [minIndex, maxIndex] = IndexRangeOf(buffer->second, startIndex, static_cast<std::uint32_t>(indices));
     // With a negative base vertex the smallest index is the one that may point before the
     // first vertex.
     if (std::int64_t(minIndex) + baseVertex < 0 ||

@@ -83,7 +83,7 @@ bool CGLDevice::CreateBuiltInPrograms()
 {
     std::string errors;
     m_builtInVertex = CompileStage(GL_VERTEX_SHADER, GL::WrapVertexStage(GL::BuiltInVertexStage()), errors);
-    m_builtInPixel = CompileStage(GL_FRAGMENT_SHADER, GL::WrapPixelStage(GL::BuiltInPixelStage()), errors);
+    m_builtInPixel = CompileStage(GL_FRAGMENT_SHADER, GL::WrapPixelStage(GL::BuiltInPixelStage(), false), errors);
     const GLuint textVertex = CompileStage(GL_VERTEX_SHADER, GL::TextVertexSource(), errors);
     const GLuint textPixel = CompileStage(GL_FRAGMENT_SHADER, GL::TextPixelSource(), errors);
     if (!m_builtInVertex || !m_builtInPixel || !textVertex || !textPixel)
@@ -120,11 +120,11 @@ VertexShaderId CGLDevice::CreateVertexShader(const std::string& source, std::str
 PixelShaderId CGLDevice::CreatePixelShader(const std::string& source, std::string& errors)
 {
     MakeContextCurrent();
-    const GLuint name = CompileStage(GL_FRAGMENT_SHADER, GL::WrapPixelStage(source), errors);
+    const GLuint name = CompileStage(GL_FRAGMENT_SHADER, GL::WrapPixelStage(source, false), errors);
     if (!name)
         return {};
     const std::uint32_t id = NextId();
-    m_shaders[id] = GL::Shader{name, false};
+    m_shaders[id] = GL::Shader{name, false, 0, source};
     return PixelShaderId{id};
 }
 
@@ -139,7 +139,7 @@ void CGLDevice::ForgetPrograms(std::uint32_t vs, std::uint32_t ps)
 {
     for (auto it = m_programs.begin(); it != m_programs.end();)
     {
-        if ((vs && it->first.first == vs) || (ps && it->first.second == ps))
+        if ((vs && std::get<0>(it->first) == vs) || (ps && std::get<1>(it->first) == ps))
         {
             if (m_applied.program == it->second.name)
                 UseProgram(0);
@@ -174,6 +174,7 @@ void CGLDevice::ReleasePixelShader(PixelShaderId ps)
     MakeContextCurrent();
     ForgetPrograms(0, ps.value);
     glDeleteShader(it->second.name);
+    glDeleteShader(it->second.alphaTested);
     m_shaders.erase(it);
     if (m_pixelShader == ps.value)
         m_pixelShader = 0;
@@ -207,9 +208,25 @@ Result CGLDevice::SetPixelShader(PixelShaderId ps)
 
 PixelShaderId CGLDevice::GetPixelShader() const { return PixelShaderId{m_pixelShader}; }
 
-GL::Program* CGLDevice::GetProgram(std::uint32_t vs, std::uint32_t ps, std::string* errors)
+GLuint CGLDevice::AlphaTestedPixelStage(std::uint32_t ps)
 {
-    const auto key = std::make_pair(vs, ps);
+    std::string errors;
+    if (!ps)
+    {
+        if (!m_builtInPixelAlphaTested)
+            m_builtInPixelAlphaTested =
+                CompileStage(GL_FRAGMENT_SHADER, GL::WrapPixelStage(GL::BuiltInPixelStage(), true), errors);
+        return m_builtInPixelAlphaTested;
+    }
+    GL::Shader& shader = m_shaders.at(ps);
+    if (!shader.alphaTested)
+        shader.alphaTested = CompileStage(GL_FRAGMENT_SHADER, GL::WrapPixelStage(shader.source, true), errors);
+    return shader.alphaTested;
+}
+
+GL::Program* CGLDevice::GetProgram(std::uint32_t vs, std::uint32_t ps, std::string* errors, bool alphaTested)
+{
+    const auto key = std::make_tuple(vs, ps, alphaTested);
     if (auto it = m_programs.find(key); it != m_programs.end())
         return &it->second;
 
@@ -228,6 +245,8 @@ GL::Program* CGLDevice::GetProgram(std::uint32_t vs, std::uint32_t ps, std::stri
             return nullptr;
         pixel = it->second.name;
     }
+    if (alphaTested && !(pixel = AlphaTestedPixelStage(ps)))
+        return nullptr;
 
     GL::Program program;
     program.name = glCreateProgram();

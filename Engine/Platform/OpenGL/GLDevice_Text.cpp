@@ -75,13 +75,15 @@ std::int32_t CGLDevice::DrawText(FontId id, const char* text, std::int32_t count
     const CFontRasterizer& raster = font.rasterizer;
     const std::size_t length = count < 0 ? std::strlen(text) : strnlen(text, static_cast<std::size_t>(count));
     const std::string_view view(text, length);
-    const TextLayout layout = LayoutText(view, rect, format, raster.GetMetrics());
+    TextLayout& layout = m_textLayout;
+    LayoutText(view, rect, format, raster.GetMetrics(), layout);
     if ((format & DT_CALCRECT) || layout.lines.empty())
         return layout.height;
 
-    // Two triangles per visible glyph: pixel x, y and atlas u, v per vertex.
-    std::vector<float> vertices;
-    vertices.reserve(length * 24);
+    // Two triangles per visible glyph: pixel x, y and atlas u, v per vertex. The storage is kept
+    // from call to call, so drawing the same texts every frame allocates nothing.
+    std::vector<float>& vertices = m_textVertices;
+    vertices.clear();
     for (const TextLine& line : layout.lines)
     {
         std::int32_t penX = line.x;

@@ -52,6 +52,14 @@ struct Buffer
     std::vector<std::uint8_t> data;  // the CPU copy locks hand out
     bool locked = false;
     std::uint32_t lockOffset = 0, lockSize = 0;
+    // The smallest and largest index of the last range an indexed draw read, so that drawing
+    // the same range again does not scan it again; forgotten when the buffer is written.
+    struct IndexRange
+    {
+        std::uint32_t start = 0, count = 0;
+        std::uint32_t minIndex = 0, maxIndex = 0;
+        bool valid = false;
+    } lastRange;
 };
 
 struct Declaration
@@ -64,6 +72,10 @@ struct Shader
 {
     GLuint name = 0;
     bool vertex = true;
+    // Pixel stages: the variant with the alpha test, compiled when a draw first asks for it,
+    // from the stage's own source.
+    GLuint alphaTested = 0;
+    std::string source;
 };
 
 // Locations of the uniforms the device feeds, per linked program (-1: not used by it).
@@ -115,7 +127,8 @@ constexpr std::uint32_t kMaxStreams = 16;
 
 // Wraps a user stage in the device's prologue and epilogue (see docs/ShaderInterface.md).
 std::string WrapVertexStage(const std::string& source);
-std::string WrapPixelStage(const std::string& source);
+// With alphaTested, the stage discards the pixels the device's alpha test rejects.
+std::string WrapPixelStage(const std::string& source, bool alphaTested);
 // The device's own stages, used where a shader id is 0.
 const std::string& BuiltInVertexStage();
 const std::string& BuiltInPixelStage();

@@ -85,6 +85,15 @@ void main()
 }
 )";
 
+// Without the alpha test a stage has no discard of its own, so the rasteriser may test depth
+// before running it and skip hidden pixels.
+constexpr const char* kPixelEpilogueUntested = R"(
+void main()
+{
+    tess_StageMain();
+}
+)";
+
 // Pre-transformed vertices are pixels of the render target with texel centres on integer
 // coordinates; OpenGL's pixel centres lie on half integers, hence the half-pixel shift.
 constexpr const char* kBuiltInVertex = R"(
@@ -176,9 +185,9 @@ std::string WrapVertexStage(const std::string& source)
     return Wrap("", source, kVertexEpilogue);
 }
 
-std::string WrapPixelStage(const std::string& source)
+std::string WrapPixelStage(const std::string& source, bool alphaTested)
 {
-    return Wrap(kPixelPrologue, source, kPixelEpilogue);
+    return Wrap(kPixelPrologue, source, alphaTested ? kPixelEpilogue : kPixelEpilogueUntested);
 }
 
 const std::string& BuiltInVertexStage()
