@@ -56,7 +56,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else
 # viewer_once MODE [MODEL]: "launch_ms average_fps" of one run, with MODEL as the only part
 # (or the shipped equipment), still or animated.
 viewer_once() {
-  local mode="$1" model="${2:-}" pid window start first
+  local mode="$1" model="${2:-}" result
   WORK="$(mktemp -d "${TMPDIR:-/tmp}/rigwright-peers.XXXXXX")"
   cd "$WORK"
   mkdir Data
@@ -65,20 +65,8 @@ viewer_once() {
     printf 'AddComponent("%s", "%s", "", "", "", 0, 0, 0)\n' "$model" "$(basename "$model")" \
       > Data/Scripts/Equipment_Configuration.lua
   fi
-  start="$(date +%s%N)"
-  "$VIEWER" "$WORK/present.txt" >/dev/null 2>&1 &
-  pid=$!
-  for _ in $(seq 400); do
-    grep -q '^first_present_ns' present.txt 2>/dev/null && break
-    sleep 0.01
-  done
-  first="$(sed -n 's/^first_present_ns //p' present.txt)"
-  window="$(session_find_window "$pid")" || { echo "no viewer window appeared" >&2; exit 1; }
-  [[ "$mode" == animated ]] && session_press "$window" a
-  sleep "$SECONDS_PER_RUN"
-  session_press "$window" Escape
-  wait "$pid" || true
-  echo "$(( (first - start) / 1000000 )) $(awk '/^presents/ { if ($4 > 0) printf "%.1f", ($2 - 1) / $4 }' present.txt)"
+  result="$(session_probe_run "$VIEWER" "$mode" "$SECONDS_PER_RUN")" || exit 1
+  echo "$(cut -d' ' -f1 <<<"$result") $(cut -d' ' -f3 <<<"$result")"
   cd "$ROOT"
   rm -rf "$WORK"
   WORK=""

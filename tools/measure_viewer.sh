@@ -32,7 +32,7 @@ session_start_display 95
 
 # One run: prints "launch_ms fps_at_exit average_fps".
 run_once() {
-  local mode="$1" pid window="" start first
+  local mode="$1"
   WORK="$(mktemp -d "${TMPDIR:-/tmp}/rigwright-measure.XXXXXX")"
   cd "$WORK"
   if [[ -n "$EQUIPMENT" ]]; then
@@ -41,23 +41,7 @@ run_once() {
   else
     ln -s "$ROOT/Data" Data
   fi
-  start="$(date +%s%N)"
-  "$VIEWER" "$WORK/present.txt" >/dev/null 2>&1 &
-  pid=$!
-  for _ in $(seq 400); do
-    grep -q '^first_present_ns' present.txt 2>/dev/null && break
-    sleep 0.01
-  done
-  first="$(sed -n 's/^first_present_ns //p' present.txt)"
-  window="$(session_find_window "$pid")" || { echo "no viewer window appeared" >&2; exit 1; }
-  [[ "$mode" == animated ]] && session_press "$window" a
-  sleep "$SECONDS_PER_RUN"
-  session_press "$window" Escape
-  wait "$pid" || true
-  local exit_fps average
-  exit_fps="$(sed -n 's/^         | FPS at exit: \([0-9]*\) .*/\1/p' Log.txt)"
-  average="$(awk '/^presents/ { if ($4 > 0) printf "%.1f", ($2 - 1) / $4 }' present.txt)"
-  echo "$(( (first - start) / 1000000 )) $exit_fps $average"
+  session_probe_run "$VIEWER" "$mode" "$SECONDS_PER_RUN" || exit 1
   cd "$ROOT"
   rm -rf "$WORK"
   WORK=""

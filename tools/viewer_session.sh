@@ -7,6 +7,10 @@
 #   session_press WINDOW KEY      key down on the window, a pause, key up
 #   session_move_mouse DX DY      the pointer moved in small relative steps, as a hand does
 #   session_click                 left button down, a pause, up
+#   session_probe_run PROBE MODE SECONDS
+#                                 one run of rigwright_probe in the current directory (which
+#                                 holds its Data), still or animated (key A) for SECONDS: prints
+#                                 "launch_ms fps_at_exit average_fps"
 
 SESSION_TITLE="Tesserant Game Engine v1.0"
 SESSION_XVFB_PID=""
@@ -66,4 +70,24 @@ session_click() {
   xdotool mousedown 1
   sleep 0.15
   xdotool mouseup 1
+}
+
+session_probe_run() {
+  local probe="$1" mode="$2" seconds="$3" pid window start first
+  start="$(date +%s%N)"
+  "$probe" "$PWD/present.txt" >/dev/null 2>&1 &
+  pid=$!
+  for _ in $(seq 400); do
+    grep -q '^first_present_ns' present.txt 2>/dev/null && break
+    sleep 0.01
+  done
+  first="$(sed -n 's/^first_present_ns //p' present.txt)"
+  window="$(session_find_window "$pid")" || { echo "no viewer window appeared" >&2; return 1; }
+  [[ "$mode" == animated ]] && session_press "$window" a
+  sleep "$seconds"
+  session_press "$window" Escape
+  wait "$pid" || true
+  echo "$(( (first - start) / 1000000 ))" \
+    "$(sed -n 's/^         | FPS at exit: \([0-9]*\) .*/\1/p' Log.txt)" \
+    "$(awk '/^presents/ { if ($4 > 0) printf "%.1f", ($2 - 1) / $4 }' present.txt)"
 }
