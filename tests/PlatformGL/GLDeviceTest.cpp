@@ -302,6 +302,12 @@ TEST_F(GLDeviceTest, IndexedDrawsReadSixteenAndThirtyTwoBitIndices)
         EXPECT_NE(m_device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 3, 2), kOk);
         // So are indices that reach past the vertices.
         EXPECT_NE(m_device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 0, 4, 0, 2), kOk);
+        // The range checked for a draw is remembered, but not past a write: an index rewritten
+        // to point past the vertices is refused in the range drawn before.
+        const std::uint32_t outside = 9;
+        std::memcpy(static_cast<std::uint8_t*>(m_device->LockIndexBuffer(ib, 0, 0)) + indexSize, &outside, indexSize);
+        m_device->UnlockIndexBuffer(ib);
+        EXPECT_NE(m_device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), kOk);
         m_device->ReleaseIndexBuffer(ib);
     }
     m_device->ReleaseVertexBuffer(vb);
