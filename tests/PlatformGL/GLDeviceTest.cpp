@@ -1,5 +1,6 @@
 // The OpenGL device under Xvfb: creation, clearing, exact pixels of pre-transformed
-// rectangles, culling, depth range, render targets and screenshots, read back upright.
+// rectangles, culling, depth range, render targets and screenshots, read back upright, with the
+// back buffer in the window and off-screen.
 
 #include "GLTestDevice.h"
 
@@ -73,7 +74,7 @@ TEST_F(GLDeviceTest, ClearFillsTheBackBufferWithTheColour)
     EXPECT_EQ(m_device->Present(), kOk);
 }
 
-TEST_F(GLDeviceTest, ClearHonoursTheViewportButNotTheWriteMask)
+TEST_P(GLBackBufferTest, ClearHonoursTheViewportButNotTheWriteMask)
 {
     m_device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0);
     m_device->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
@@ -84,7 +85,7 @@ TEST_F(GLDeviceTest, ClearHonoursTheViewportButNotTheWriteMask)
     EXPECT_EQ(CountPixels(pixels, kRed, 10, 20, 40, 60), 30 * 40);
 }
 
-TEST_F(GLDeviceTest, PreTransformedRectangleFillsExactlyItsPixels)
+TEST_P(GLBackBufferTest, PreTransformedRectangleFillsExactlyItsPixels)
 {
     m_device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0);
     // The renderer's rectangle at (10, 20) of size (100, 50): vertices (9.5, 19.5) .. (109.5, 69.5).
@@ -110,7 +111,7 @@ TEST_F(GLDeviceTest, DrawPrimitiveUPLeavesStreamZeroUnbound)
     m_device->ReleaseVertexBuffer(buffer);
 }
 
-TEST_F(GLDeviceTest, CullModesFollowTheEnginesWinding)
+TEST_P(GLBackBufferTest, CullModesFollowTheEnginesWinding)
 {
     // Screen space, y down: (20,20) -> (60,20) -> (20,60) turns clockwise on screen.
     const ScreenVertex clockwise[3] = {{20, 20, 0.5f, 1, kRed, 0, 0}, {60, 20, 0.5f, 1, kRed, 0, 0}, {20, 60, 0.5f, 1, kRed, 0, 0}};
@@ -130,7 +131,7 @@ TEST_F(GLDeviceTest, CullModesFollowTheEnginesWinding)
     }
 }
 
-TEST_F(GLDeviceTest, TransformedTrianglesCullByScreenWindingToo)
+TEST_P(GLBackBufferTest, TransformedTrianglesCullByScreenWindingToo)
 {
     // Clip space, y up: (-0.5, 0.5) -> (0, 0.5) -> (-0.5, 0) is clockwise as seen on screen.
     const float clockwise[9] = {-0.5f, 0.5f, 0.5f, 0.0f, 0.5f, 0.5f, -0.5f, 0.0f, 0.5f};
@@ -193,7 +194,7 @@ TEST_F(GLDeviceTest, DepthTestKeepsTheNearerSurface)
     EXPECT_EQ(PixelAt(ReadBackBuffer(), kWidth / 2, kHeight / 2), kRed);
 }
 
-TEST_F(GLDeviceTest, RenderTargetDrawsAndReadsBackUpright)
+TEST_P(GLBackBufferTest, RenderTargetDrawsAndReadsBackUpright)
 {
     const TextureId target = m_device->CreateTexture(64, 32, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
     ASSERT_TRUE(target);
@@ -351,4 +352,20 @@ TEST_F(GLDeviceTest, StateCacheDrawsTheSameAsForcingEveryState)
     // Wireframe draws the edges only (the fan's diagonal runs through 125, 125).
     EXPECT_EQ(PixelAt(cached, 140, 110), kBackground);
     EXPECT_TRUE(PixelAt(cached, 99, 120) == 0xFFFFFFFFu || PixelAt(cached, 100, 120) == 0xFFFFFFFFu);
+}
+
+TEST_F(GLDeviceTest, WindowThatChangesSizeGetsTheWholeFrameScaled)
+{
+    SDL_SetWindowSize(m_window, 2 * kWidth, 2 * kHeight);
+    // The frame drawn into the window before the change is shown as it is; later ones are drawn
+    // off-screen at the back buffer's size.
+    EXPECT_EQ(m_device->Present(), kOk);
+    EXPECT_FALSE(m_gl->DrawsToWindow());
+    m_device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0);
+    DrawScreenRect(10, 20, 110, 70, kRed);
+    const std::vector<std::uint32_t> pixels = ReadBackBuffer();
+    ASSERT_EQ(pixels.size(), std::size_t(kWidth) * kHeight);
+    EXPECT_EQ(CountPixels(pixels, kRed, 10, 20, 110, 70), 100 * 50);
+    EXPECT_EQ(CountPixels(pixels, kRed, 0, 0, kWidth, kHeight), 100 * 50);
+    EXPECT_EQ(m_device->Present(), kOk);
 }

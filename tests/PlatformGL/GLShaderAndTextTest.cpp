@@ -99,7 +99,7 @@ TEST_F(GLDeviceTest, AlphaTestDiscardsAgainstTheReference)
     EXPECT_EQ(PixelAt(ReadBackBuffer(), 10, 10) & 0x00FFFFFF, 0x0000FF00u);
 }
 
-TEST_F(GLDeviceTest, TextIsDrawnInsideItsRectangleAndLeavesStatesAlone)
+TEST_P(GLBackBufferTest, TextIsDrawnInsideItsRectangleAndLeavesStatesAlone)
 {
     const FontId font = m_device->CreateFont(-17, 0, 0, 0, false, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                              DEFAULT_QUALITY, DEFAULT_PITCH, "Courier New");

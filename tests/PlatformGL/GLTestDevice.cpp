@@ -6,8 +6,17 @@ namespace Tess::Test
 void GLDeviceTest::SetUp()
 {
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    m_window = SDL_CreateWindow("gl test", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    // The depth and stencil the engine's windows ask for, so the back buffer can be the window's.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    const int windowWidth = m_place == EBackBufferPlace::Window ? kWidth : kWidth + 16;
+    m_window = SDL_CreateWindow("gl test", 0, 0, windowWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     ASSERT_NE(m_window, nullptr) << SDL_GetError();
+    if (m_place == EBackBufferPlace::Offscreen)
+    {
+        m_parameters.backBufferWidth = kWidth;
+        m_parameters.backBufferHeight = kHeight;
+    }
     m_system = CreateGraphicsSystem(kSdkVersion);
     ASSERT_NE(m_system, nullptr);
     m_parameters.windowed = true;
@@ -19,6 +28,7 @@ void GLDeviceTest::SetUp()
                                       D3DCREATE_HARDWARE_VERTEXPROCESSING, m_parameters);
     ASSERT_NE(m_device, nullptr);
     m_gl = static_cast<CGLDevice*>(m_device.get());
+    ASSERT_EQ(m_gl->DrawsToWindow(), m_place == EBackBufferPlace::Window);
     m_screenDeclaration = m_device->CreateVertexDeclaration(kScreenVertexElements);
     ASSERT_TRUE(m_screenDeclaration);
 }
@@ -69,5 +79,10 @@ int GLDeviceTest::CountPixels(const std::vector<std::uint32_t>& pixels, std::uin
             count += PixelAt(pixels, x, y, width) == color ? 1 : 0;
     return count;
 }
+
+// Every orientation-dependent test, once with each place of the back buffer.
+INSTANTIATE_TEST_SUITE_P(BothPlaces, GLBackBufferTest,
+                         ::testing::Values(EBackBufferPlace::Window, EBackBufferPlace::Offscreen),
+                         [](const auto& info) { return info.param == EBackBufferPlace::Window ? "Window" : "Offscreen"; });
 
 } // namespace Tess::Test

@@ -37,6 +37,10 @@ constexpr VertexElement kPositionElements[] = {
     kDeclarationEnd,
 };
 
+// Where the device's back buffer lives: the window's own framebuffer, or an off-screen one
+// (the window is made wider than the back buffer, which the device then scales at Present).
+enum class EBackBufferPlace { Window, Offscreen };
+
 class GLDeviceTest : public ::testing::Test
 {
 protected:
@@ -65,6 +69,18 @@ protected:
     CGLDevice* m_gl = nullptr;
     DeclarationId m_screenDeclaration;
     PresentParameters m_parameters;
+    EBackBufferPlace m_place = EBackBufferPlace::Window;
+};
+
+// The tests whose results depend on the orientation of rows and windings, run in both places.
+class GLBackBufferTest : public GLDeviceTest, public ::testing::WithParamInterface<EBackBufferPlace>
+{
+protected:
+    void SetUp() override
+    {
+        m_place = GetParam();
+        GLDeviceTest::SetUp();
+    }
 };
 
 } // namespace Tess::Test

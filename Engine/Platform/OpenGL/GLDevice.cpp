@@ -164,17 +164,51 @@ bool CGLDevice::Initialise(const PresentParameters& parameters)
     SetColorMask(0xF);
     SetScissor(false, {0, 0, 0, 0});
     m_bypassStateCache = bypass;
-    glFrontFace(GL_CCW);
+    m_applied.frontFace = TargetIsBottomUp() ? GL_CW : GL_CCW;
+    glFrontFace(m_applied.frontFace);
     BindFramebuffer(CurrentFramebuffer());
     return glGetError() == GL_NO_ERROR;
 }
 
-bool CGLDevice::CreateBackBuffer(std::uint32_t width, std::uint32_t height)
+namespace
+{
+
+// Bits of one component of an attachment of the bound framebuffer; 0 where it has none.
+GLint AttachmentBits(GLenum attachment, GLenum component)
+{
+    GLint type = GL_NONE;
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, attachment, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &type);
+    if (type == GL_NONE)
+        return 0;
+    GLint bits = 0;
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, attachment, component, &bits);
+    return bits;
+}
+
+} // namespace
+
+bool CGLDevice::WindowFitsBackBuffer(std::uint32_t width, std::uint32_t height) const
+{
+    int windowWidth = 0, windowHeight = 0;
+    SDL_GL_GetDrawableSize(m_window, &windowWidth, &windowHeight);
+    if (windowWidth != static_cast<int>(width) || windowHeight != static_cast<int>(height))
+        return false;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    const bool fits = AttachmentBits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE) >= 8 &&
+                      AttachmentBits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE) >= 8 &&
+                      AttachmentBits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE) >= 8 &&
+                      AttachmentBits(GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE) >= 24 &&
+                      AttachmentBits(GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE) >= 8;
+    // A window whose framebuffer cannot be asked about (no query errors expected) is not used.
+    return glGetError() == GL_NO_ERROR && fits;
+}
+
+GLuint CGLDevice::CreateOffscreenBackBuffer(std::uint32_t width, std::uint32_t height)
 {
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxSize);
     if (width > static_cast<std::uint32_t>(maxSize) || height > static_cast<std::uint32_t>(maxSize))
-        return false;
+        return 0;
     GLuint framebuffer = 0;
     glGenFramebuffers(1, &framebuffer);
     glGenRenderbuffers(1, &m_backColor);
@@ -186,18 +220,36 @@ bool CGLDevice::CreateBackBuffer(std::uint32_t width, std::uint32_t height)
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_backColor);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, m_backDepth);
-    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+    {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteFramebuffers(1, &framebuffer);
+        return 0;
+    }
+    return framebuffer;
+}
+
+// Drawing goes straight to the window when it is as large as the back buffer; otherwise into an
+// off-screen back buffer that Present scales to the window, as a Direct3D back buffer of another
+// size is stretched.
+bool CGLDevice::CreateBackBuffer(std::uint32_t width, std::uint32_t height)
+{
+    GLuint framebuffer = 0;
+    if (!WindowFitsBackBuffer(width, height))
+    {
+        framebuffer = CreateOffscreenBackBuffer(width, height);
+        if (framebuffer == 0)
+            return false;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     m_applied.framebuffer = framebuffer;
     // New storage holds whatever the driver's memory held: a depth of 0 there would reject every
     // draw until the engine's first clear. Start black, at the far plane, with stencil 0. The
     // context is fresh, so no scissor or write mask is in the way.
-    if (complete)
-    {
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-        glClearDepth(1.0);
-        glClearStencil(0);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    }
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClearDepth(1.0);
+    glClearStencil(0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 
     GL::Surface back;
     back.kind = GL::ESurfaceKind::BackBuffer;
@@ -220,7 +272,25 @@ bool CGLDevice::CreateBackBuffer(std::uint32_t width, std::uint32_t height)
 
     m_currentTarget = m_backBufferSurface;
     m_viewport = Viewport{0, 0, width, height, 0.0f, 1.0f};
-    return complete;
+    return true;
+}
+
+void CGLDevice::MoveBackBufferOffscreen(GL::Surface& back)
+{
+    const GLuint framebuffer = CreateOffscreenBackBuffer(back.width, back.height);
+    if (framebuffer == 0)
+        return;
+    SetScissor(false, m_applied.scissorBox);
+    SetColorMask(0xF);
+    SetDepth(m_applied.depthTest, true, m_applied.depthFunc);
+    glStencilMask(0xFFFFFFFFu);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClearDepth(1.0);
+    glClearStencil(0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    back.framebuffer = framebuffer;
+    // The next draw binds the current target again, whichever framebuffer now stands for it.
+    glBindFramebuffer(GL_FRAMEBUFFER, m_applied.framebuffer);
 }
 
 void CGLDevice::InitialiseDefaultStates()
@@ -407,8 +477,8 @@ Result CGLDevice::Clear(std::uint32_t flags, Color color, float z, std::uint32_t
     glClearStencil(static_cast<GLint>(stencil));
     BindFramebuffer(CurrentFramebuffer());
     // A clear fills the viewport and ignores the write masks the engine set.
-    SetScissor(true, {static_cast<GLint>(m_viewport.X), static_cast<GLint>(m_viewport.Y),
-                      static_cast<GLint>(m_viewport.Width), static_cast<GLint>(m_viewport.Height)});
+    SetScissor(true, ToGLRows({static_cast<GLint>(m_viewport.X), static_cast<GLint>(m_viewport.Y),
+                               static_cast<GLint>(m_viewport.Width), static_cast<GLint>(m_viewport.Height)}));
     SetColorMask(0xF);
     SetDepth(m_applied.depthTest, true, m_applied.depthFunc);
     glStencilMask(0xFFFFFFFFu);
@@ -434,12 +504,19 @@ Result CGLDevice::EndScene()
 
 Result CGLDevice::Present()
 {
-    const GL::Surface* back = FindSurface(SurfaceId{m_backBufferSurface});
+    GL::Surface* back = FindSurface(SurfaceId{m_backBufferSurface});
     if (!back)
         return kFail;
     MakeContextCurrent();
     int windowWidth = 0, windowHeight = 0;
     SDL_GL_GetDrawableSize(m_window, &windowWidth, &windowHeight);
+    if (back->framebuffer == 0)
+    {
+        SDL_GL_SwapWindow(m_window);
+        if (windowWidth != static_cast<int>(back->width) || windowHeight != static_cast<int>(back->height))
+            MoveBackBufferOffscreen(*back);
+        return kOk;
+    }
     // The blit honours the scissor test and write masks; it must copy everything.
     SetScissor(false, m_applied.scissorBox);
     SetColorMask(0xF);

@@ -133,12 +133,23 @@ public:
     // OpenGL state changes made since creation (how much the state cache spares).
     std::uint64_t GetStateChangeCount() const { return m_stateChanges; }
     const std::string& GetRendererName() const { return m_rendererName; }
+    // Whether the back buffer is the window's own framebuffer (Present copies nothing) rather
+    // than an off-screen one scaled to the window.
+    bool DrawsToWindow() const;
 
 private:
     CGLDevice(SDL_Window* window, SDL_GLContext context);
     bool Initialise(const PresentParameters& parameters);
     void InitialiseDefaultStates();
     bool CreateBackBuffer(std::uint32_t width, std::uint32_t height);
+    // Whether the window's own framebuffer can serve as the back buffer: the window is as large
+    // and its depth and stencil are as deep as the off-screen back buffer's.
+    bool WindowFitsBackBuffer(std::uint32_t width, std::uint32_t height) const;
+    // An off-screen back buffer and depth buffer (framebuffer 0 when the driver refuses them).
+    GLuint CreateOffscreenBackBuffer(std::uint32_t width, std::uint32_t height);
+    // The window has left the back buffer's size: from now on frames go off-screen and are
+    // scaled to the window at presentation.
+    void MoveBackBufferOffscreen(GL::Surface& back);
     bool CreateBuiltInPrograms();
 
     std::uint32_t NextId() { return ++m_lastId; }
@@ -161,6 +172,7 @@ private:
     void SetColorMask(std::uint32_t mask);
     void SetScissor(bool enabled, const std::array<GLint, 4>& box);
     void SetGLViewport(const std::array<GLint, 4>& box, float minZ, float maxZ);
+    // Also sets the winding of front faces, which the y flip of texture targets mirrors.
     void BindFramebuffer(GLuint framebuffer);
     void UseProgram(GLuint program);
     void CountStateChange() { ++m_stateChanges; }
@@ -199,6 +211,10 @@ private:
                                   std::uint32_t levels, std::uint32_t usage, EFormat format, EPool pool);
     GLuint CurrentFramebuffer() const;
     std::array<GLint, 4> CurrentTargetBox() const;
+    // The window's framebuffer keeps its bottom row first; texture targets their top row.
+    bool TargetIsBottomUp() const { return CurrentFramebuffer() == 0; }
+    // A box in the engine's rows (top first) as OpenGL addresses it in the current target.
+    std::array<GLint, 4> ToGLRows(const std::array<GLint, 4>& box) const;
 
     SDL_Window* m_window = nullptr;
     SDL_GLContext m_context = nullptr;
@@ -251,7 +267,7 @@ private:
     GLuint m_whiteTexture2D = 0, m_whiteTextureCube = 0;
     GLuint m_builtInVertex = 0, m_builtInPixel = 0, m_builtInPixelAlphaTested = 0;
     GLuint m_textProgram = 0;
-    GLint m_textTargetSize = -1, m_textAtlasSize = -1, m_textColor = -1, m_textAtlas = -1;
+    GLint m_textTargetSize = -1, m_textAtlasSize = -1, m_textColor = -1, m_textAtlas = -1, m_textBottomUp = -1;
     GLuint m_textSampler = 0;
     // DrawText's layout and glyph quads, kept between calls so that their storage is reused.
     TextLayout m_textLayout;

@@ -103,6 +103,7 @@ bool CGLDevice::CreateBuiltInPrograms()
     m_textAtlasSize = glGetUniformLocation(m_textProgram, "tess_AtlasSize");
     m_textColor = glGetUniformLocation(m_textProgram, "tess_TextColor");
     m_textAtlas = glGetUniformLocation(m_textProgram, "tess_Atlas");
+    m_textBottomUp = glGetUniformLocation(m_textProgram, "tess_BottomUpTarget");
     return true;
 }
 
@@ -272,6 +273,7 @@ GL::Program* CGLDevice::GetProgram(std::uint32_t vs, std::uint32_t ps, std::stri
     program.worldViewProjection = glGetUniformLocation(program.name, "tess_WorldViewProjection");
     program.colorStage = glGetUniformLocation(program.name, "tess_ColorStage");
     program.alphaStage = glGetUniformLocation(program.name, "tess_AlphaStage");
+    program.bottomUpTarget = glGetUniformLocation(program.name, "tess_BottomUpTarget");
 
     // Sampler S reads texture unit S, for good.
     UseProgram(program.name);
@@ -380,6 +382,12 @@ void CGLDevice::UploadConstants(GL::Program& program)
 
 void CGLDevice::UploadBuiltInUniforms(GL::Program& program)
 {
+    const int bottomUp = TargetIsBottomUp() ? 1 : 0;
+    if (program.bottomUpTarget >= 0 && ShouldApply(bottomUp != program.bottomUpApplied))
+    {
+        glUniform1i(program.bottomUpTarget, bottomUp);
+        program.bottomUpApplied = bottomUp;
+    }
     if (program.alphaFunc >= 0)
     {
         const bool alphaTest = m_renderStates[D3DRS_ALPHATESTENABLE] != 0;

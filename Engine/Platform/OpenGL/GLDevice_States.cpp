@@ -58,8 +58,8 @@ GLint MinFilter(std::uint32_t minFilter, std::uint32_t mipFilter)
 void CGLDevice::ApplyDrawState()
 {
     BindFramebuffer(CurrentFramebuffer());
-    SetGLViewport({static_cast<GLint>(m_viewport.X), static_cast<GLint>(m_viewport.Y),
-                   static_cast<GLint>(m_viewport.Width), static_cast<GLint>(m_viewport.Height)},
+    SetGLViewport(ToGLRows({static_cast<GLint>(m_viewport.X), static_cast<GLint>(m_viewport.Y),
+                            static_cast<GLint>(m_viewport.Width), static_cast<GLint>(m_viewport.Height)}),
                   m_viewport.MinZ, m_viewport.MaxZ);
     SetScissor(false, m_applied.scissorBox);
     ApplyRasterState();
@@ -70,10 +70,10 @@ void CGLDevice::ApplyDrawState()
     BindTextures();
 }
 
-// Clip space is flipped in y (see the vertex epilogue), which mirrors the winding: what the
-// engine sees as clockwise arrives counter-clockwise. So the engine's front faces are
-// OpenGL's counter-clockwise ones, and D3DCULL_CCW (cull the engine's counter-clockwise
-// faces) culls OpenGL's back faces.
+// The engine's clockwise faces are its front faces. OpenGL sees them clockwise in the window and,
+// through the y flip of texture targets (see the vertex epilogue), counter-clockwise there;
+// BindFramebuffer sets the front-face winding to match. So D3DCULL_CCW (cull the engine's
+// counter-clockwise faces) culls OpenGL's back faces in either.
 void CGLDevice::ApplyRasterState()
 {
     const std::uint32_t cull = m_renderStates[D3DRS_CULLMODE];
@@ -253,8 +253,6 @@ void CGLDevice::SetGLViewport(const std::array<GLint, 4>& box, float minZ, float
 {
     if (ShouldApply(box != m_applied.viewport))
     {
-        // Rows count from the top in every target (see the vertex epilogue), so the engine's
-        // viewport origin is OpenGL's as it stands.
         glViewport(box[0], box[1], box[2], box[3]);
         m_applied.viewport = box;
         CountStateChange();
@@ -275,6 +273,13 @@ void CGLDevice::BindFramebuffer(GLuint framebuffer)
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     m_applied.framebuffer = framebuffer;
     CountStateChange();
+    const GLenum frontFace = framebuffer == 0 ? GL_CW : GL_CCW;
+    if (ShouldApply(frontFace != m_applied.frontFace))
+    {
+        glFrontFace(frontFace);
+        m_applied.frontFace = frontFace;
+        CountStateChange();
+    }
 }
 
 void CGLDevice::UseProgram(GLuint program)

@@ -121,7 +121,7 @@ std::int32_t CGLDevice::DrawText(FontId id, const char* text, std::int32_t count
         const GLint right = std::min(rect.right, target[2]), bottom = std::min(rect.bottom, target[3]);
         if (right <= left || bottom <= top)
             return layout.height;
-        SetScissor(true, {left, top, right - left, bottom - top});
+        SetScissor(true, ToGLRows({left, top, right - left, bottom - top}));
     }
     else
     {
@@ -134,6 +134,7 @@ std::int32_t CGLDevice::DrawText(FontId id, const char* text, std::int32_t count
     SetColorMask(0xF);
     UseProgram(m_textProgram);
     glUniform2f(m_textTargetSize, float(target[2]), float(target[3]));
+    glUniform1i(m_textBottomUp, TargetIsBottomUp() ? 1 : 0);
     glUniform2f(m_textAtlasSize, float(raster.GetAtlasWidth()), float(raster.GetAtlasHeight()));
     glUniform4f(m_textColor, ((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f,
                 (color & 0xFF) / 255.0f, ((color >> 24) & 0xFF) / 255.0f);

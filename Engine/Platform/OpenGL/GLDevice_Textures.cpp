@@ -67,6 +67,19 @@ std::array<GLint, 4> CGLDevice::CurrentTargetBox() const
     return {0, 0, static_cast<GLint>(target->width), static_cast<GLint>(target->height)};
 }
 
+bool CGLDevice::DrawsToWindow() const
+{
+    const GL::Surface* back = FindSurface(SurfaceId{m_backBufferSurface});
+    return back && back->framebuffer == 0;
+}
+
+std::array<GLint, 4> CGLDevice::ToGLRows(const std::array<GLint, 4>& box) const
+{
+    if (!TargetIsBottomUp())
+        return box;
+    return {box[0], CurrentTargetBox()[3] - box[1] - box[3], box[2], box[3]};
+}
+
 // ---- Textures -------------------------------------------------------------------------------
 
 TextureId CGLDevice::CreateTextureObject(bool cube, std::uint32_t width, std::uint32_t height, std::uint32_t levels,
@@ -261,7 +274,8 @@ SurfaceId CGLDevice::GetSurfaceLevel(TextureId id, std::uint32_t level)
 // The framebuffer of a texture level, made on first use, with a depth buffer of its own size.
 bool CGLDevice::EnsureFramebuffer(GL::Surface& surface)
 {
-    if (surface.framebuffer)
+    // A back buffer without a framebuffer of its own is the window's.
+    if (surface.framebuffer || surface.kind == GL::ESurfaceKind::BackBuffer)
         return true;
     if (surface.kind != GL::ESurfaceKind::TextureLevel)
         return false;
@@ -404,10 +418,17 @@ bool CGLDevice::ReadSurface(SurfaceId id, std::uint32_t& width, std::uint32_t& h
     while (glGetError() != GL_NO_ERROR)
     {
     }
-    // Rows come back in OpenGL order, which in every target of ours is top row first.
+    // Rows come back in OpenGL order: top row first in texture targets, bottom row first in the
+    // window, whose rows are put the right way up here.
     glBindFramebuffer(GL_READ_FRAMEBUFFER, surface->framebuffer);
     glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), kTexelFormat, kTexelType, texels.data());
     glBindFramebuffer(GL_FRAMEBUFFER, m_applied.framebuffer);
+    if (surface->framebuffer == 0)
+    {
+        for (std::uint32_t top = 0, bottom = height; top + 1 < bottom; ++top, --bottom)
+            std::swap_ranges(texels.begin() + std::ptrdiff_t(top) * width, texels.begin() + std::ptrdiff_t(top + 1) * width,
+                             texels.begin() + std::ptrdiff_t(bottom - 1) * width);
+    }
     return glGetError() == GL_NO_ERROR;
 }
 

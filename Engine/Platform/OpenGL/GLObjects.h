@@ -88,6 +88,8 @@ struct Program
     GLint alphaFunc = -1, alphaRef = -1;
     GLint preTransformed = -1, viewport = -1, worldViewProjection = -1;
     GLint colorStage = -1, alphaStage = -1;
+    GLint bottomUpTarget = -1;
+    int bottomUpApplied = -1; // the value last uploaded, -1 before the first
 };
 
 struct Font
@@ -114,6 +116,7 @@ struct AppliedState
     std::array<GLint, 4> viewport{0, 0, 0, 0};
     std::array<float, 2> depthRange{0.0f, 1.0f};
     GLuint framebuffer = 0;
+    GLenum frontFace = GL_CCW;
     GLuint program = 0;
 };
 

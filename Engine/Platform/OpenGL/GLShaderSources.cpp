@@ -44,13 +44,17 @@ std::string Wrap(const char* prologue, const std::string& source, const char* ep
 }
 
 // The engine's clip space has y up and depth 0..w; OpenGL's render targets keep row 0 at the
-// bottom and depth -w..w. Flipping y stores the top row first, so every target reads back
-// upright; it also mirrors the winding, which the cull-face mapping accounts for.
+// bottom and depth -w..w. Texture targets are drawn flipped in y, so they store the top row
+// first and read back (and sample) upright; the window, shown bottom row first, is drawn as it
+// stands (tess_BottomUpTarget). The flip mirrors the winding, which the device's front-face
+// setting follows.
 constexpr const char* kVertexEpilogue = R"(
+uniform int tess_BottomUpTarget;
 void main()
 {
     tess_StageMain();
-    gl_Position.y = -gl_Position.y;
+    if (tess_BottomUpTarget == 0)
+        gl_Position.y = -gl_Position.y;
     gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;
 }
 )";
@@ -158,11 +162,16 @@ constexpr const char* kTextVertex = R"(#version 330 core
 layout(location = 0) in vec4 tess_Glyph; // pixel x, y; atlas u, v
 uniform vec2 tess_TargetSize;
 uniform vec2 tess_AtlasSize;
+uniform int tess_BottomUpTarget;
 out vec2 vAtlas;
 void main()
 {
-    // Row 0 of every target is its top row (see the vertex epilogue).
-    gl_Position = vec4(tess_Glyph.xy / tess_TargetSize * 2.0 - 1.0, 0.0, 1.0);
+    // Pixel row 0 is the top row: stored first in texture targets, last in the window (see the
+    // vertex epilogue).
+    vec2 position = tess_Glyph.xy / tess_TargetSize * 2.0 - 1.0;
+    if (tess_BottomUpTarget != 0)
+        position.y = -position.y;
+    gl_Position = vec4(position, 0.0, 1.0);
     vAtlas = tess_Glyph.zw / tess_AtlasSize;
 }
 )";

@@ -89,8 +89,20 @@ WindowHandle CSDLWindowSystem::CreateWindow(const std::string& className, const 
 SDL_Window* CSDLWindowSystem::CreateSDLWindow(const std::string& title, int x, int y, int width,
                                               int height)
 {
+    // A window with the depth and stencil of the graphics device's back buffer can be drawn to
+    // directly, sparing a copy of every frame; a display without such a configuration gets
+    // SDL's defaults. The attributes stay set: the context made for the window later must
+    // choose the same configuration.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     SDL_Window* window = SDL_CreateWindow(title.c_str(), x, y, width, height,
                                           SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!window)
+    {
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+        SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+        window = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    }
     // A display without OpenGL still gets its window: the program runs on without graphics.
     if (!window)
         window = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_HIDDEN);
