@@ -4,7 +4,9 @@
 #   Irrlicht showing the same MilkShape file, for jeep1 and a 32,760-triangle torus knot;
 # - the shipped gate valve: launch to the first presented frame, frames per second still and
 #   animated;
-# - LoadMeshMS3D against assimp's MilkShape import on the same two files.
+# - LoadMeshMS3D against assimp's MilkShape import on the same two files;
+# - how much of each program's frame is drawn (pixels other than the clear colour), since frame
+#   rates are only comparable where the pictures are.
 #
 #   tools/compare_peers.sh [build directory]
 #
@@ -53,10 +55,10 @@ session_start_display 96
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
 
-# viewer_once MODE [MODEL]: "launch_ms average_fps" of one run, with MODEL as the only part
-# (or the shipped equipment), still or animated.
+# viewer_once MODE [MODEL [PICTURE]]: "launch_ms average_fps" of one run, with MODEL as the only
+# part (or the shipped equipment), still or animated; with PICTURE, a PNG of the window.
 viewer_once() {
-  local mode="$1" model="${2:-}" result
+  local mode="$1" model="${2:-}" picture="${3:-}" result
   WORK="$(mktemp -d "${TMPDIR:-/tmp}/rigwright-peers.XXXXXX")"
   cd "$WORK"
   mkdir Data
@@ -65,35 +67,70 @@ viewer_once() {
     printf 'AddComponent("%s", "%s", "", "", "", 0, 0, 0)\n' "$model" "$(basename "$model")" \
       > Data/Scripts/Equipment_Configuration.lua
   fi
-  result="$(session_probe_run "$VIEWER" "$mode" "$SECONDS_PER_RUN")" || exit 1
+  result="$(session_probe_run "$VIEWER" "$mode" "$SECONDS_PER_RUN" "$picture")" || exit 1
   echo "$(cut -d' ' -f1 <<<"$result") $(cut -d' ' -f3 <<<"$result")"
   cd "$ROOT"
   rm -rf "$WORK"
   WORK=""
 }
 
-# viewer_median MODE [MODEL]: the medians of RUNS runs, "launch_ms average_fps".
+# viewer_median MODE [MODEL [PICTURE]]: the medians of RUNS runs, "launch_ms average_fps"; the
+# first run takes the picture.
 viewer_median() {
   local results
-  results="$(for _ in $(seq "$RUNS"); do viewer_once "$@"; done)"
+  results="$(viewer_once "$@"; for _ in $(seq 2 "$RUNS"); do viewer_once "$1" "${2:-}"; done)"
   echo "$(echo "$results" | cut -d' ' -f1 | median) $(echo "$results" | cut -d' ' -f2 | median)"
 }
 
-# irrlicht_fps MODEL FRAMES: Irrlicht's frames per second and its launch to first frame.
+# irrlicht_run MODEL FRAMES: Irrlicht's frames per second and its launch to first frame.
 irrlicht_run() {
   "$IRRLICHT" "$1" "$2" 2>/dev/null |
     sed -n 's/.*first frame at \([0-9.]*\) ms, [0-9]* frames at \([0-9.]*\) fps.*/\2 \1/p'
 }
 
+# irrlicht_picture MODEL PNG: a picture of Irrlicht's window a second into a run. Its window
+# carries no process id, so it is the visible window that was not there before.
+irrlicht_picture() {
+  local before window="" pid
+  before="$(xdotool search --onlyvisible --name '' 2>/dev/null || true)"
+  "$IRRLICHT" "$1" 100000 >/dev/null 2>&1 &
+  pid=$!
+  for _ in $(seq 100); do
+    window="$(xdotool search --onlyvisible --name '' 2>/dev/null | grep -vxF "$before" | head -n 1 || true)"
+    [[ -n "$window" ]] && break
+    sleep 0.05
+  done
+  sleep 1
+  [[ -n "$window" ]] && session_window_picture "$window" "$2"
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+
+# drawn_share PNG: the share of the picture, in per cent, that is not the clear colour both
+# programs use (64, 64, 64); "-" without a picture.
+drawn_share() {
+  [[ -s "$1" ]] || { echo "-"; return; }
+  convert "$1" -format %c histogram:info:- 2>/dev/null |
+    awk '{ n = $1 + 0; total += n } /#404040/ { clear = n } END { if (total > 0) printf "%.1f", 100 * (total - clear) / total; else print "-" }'
+}
+
 echo "display $DISPLAY, 800 x 600, one part with outline and panel; viewer figures are medians of $RUNS runs of $SECONDS_PER_RUN s"
 printf '%-22s %12s %12s %7s\n' "frames per second" "Rigwright" "Irrlicht" "ratio"
+shares=""
 for entry in "jeep1:$JEEP:4000" "knot 32,760:$KNOT:1500"; do
   IFS=: read -r label model frames <<<"$entry"
-  ours="$(viewer_median still "$model" | cut -d' ' -f2)"
+  ours="$(viewer_median still "$model" "$OUT/rigwright.png" | cut -d' ' -f2)"
   theirs="-"
-  [[ -n "$IRRLICHT" ]] && theirs="$(irrlicht_run "$model" "$frames" | cut -d' ' -f1)"
+  rm -f "$OUT/irrlicht.png"
+  if [[ -n "$IRRLICHT" ]]; then
+    theirs="$(irrlicht_run "$model" "$frames" | cut -d' ' -f1)"
+    irrlicht_picture "$model" "$OUT/irrlicht.png"
+  fi
   printf '%-22s %12s %12s %7s\n' "$label" "$ours" "$theirs" "$(ratio "$ours" "${theirs/-/0}")"
+  shares+="$(printf '%-22s %12s %12s' "$label" "$(drawn_share "$OUT/rigwright.png")" "$(drawn_share "$OUT/irrlicht.png")")"$'\n'
 done
+printf '%-22s %12s %12s\n' "frame drawn (%)" "Rigwright" "Irrlicht"
+printf '%s' "$shares"
 
 read -r still_launch still_fps <<<"$(viewer_median still)"
 read -r animated_launch animated_fps <<<"$(viewer_median animated)"

@@ -7,10 +7,14 @@
 #   session_press WINDOW KEY      key down on the window, a pause, key up
 #   session_move_mouse DX DY      the pointer moved in small relative steps, as a hand does
 #   session_click                 left button down, a pause, up
-#   session_probe_run PROBE MODE SECONDS
+#   session_probe_run PROBE MODE SECONDS [PICTURE]
 #                                 one run of rigwright_probe in the current directory (which
 #                                 holds its Data), still or animated (key A) for SECONDS: prints
-#                                 "launch_ms fps_at_exit average_fps"
+#                                 "launch_ms fps_at_exit average_fps"; with PICTURE, a PNG of the
+#                                 window taken half-way through
+#   session_window_picture WINDOW PNG
+#                                 the window's pixels as they are on the display, or nothing
+#                                 without ImageMagick's import
 
 SESSION_TITLE="Tesserant Game Engine v1.0"
 SESSION_XVFB_PID=""
@@ -72,8 +76,13 @@ session_click() {
   xdotool mouseup 1
 }
 
+session_window_picture() {
+  command -v import >/dev/null 2>&1 || return 0
+  import -window "$1" "$2" 2>/dev/null || true
+}
+
 session_probe_run() {
-  local probe="$1" mode="$2" seconds="$3" pid window start first
+  local probe="$1" mode="$2" seconds="$3" picture="${4:-}" pid window start first
   start="$(date +%s%N)"
   "$probe" "$PWD/present.txt" >/dev/null 2>&1 &
   pid=$!
@@ -84,7 +93,13 @@ session_probe_run() {
   first="$(sed -n 's/^first_present_ns //p' present.txt)"
   window="$(session_find_window "$pid")" || { echo "no viewer window appeared" >&2; return 1; }
   [[ "$mode" == animated ]] && session_press "$window" a
-  sleep "$seconds"
+  if [[ -n "$picture" ]]; then
+    sleep "$(awk -v s="$seconds" 'BEGIN { print s / 2 }')"
+    session_window_picture "$window" "$picture"
+    sleep "$(awk -v s="$seconds" 'BEGIN { print s / 2 }')"
+  else
+    sleep "$seconds"
+  fi
   session_press "$window" Escape
   wait "$pid" || true
   echo "$(( (first - start) / 1000000 ))" \

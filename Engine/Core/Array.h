@@ -40,6 +40,14 @@ public:
         m_items[m_count++] = std::move(item);
     }
 
+    // Makes room for at least `capacity` items, so a loader that knows its count grows the
+    // storage once instead of step by step. A smaller capacity changes nothing.
+    void Reserve(std::int32_t capacity)
+    {
+        if (capacity > m_capacity)
+            Reallocate(capacity);
+    }
+
     // The item at the clamped index. An empty array reads a value-initialised item.
     T& Get(std::int32_t index) { return m_count > 0 ? m_items[Clamp(index)] : m_empty; }
     const T& Get(std::int32_t index) const { return m_count > 0 ? m_items[Clamp(index)] : m_empty; }
@@ -88,9 +96,10 @@ private:
         return index >= m_count ? m_count - 1 : index;
     }
 
-    void Grow()
+    void Grow() { Reallocate(2 * m_capacity + 1); }
+
+    void Reallocate(std::int32_t capacity)
     {
-        const std::int32_t capacity = 2 * m_capacity + 1;
         auto items = std::make_unique<T[]>(static_cast<std::size_t>(capacity));
         for (std::int32_t i = 0; i < m_count; ++i)
             items[i] = std::move(m_items[i]);

@@ -158,6 +158,7 @@ CTriMesh* BuildMesh(const SLayout& layout)
     }
 
     auto mesh = std::make_unique<CTriMesh>();
+    mesh->ReserveTriangles(static_cast<int>(layout.triangleCount));
     float* uv = texcoords->GetData();
     float* normals = normal->GetData();
     for (std::size_t t = 0; t < layout.triangleCount; ++t)
@@ -180,8 +181,13 @@ CTriMesh* BuildMesh(const SLayout& layout)
     }
 
     // A vertex no triangle uses keeps (0,0,0) rather than the NaN of normalising it.
-    for (int i = 0; i < n; ++i)
-        normal->SetVector3(i, normal->GetVector3(i).NormalizedOrZero());
+    for (float* sum = normals; sum != normals + 3 * n; sum += 3)
+    {
+        const Vector3 unit = Vector3{sum[0], sum[1], sum[2]}.NormalizedOrZero();
+        sum[0] = unit.x;
+        sum[1] = unit.y;
+        sum[2] = unit.z;
+    }
 
     mesh->AddElement(position.release());
     mesh->AddElement(texcoords.release());

@@ -52,6 +52,8 @@ public:
     int GetVertexCount() const;
 
     void AddTriangle(int i0, int i1, int i2);
+    // Room for `count` triangles in all, for a loader that knows how many it will add.
+    void ReserveTriangles(int count) { m_triangles.Reserve(count); }
     // Triangle i (clamped); (0, 0, 0) for a mesh without triangles.
     const Triangle& GetTriangle(int i) const { return m_triangles.Get(i); }
     int GetTriangleCount() const { return m_triangles.GetCount(); }

@@ -23,6 +23,22 @@ TEST(ArrayTest, GrowsFromFiveToTwiceThePreviousCapacityPlusOne)
         EXPECT_EQ(array.Get(i), i) << "items survive every growth";
 }
 
+TEST(ArrayTest, ReserveKeepsTheItemsAndOnlyEverEnlarges)
+{
+    CArray<std::string> array;
+    array.Add("kept");
+    array.Reserve(100);
+    EXPECT_EQ(array.GetCapacity(), 100);
+    array.Reserve(10);
+    EXPECT_EQ(array.GetCapacity(), 100);
+    EXPECT_EQ(array.GetCount(), 1);
+    EXPECT_EQ(array.Get(0), "kept");
+    for (int i = 1; i <= 100; ++i)
+        array.Add(std::to_string(i));
+    EXPECT_EQ(array.GetCapacity(), 201) << "a full reserved array grows by the usual rule";
+    EXPECT_EQ(array.Get(100), "100");
+}
+
 TEST(ArrayTest, ReadsClampTheIndexIntoTheItems)
 {
     CArray<std::string> array;
