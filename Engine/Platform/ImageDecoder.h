@@ -26,6 +26,11 @@ constexpr std::uint32_t kMaxImageEdge = 16384;
 // (and `out` untouched) on failure and for any other format.
 bool DecodeImage(const std::uint8_t* data, std::size_t size, DecodedImage& out);
 
+// The next level of a mipmap chain: every texel is the rounded mean of the 2 x 2 texels it covers
+// (a box filter, per channel); an odd last row or column is averaged with itself. Each edge
+// halves, down to 1.
+DecodedImage HalveImage(const DecodedImage& image);
+
 // Reads a whole file into `bytes`. False when it cannot be opened or read.
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes);
 

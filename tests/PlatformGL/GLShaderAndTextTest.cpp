@@ -3,6 +3,8 @@
 
 #include "GLTestDevice.h"
 
+#include "Engine/Platform/ImageDecoder.h"
+
 #include <cstring>
 
 using namespace Tess;
@@ -150,6 +152,20 @@ TEST_F(GLDeviceTest, TexturesLoadFromFilesAndMissingOnesFail)
     ASSERT_TRUE(m_device->GetLevelDesc(png, 0, desc));
     EXPECT_EQ(desc.width, 37u);
     EXPECT_EQ(desc.height, 21u);
+    // Every smaller level, down to 1 x 1, is the one above it halved.
+    auto readLevel = [&](std::uint32_t level, std::size_t count) {
+        const LockedRect locked = m_device->LockRect(png, D3DCUBEMAP_FACE_POSITIVE_X, level);
+        const auto* texels = static_cast<const std::uint32_t*>(locked.bits);
+        std::vector<std::uint32_t> copy = texels ? std::vector<std::uint32_t>(texels, texels + count) : std::vector<std::uint32_t>{};
+        m_device->UnlockRect(png, D3DCUBEMAP_FACE_POSITIVE_X, level);
+        return copy;
+    };
+    DecodedImage expected{37, 21, readLevel(0, 37 * 21)};
+    for (std::uint32_t level = 1; level <= 5; ++level)
+    {
+        expected = HalveImage(expected);
+        EXPECT_EQ(readLevel(level, expected.texels.size()), expected.texels) << "level " << level;
+    }
     const TextureId dds = m_device->CreateTextureFromFile(std::string(TESS_SOURCE_DIR) + "/tests/data/dds/rgba_dxt5.dds");
     EXPECT_TRUE(dds);
     EXPECT_FALSE(m_device->CreateTextureFromFile("no/such/file.jpg"));

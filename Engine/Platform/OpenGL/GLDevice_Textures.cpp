@@ -151,9 +151,16 @@ TextureId CGLDevice::CreateTextureFromFile(const std::string& path)
     const GL::Texture& texture = m_textures[id.value];
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture.name);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(image.width), static_cast<GLsizei>(image.height),
-                    kTexelFormat, kTexelType, image.texels.data());
-    glGenerateMipmap(GL_TEXTURE_2D);
+    // The smaller levels are filtered here rather than by glGenerateMipmap, which on a software
+    // rasteriser compiles a blit shader at the first texture load: tens of milliseconds of start-up.
+    for (std::uint32_t level = 0; level < texture.levels; ++level)
+    {
+        if (level > 0)
+            image = HalveImage(image);
+        glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), 0, 0, static_cast<GLsizei>(image.width),
+                        static_cast<GLsizei>(image.height), kTexelFormat, kTexelType, image.texels.data());
+    }
+    m_texturesDirty |= 1u;
     return id;
 }
 
