@@ -5,6 +5,8 @@
 
 #include "Engine/Platform/GraphicsDevice.h"
 
+#include <memory>
+
 namespace FrameTest
 {
 
