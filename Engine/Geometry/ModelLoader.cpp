@@ -206,13 +206,16 @@ EModelLoadResult ReadWholeFile(const std::string& path, std::unique_ptr<std::uin
     // A directory opens fine on some systems and then reports a nonsensical size.
     if (status.type() != std::filesystem::file_type::regular)
         return EModelLoadResult::Unreadable;
-    const std::uintmax_t fileSize = std::filesystem::file_size(path, error);
-    if (error || fileSize > kMaxFileSize)
-        return EModelLoadResult::Unreadable;
-
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return EModelLoadResult::Unreadable;
+    // The size from the open file: one look-up of the path fewer than asking the file system.
+    const long fileSize = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
+    if (fileSize < 0 || std::uintmax_t(fileSize) > kMaxFileSize || std::fseek(file, 0, SEEK_SET) != 0)
+    {
+        std::fclose(file);
+        return EModelLoadResult::Unreadable;
+    }
     size = static_cast<std::size_t>(fileSize);
     bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
     // A file that shrank since its size was taken reads short and is rejected.

@@ -53,11 +53,6 @@ int CTriMesh::GetVertexCount() const
     return first ? first->GetEntryCount() : 0;
 }
 
-void CTriMesh::AddTriangle(int i0, int i1, int i2)
-{
-    m_triangles.Add({i0, i1, i2});
-}
-
 void CTriMesh::AddEdge(int i0, int i1)
 {
     m_edges.Add({i0, i1});

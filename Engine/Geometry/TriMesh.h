@@ -51,7 +51,8 @@ public:
     // Entry count of the first element; 0 without elements.
     int GetVertexCount() const;
 
-    void AddTriangle(int i0, int i1, int i2);
+    // Inline: loaders add one triangle at a time, thousands per model.
+    void AddTriangle(int i0, int i1, int i2) { m_triangles.Add({i0, i1, i2}); }
     // Room for `count` triangles in all, for a loader that knows how many it will add.
     void ReserveTriangles(int count) { m_triangles.Reserve(count); }
     // Triangle i (clamped); (0, 0, 0) for a mesh without triangles.
