@@ -243,13 +243,7 @@ bool CGLDevice::CreateBackBuffer(std::uint32_t width, std::uint32_t height)
     }
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     m_applied.framebuffer = framebuffer;
-    // New storage holds whatever the driver's memory held: a depth of 0 there would reject every
-    // draw until the engine's first clear. Start black, at the far plane, with stencil 0. The
-    // context is fresh, so no scissor or write mask is in the way.
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClearDepth(1.0);
-    glClearStencil(0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    ClearNewStorage(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 
     GL::Surface back;
     back.kind = GL::ESurfaceKind::BackBuffer;
@@ -280,6 +274,14 @@ void CGLDevice::MoveBackBufferOffscreen(GL::Surface& back)
     const GLuint framebuffer = CreateOffscreenBackBuffer(back.width, back.height);
     if (framebuffer == 0)
         return;
+    ClearNewStorage(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    back.framebuffer = framebuffer;
+    // The next draw binds the current target again, whichever framebuffer now stands for it.
+    glBindFramebuffer(GL_FRAMEBUFFER, m_applied.framebuffer);
+}
+
+void CGLDevice::ClearNewStorage(GLbitfield buffers)
+{
     SetScissor(false, m_applied.scissorBox);
     SetColorMask(0xF);
     SetDepth(m_applied.depthTest, true, m_applied.depthFunc);
@@ -287,10 +289,7 @@ void CGLDevice::MoveBackBufferOffscreen(GL::Surface& back)
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClearDepth(1.0);
     glClearStencil(0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    back.framebuffer = framebuffer;
-    // The next draw binds the current target again, whichever framebuffer now stands for it.
-    glBindFramebuffer(GL_FRAMEBUFFER, m_applied.framebuffer);
+    glClear(buffers);
 }
 
 void CGLDevice::InitialiseDefaultStates()

@@ -150,6 +150,10 @@ private:
     // The window has left the back buffer's size: from now on frames go off-screen and are
     // scaled to the window at presentation.
     void MoveBackBufferOffscreen(GL::Surface& back);
+    // New storage holds whatever the driver's memory held: a depth of 0 there would reject every
+    // draw until the engine's first clear. These buffers of the bound framebuffer start black, at
+    // the far plane and with stencil 0, whatever scissor and write masks the engine set.
+    void ClearNewStorage(GLbitfield buffers);
     bool CreateBuiltInPrograms();
 
     std::uint32_t NextId() { return ++m_lastId; }

@@ -299,17 +299,9 @@ bool CGLDevice::EnsureFramebuffer(GL::Surface& surface)
                            static_cast<GLint>(surface.level));
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, surface.depthBuffer);
     const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    // The depth buffer starts at the far plane rather than with whatever its memory held; the
-    // texture's texels stay as they are.
+    // The texture's texels stay as they are.
     if (complete)
-    {
-        SetScissor(false, m_applied.scissorBox);
-        SetDepth(m_applied.depthTest, true, m_applied.depthFunc);
-        glStencilMask(0xFFFFFFFFu);
-        glClearDepth(1.0);
-        glClearStencil(0);
-        glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    }
+        ClearNewStorage(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     glBindFramebuffer(GL_FRAMEBUFFER, m_applied.framebuffer);
     return complete;
 }
