@@ -68,10 +68,12 @@ step_build_sanitized() {
   cmake --build "$SANITIZE_BUILD" -j2
 }
 
-# LeakSanitizer stops every thread of a process at its exit to look for leaks. Now and then its
-# tracer crashes while doing so beside llvmpipe's worker threads ("LeakSanitizer has encountered
-# a fatal error"), failing a test whose own checks all passed. When every failure of the run is
-# such a crash, the failed tests run once more; any other failure stands.
+# LeakSanitizer stops every thread of a process at its exit and scans their stacks and
+# thread-local storage. In some OpenGL test processes its tracer crashes on a dynamic TLS entry
+# it cannot read ("Tracer caught signal 11", then "LeakSanitizer has encountered a fatal error"),
+# a fault of the leak checker of this compiler, which fails a test whose own checks all passed.
+# When every failure of the run is such a crash, those tests run again under AddressSanitizer
+# without the leak check, and must pass; any other failure stands.
 step_test_sanitized() {
   start_display
   local log="$SANITIZE_BUILD/ctest.log" failed crashes
@@ -79,8 +81,9 @@ step_test_sanitized() {
   failed="$(sed -n 's/.* \([0-9][0-9]*\) tests failed out of .*/\1/p' "$log")"
   crashes="$(grep -c 'LeakSanitizer has encountered a fatal error' "$log" || true)"
   [[ -n "$failed" && "$failed" == "$crashes" ]] || return 1
-  echo "Running again the $failed test(s) whose leak check crashed:"
-  ctest --test-dir "$SANITIZE_BUILD" --rerun-failed --output-on-failure
+  echo "The leak checker crashed in $failed test(s); running them again without it:"
+  ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
+    ctest --test-dir "$SANITIZE_BUILD" --rerun-failed --output-on-failure
 }
 
 step_fuzz() {
