@@ -1,5 +1,6 @@
 #include "Applications/Rigwright/ComponentOutline.h"
 
+#include "Applications/Rigwright/OutlineBandCuller.h"
 #include "Applications/Rigwright/PartDrawing.h"
 #include "Engine/Core/Timer.h"
 #include "Engine/Geometry/EdgeMeshBuilder.h"
@@ -21,7 +22,8 @@ CComponentOutline::CComponentOutline(CRenderer& renderer, CTriMesh* edgeMesh) : 
 {
     if (m_edgeMesh)
     {
-        m_indexBuffer = new CIndexBuffer(CEdgeMeshBuilder::DrawnFinIndices(*m_edgeMesh), renderer.GetDevice());
+        m_culler = std::make_unique<COutlineBandCuller>(*m_edgeMesh, CEdgeMeshBuilder::DrawnFinIndices(*m_edgeMesh));
+        m_indexBuffer = new CIndexBuffer(m_culler->GetOrderedIndices(), renderer.GetDevice());
         m_vertexBuffer = new CVertexBuffer(*m_edgeMesh, renderer.GetDevice());
     }
     m_alive = true;
@@ -55,8 +57,29 @@ void CComponentOutline::Draw(CRenderer& renderer)
     renderer.SetWorldMatrix(m_worldMatrix);
     // Only the outline colour: the outline effect reads no second parameter.
     renderer.SetObjectParameter(0, GetObjectParameter(0));
+    SelectBands(renderer);
     DrawPartMesh(renderer, GetResourceHandle(kMainViewLayer), *m_vertexBuffer, m_indexBuffer, m_wireframe);
     DrawMeshVectors(*m_edgeMesh, {m_showNormals, m_showTangents, m_showBinormals});
+}
+
+void CComponentOutline::SelectBands(CRenderer& renderer)
+{
+    const int always = m_culler->GetAlwaysDrawnCount();
+    if (m_wireframe)
+    {
+        // A degenerate band still shows its edges in wireframe.
+        if (!m_drawsEveryBand)
+        {
+            const std::vector<std::int32_t>& every = m_culler->GetOrderedIndices();
+            m_indexBuffer->ReplaceTail(always, every.data() + always, static_cast<int>(every.size()) - always);
+        }
+        m_drawsEveryBand = true;
+        return;
+    }
+    const Vector3 eye = COutlineBandCuller::EyeInModel(m_worldMatrix, renderer.GetViewPosition().XYZ());
+    const std::span<const std::int32_t> selected = m_culler->SelectBands(eye);
+    m_indexBuffer->ReplaceTail(always, selected.data(), static_cast<int>(selected.size()));
+    m_drawsEveryBand = false;
 }
 
 } // namespace Tess

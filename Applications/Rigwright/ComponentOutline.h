@@ -5,15 +5,21 @@
 // displacement the application hands over as "ViewParm0".x. The part keeps its outline as its
 // child, so the outline follows the part's transform.
 //
+// Drawn filled, only the bands that may open from the current eye go to the device (see
+// COutlineBandCuller); in wireframe, all of them.
+//
 // Without an edge mesh (the part's model was missing or rejected) the outline has no buffers and
 // draws nothing.
 
 #include "Engine/Scene/Entity.h"
 
+#include <memory>
+
 namespace Tess
 {
 
 class CIndexBuffer;
+class COutlineBandCuller;
 class CRenderer;
 class CTriMesh;
 class CVertexBuffer;
@@ -44,7 +50,12 @@ public:
     void SetShowBinormals(bool show) { m_showBinormals = show; }
 
 private:
+    // Fills the index buffer's view-dependent part for this frame's eye, or with every band.
+    void SelectBands(CRenderer& renderer);
+
     CTriMesh* m_edgeMesh = nullptr;
+    std::unique_ptr<COutlineBandCuller> m_culler;
+    bool m_drawsEveryBand = true;
     CVertexBuffer* m_vertexBuffer = nullptr;
     CIndexBuffer* m_indexBuffer = nullptr;
     bool m_showNormals = false;

@@ -12,6 +12,7 @@ namespace Tess
 CIndexBuffer::CIndexBuffer(CTriMesh& mesh, IGraphicsDevice* device) : CDeviceResource(device)
 {
     CopyIndices(mesh);
+    m_capacity = m_indexCount;
     if (GetDevice())
         CreateDeviceBuffer();
 }
@@ -26,6 +27,7 @@ CIndexBuffer::CIndexBuffer(const std::vector<std::int32_t>& triangleIndices, IGr
         m_indices = std::make_unique<std::int32_t[]>(static_cast<std::size_t>(m_indexCount));
         std::copy_n(triangleIndices.begin(), m_indexCount, m_indices.get());
     }
+    m_capacity = m_indexCount;
     if (GetDevice())
         CreateDeviceBuffer();
 }
@@ -79,15 +81,36 @@ void CIndexBuffer::CopyIndices(const CTriMesh& mesh)
 void CIndexBuffer::CreateDeviceBuffer()
 {
     // A zero-length buffer is not a valid device buffer; an empty mesh draws nothing.
-    if (m_indexCount == 0)
+    if (m_capacity == 0)
         return;
-    const std::uint32_t length = static_cast<std::uint32_t>(m_indexCount) * 4;
+    const std::uint32_t length = static_cast<std::uint32_t>(m_capacity) * 4;
     m_buffer = GetDevice()->CreateIndexBuffer(length, D3DUSAGE_WRITEONLY, D3DFMT_INDEX32, D3DPOOL_MANAGED);
     if (!m_buffer)
         return;
     if (void* locked = GetDevice()->LockIndexBuffer(m_buffer, 0, length))
     {
         std::memcpy(locked, m_indices.get(), length);
+        GetDevice()->UnlockIndexBuffer(m_buffer);
+    }
+}
+
+void CIndexBuffer::ReplaceTail(int first, const std::int32_t* indices, int count)
+{
+    if (m_primitiveType != D3DPT_TRIANGLELIST || !m_indices)
+        return;
+    first = std::clamp(first, 0, m_capacity) / 3 * 3;
+    count = std::clamp(count, 0, m_capacity - first) / 3 * 3;
+    if (count > 0)
+        std::copy_n(indices, count, m_indices.get() + first);
+    m_indexCount = first + count;
+    m_primitiveCount = m_indexCount / 3;
+    if (!m_buffer || count == 0)
+        return;
+    const auto offset = static_cast<std::uint32_t>(first) * 4;
+    const auto length = static_cast<std::uint32_t>(count) * 4;
+    if (void* locked = GetDevice()->LockIndexBuffer(m_buffer, offset, length))
+    {
+        std::memcpy(locked, m_indices.get() + first, length);
         GetDevice()->UnlockIndexBuffer(m_buffer);
     }
 }

@@ -44,6 +44,14 @@ public:
     int GetIndexCount() const { return m_indexCount; }
     // The CPU copy of the indices; null when there are none.
     const std::int32_t* GetIndices() const { return m_indices.get(); }
+    // The indices the buffer was built with: its size, which never changes.
+    int GetCapacity() const { return m_capacity; }
+
+    // For a triangle list whose tail changes from frame to frame: keeps the first `first` indices,
+    // writes `count` new ones after them (on the device only that range is written) and draws up
+    // to the last one written. `first` and the end are cut to whole triangles within the
+    // capacity. Allocates nothing.
+    void ReplaceTail(int first, const std::int32_t* indices, int count);
 
 protected:
     void ReleaseDeviceObjects() override;
@@ -56,6 +64,7 @@ private:
     int m_primitiveCount = 0;
     EPrimitiveType m_primitiveType = D3DPT_TRIANGLELIST;
     int m_indexCount = 0;
+    int m_capacity = 0;
     std::unique_ptr<std::int32_t[]> m_indices;
 };
 

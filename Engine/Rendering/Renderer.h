@@ -158,6 +158,8 @@ public:
     void SetProjectionMatrix(const Matrix4& projection);
     const Matrix4& GetWorldMatrix() const { return m_world; }
     const Matrix4& GetViewMatrix() const { return m_view; }
+    // The eye of the current view, as the effects' "ViewPosition" reads it (w = 1).
+    const Vector4& GetViewPosition() const { return m_viewPosition; }
     const Matrix4& GetProjectionMatrix() const { return m_projection; }
     const Matrix4& GetViewProjectionMatrix() const { return m_viewProjection; }
     const Matrix4& GetWorldViewProjectionMatrix() const { return m_worldViewProjection; }

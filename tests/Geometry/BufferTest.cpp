@@ -230,6 +230,36 @@ TEST(IndexBufferTest, AGivenTriangleListIsUploadedWholeTrianglesOnly)
     EXPECT_TRUE(device->Errors().empty());
 }
 
+TEST(IndexBufferTest, ReplacingTheTailWritesOnlyThatRangeAndDrawsUpToIt)
+{
+    auto device = NewDevice();
+    {
+        CIndexBuffer buffer(std::vector<std::int32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, device.get());
+        const auto locksBefore = device->Log().CallsOf(EDeviceOp::LockIndexBuffer).size();
+
+        const std::int32_t tail[] = {20, 21, 22};
+        buffer.ReplaceTail(3, tail, 3);
+        EXPECT_EQ(buffer.GetPrimitiveCount(), 2);
+        EXPECT_EQ(buffer.GetCapacity(), 12);
+        const auto locks = device->Log().CallsOf(EDeviceOp::LockIndexBuffer);
+        ASSERT_EQ(locks.size(), locksBefore + 1);
+        EXPECT_EQ(locks.back().args, (std::vector<std::uint32_t>{buffer.GetBuffer().value, 12, 12}));
+        std::vector<std::uint32_t> onDevice(6);
+        std::memcpy(onDevice.data(), device->IndexBufferData(buffer.GetBuffer())->data(), 24);
+        EXPECT_EQ(onDevice, (std::vector<std::uint32_t>{0, 1, 2, 20, 21, 22}));
+
+        // Past the capacity and in partial triangles, the rest is dropped; an empty tail locks
+        // nothing, and the buffer can grow back to its size.
+        const std::vector<std::int32_t> tooMany(20, 7);
+        buffer.ReplaceTail(7, tooMany.data(), 20);
+        EXPECT_EQ(buffer.GetIndexCount(), 12);
+        buffer.ReplaceTail(3, nullptr, 0);
+        EXPECT_EQ(buffer.GetPrimitiveCount(), 1);
+        EXPECT_EQ(device->Log().CallsOf(EDeviceOp::LockIndexBuffer).size(), locksBefore + 2);
+    }
+    EXPECT_TRUE(device->Errors().empty());
+}
+
 TEST(BufferLifetimeTest, BuffersOutliveChangesToTheirMesh)
 {
     auto mesh = ThreeStreamMesh();

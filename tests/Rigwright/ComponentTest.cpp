@@ -4,7 +4,9 @@
 #include "Applications/Rigwright/Component.h"
 #include "Applications/Rigwright/ComponentOutline.h"
 
+#include "Engine/Core/Matrix.h"
 #include "Engine/Core/Timer.h"
+#include "Engine/Geometry/EdgeMeshBuilder.h"
 #include "Engine/Geometry/TriMesh.h"
 #include "Engine/Geometry/VertexElement.h"
 #include "Support/RecordingDevice.h"
@@ -191,6 +193,33 @@ TEST_F(ComponentTest, AWireframePartIsDrawnAloneInWireframeAndLeavesTheFillModeS
     DrawThroughList(part);
     for (std::size_t i = second; i < recording->Calls().size(); ++i)
         EXPECT_FALSE(calls[i].op == EDeviceOp::SetRenderState && calls[i].Arg(0) == D3DRS_FILLMODE);
+}
+
+TEST_F(ComponentTest, TheOutlineDrawsOnlyBandsThatCanOpenUnlessInWireframe)
+{
+    CComponent part(*renderer);
+    part.Update(timer);
+    CComponentOutline& outline = *part.GetOutline();
+    renderer->SetViewMatrix(MatrixLookAtLH({0, 0, -150}, {0, 0, 0}, {0, 1, 0}), {0, 0, -150});
+    const auto drawnPrimitives = [&] {
+        const std::size_t first = recording->Calls().size();
+        DrawThroughList(outline);
+        std::uint32_t primitives = 0;
+        for (std::size_t i = first; i < recording->Calls().size(); ++i)
+            if (recording->Calls()[i].op == EDeviceOp::DrawIndexedPrimitive)
+                primitives += recording->Calls()[i].Arg(5);
+        return primitives;
+    };
+    const auto allBands = static_cast<std::uint32_t>(
+        CEdgeMeshBuilder::DrawnFinIndices(*outline.GetEdgeMesh()).size() / 3);
+
+    const std::uint32_t filled = drawnPrimitives();
+    EXPECT_GT(filled, 0u);
+    EXPECT_LT(filled, allBands * 7 / 10);
+    outline.SetWireframe(true);
+    EXPECT_EQ(drawnPrimitives(), allBands) << "a band at rest still shows its edges in wireframe";
+    outline.SetWireframe(false);
+    EXPECT_EQ(drawnPrimitives(), filled);
 }
 
 TEST_F(ComponentTest, ThePartHandsOverBothColoursAndTheOutlineOnlyItsOwn)
