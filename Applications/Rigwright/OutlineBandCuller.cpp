@@ -36,7 +36,8 @@ COutlineBandCuller::COutlineBandCuller(const CTriMesh& edgeMesh, const std::vect
     std::vector<std::int32_t> viewDependent;
     viewDependent.reserve(bandCount * kIndicesPerBand);
     m_orderedIndices.reserve(bandCount * kIndicesPerBand);
-    m_corners.reserve(bandCount * 2);
+    std::vector<SCorner> corners;
+    corners.reserve(bandCount * 2);
     for (std::size_t i = 0; i < bandCount; ++i)
     {
         const std::int32_t* band = bandIndices.data() + i * kIndicesPerBand;
@@ -53,9 +54,22 @@ COutlineBandCuller::COutlineBandCuller(const CTriMesh& edgeMesh, const std::vect
             continue;
         }
         viewDependent.insert(viewDependent.end(), band, band + kIndicesPerBand);
-        m_corners.push_back(b);
-        m_corners.push_back(q);
+        corners.push_back(b);
+        corners.push_back(q);
     }
+    m_cornerCount = corners.size();
+    m_cornerComponents.resize(9 * m_cornerCount);
+    for (std::size_t i = 0; i < m_cornerCount; ++i)
+    {
+        const Vector3* vectors[] = {&corners[i].position, &corners[i].normal, &corners[i].otherNormal};
+        for (int v = 0; v < 3; ++v)
+        {
+            m_cornerComponents[(3 * v + 0) * m_cornerCount + i] = vectors[v]->x;
+            m_cornerComponents[(3 * v + 1) * m_cornerCount + i] = vectors[v]->y;
+            m_cornerComponents[(3 * v + 2) * m_cornerCount + i] = vectors[v]->z;
+        }
+    }
+    m_resting.resize(m_cornerCount);
     m_alwaysDrawnCount = static_cast<int>(m_orderedIndices.size());
     m_orderedIndices.insert(m_orderedIndices.end(), viewDependent.begin(), viewDependent.end());
     m_selected.resize(viewDependent.size());
@@ -98,14 +112,12 @@ COutlineBandCuller::SCorner COutlineBandCuller::CornerOf(const SEdgeMeshElements
 
 std::span<const std::int32_t> COutlineBandCuller::SelectBands(const Vector3& eyeInModel)
 {
+    MarkRestingCorners(eyeInModel);
     std::int32_t* out = m_selected.data();
     const std::int32_t* band = m_orderedIndices.data() + m_alwaysDrawnCount;
-    for (std::size_t i = 0; i < m_corners.size(); i += 2, band += kIndicesPerBand)
+    for (std::size_t i = 0; i < m_cornerCount; i += 2, band += kIndicesPerBand)
     {
-        const SCorner& b = m_corners[i];
-        const SCorner& q = m_corners[i + 1];
-        if (CornerRests(b.position, b.normal, b.otherNormal, eyeInModel) &&
-            CornerRests(q.position, q.normal, q.otherNormal, eyeInModel))
+        if (m_resting[i] && m_resting[i + 1])
             continue;
         std::copy_n(band, kIndicesPerBand, out);
         out += kIndicesPerBand;
@@ -113,22 +125,30 @@ std::span<const std::int32_t> COutlineBandCuller::SelectBands(const Vector3& eye
     return {m_selected.data(), static_cast<std::size_t>(out - m_selected.data())};
 }
 
-bool COutlineBandCuller::CornerRests(const Vector3& position, const Vector3& normal, const Vector3& otherNormal,
-                                     const Vector3& eyeInModel)
+void COutlineBandCuller::MarkRestingCorners(const Vector3& eye)
 {
-    const Vector3 toEye = eyeInModel - position;
-    const float distanceSquared = toEye.Dot(toEye);
-    if (!(distanceSquared > kNearestEyeSquared))
-        return false;
-    // Cosines scaled by the distance, which spares a division per corner.
-    const float distance = std::sqrt(distanceSquared);
-    const float facing = normal.Dot(toEye);
-    const float otherFacing = otherNormal.Dot(toEye);
-    // Both sides of the edge on the same side of the line of sight (no fold on the silhouette),
-    // and the corner's own normal outside the fades.
-    const bool restsInFront = facing >= (kFrontFade + kMargin) * distance && otherFacing >= kMargin * distance;
-    const bool restsBehind = facing <= -(kBackFade + kMargin) * distance && otherFacing <= -kMargin * distance;
-    return restsInFront || restsBehind;
+    // A corner rests where both sides of its edge lie on the same side of the line of sight (no
+    // fold on the silhouette) and its own normal is outside the fades. Each cosine test
+    // "n . toEye >= c |toEye|" is taken squared, with its sign, to spare a root and a division.
+    constexpr float kFront = kFrontFade + kMargin, kBack = kBackFade + kMargin;
+    constexpr float kFront2 = kFront * kFront, kBack2 = kBack * kBack, kMargin2 = kMargin * kMargin;
+    const std::size_t n = m_cornerCount;
+    const float* px = m_cornerComponents.data();
+    const float *py = px + n, *pz = py + n, *nx = pz + n, *ny = nx + n, *nz = ny + n;
+    const float *mx = nz + n, *my = mx + n, *mz = my + n;
+    std::uint8_t* resting = m_resting.data();
+    for (std::size_t i = 0; i < n; ++i)
+    {
+        const float tx = eye.x - px[i], ty = eye.y - py[i], tz = eye.z - pz[i];
+        const float distance2 = tx * tx + ty * ty + tz * tz;
+        const float facing = nx[i] * tx + ny[i] * ty + nz[i] * tz;
+        const float other = mx[i] * tx + my[i] * ty + mz[i] * tz;
+        const bool otherClear = other * other >= kMargin2 * distance2;
+        const bool inFront = (facing >= 0.0f) & (facing * facing >= kFront2 * distance2) & (other >= 0.0f);
+        const bool behind = (facing <= 0.0f) & (facing * facing >= kBack2 * distance2) & (other <= 0.0f);
+        // Too close to the eye, the effect's line of sight falls back to a fixed direction.
+        resting[i] = static_cast<std::uint8_t>((distance2 > kNearestEyeSquared) & otherClear & (inFront | behind));
+    }
 }
 
 Vector3 COutlineBandCuller::EyeInModel(const Matrix4& world, const Vector3& eye)

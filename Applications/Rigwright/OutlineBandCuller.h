@@ -58,11 +58,6 @@ public:
     // matrix is singular, as there.
     static Vector3 EyeInModel(const Matrix4& world, const Vector3& eye);
 
-    // Whether a corner rests with the eye at `eyeInModel`: true only where the effect certainly
-    // leaves it in place. `normal` and `otherNormal` are unit length.
-    static bool CornerRests(const Vector3& position, const Vector3& normal, const Vector3& otherNormal,
-                            const Vector3& eyeInModel);
-
 private:
     struct SCorner
     {
@@ -86,11 +81,18 @@ private:
     static bool IsAlwaysDrawn(const SEdgeMeshElements& mesh, const std::int32_t* band, const SCorner& b,
                               const SCorner& q);
     static SCorner CornerOf(const SEdgeMeshElements& mesh, std::int32_t vertex);
+    // Sets m_resting for every moving corner: whether it certainly stays put with the eye there.
+    void MarkRestingCorners(const Vector3& eyeInModel);
 
     std::vector<std::int32_t> m_orderedIndices;
     int m_alwaysDrawnCount = 0;
-    // Per view-dependent band: its two moving corners (b, then q).
-    std::vector<SCorner> m_corners;
+
+    // The view-dependent bands' moving corners (b, then q, band after band), one array per
+    // component (position, normal, other normal: nine), so the per-frame test runs in vector
+    // registers.
+    std::vector<float> m_cornerComponents;
+    std::size_t m_cornerCount = 0;
+    std::vector<std::uint8_t> m_resting;
     std::vector<std::int32_t> m_selected;
 };
 
