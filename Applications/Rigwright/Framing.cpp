@@ -1,7 +1,10 @@
 #include "Applications/Rigwright/Framing.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace Tess
@@ -87,11 +90,23 @@ public:
         return seen;
     }
 
+    // Whether every point appears inside the area from that view: Project's test, stopping at
+    // the first point outside.
     bool Fits(float distance, float anchorX, float anchorY, const SDeviceArea& area) const
     {
-        const SDeviceArea seen = Project(distance, anchorX, anchorY);
-        return seen.left <= seen.right && seen.left >= area.left && seen.right <= area.right &&
-               seen.bottom >= area.bottom && seen.top <= area.top;
+        const Vector3 eye = TargetAt(distance, anchorX, anchorY) - m_axes.forward * distance;
+        for (const Vector3& point : m_points)
+        {
+            const Vector3 offset = point - eye;
+            const float depth = offset.Dot(m_axes.forward);
+            if (depth <= m_nearPlane)
+                return false;
+            const float x = offset.Dot(m_axes.right) / (depth * m_tanX);
+            const float y = offset.Dot(m_axes.up) / (depth * m_tanY);
+            if (x < area.left || x > area.right || y < area.bottom || y > area.top)
+                return false;
+        }
+        return !m_points.empty();
     }
 
     // The closest distance from which the points fit, to a millionth of the farthest tried.
@@ -119,6 +134,30 @@ private:
     float m_nearPlane;
 };
 
+// The points without repeats (a mesh repeats a position for every normal it has there), compared
+// by their bits. Points with a coordinate that is not finite are left out: they have no place in
+// the picture.
+std::vector<Vector3> DistinctPoints(const std::vector<Vector3>& points)
+{
+    using Bits = std::array<std::uint32_t, 3>;
+    static_assert(sizeof(Bits) == sizeof(Vector3));
+    std::vector<Bits> keys;
+    keys.reserve(points.size());
+    for (const Vector3& p : points)
+    {
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+            continue;
+        Bits key;
+        std::memcpy(key.data(), &p, sizeof(Vector3));
+        keys.push_back(key);
+    }
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    std::vector<Vector3> distinct(keys.size());
+    std::memcpy(distinct.data(), keys.data(), keys.size() * sizeof(Vector3));
+    return distinct;
+}
+
 } // namespace
 
 SOrbitView FramePoints(const std::vector<Vector3>& points, float pitch, float yaw, const SProjectionShape& shape,
@@ -126,7 +165,11 @@ SOrbitView FramePoints(const std::vector<Vector3>& points, float pitch, float ya
 {
     if (points.empty())
         return {};
-    const CPointFitter fitter(points, AxesOf(pitch, yaw), shape);
+    // Each distance tried projects every point, some sixty times over.
+    const std::vector<Vector3> distinct = DistinctPoints(points);
+    if (distinct.empty())
+        return {};
+    const CPointFitter fitter(distinct, AxesOf(pitch, yaw), shape);
     const SDeviceArea wanted = ToDevice(area, shape, margin);
     // The points' centre rarely appears at the centre of their picture (the near side looks
     // larger): each round moves the picture by what it is off and fits the distance again.

@@ -42,7 +42,8 @@ struct SOrbitView
 // The orbit view from `pitch` and `yaw` whose picture holds every point inside `area`, each side
 // kept `margin` (a share of the area's width or height) clear, the picture centred in the area.
 // The camera looks past the points' centre, as the parts' own views do, so the orbit turns about
-// a point beside them. Without points, the orbit camera's starting view.
+// a point beside them. Points with a coordinate that is not finite are left out; without points,
+// the orbit camera's starting view.
 SOrbitView FramePoints(const std::vector<Vector3>& points, float pitch, float yaw, const SProjectionShape& shape,
                        const SScreenArea& area, float margin);
 

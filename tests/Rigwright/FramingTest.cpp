@@ -81,3 +81,24 @@ TEST(FramingTest, PointsFillTheAreaInsideItsMarginsCentred)
         EXPECT_NEAR((picture.top + picture.bottom) * 0.5f, 380.0f, 2.0f);
     }
 }
+
+TEST(FramingTest, RepeatedAndNonFinitePointsLeaveTheViewAsItIs)
+{
+    const std::vector<Vector3> points = {{-40, -25, -20}, {40, -25, -20}, {-40, 90, 20}, {40, 90, 20}, {0, 100, 0}};
+    const SProjectionShape shape{800.0f, 600.0f, 0.7853982f, 1.0f};
+    const SScreenArea area{0.0f, 160.0f, 540.0f, 600.0f};
+    const SOrbitView view = FramePoints(points, 0.3f, 0.5f, shape, area, 0.05f);
+
+    // A mesh repeats positions; a corrupt one may hold coordinates that are not numbers.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    std::vector<Vector3> messy = {{nan, 0, 0}};
+    for (int copy = 0; copy < 3; ++copy)
+        messy.insert(messy.end(), points.rbegin(), points.rend());
+    messy.push_back({0, std::numeric_limits<float>::infinity(), 0});
+    const SOrbitView same = FramePoints(messy, 0.3f, 0.5f, shape, area, 0.05f);
+    EXPECT_EQ(same.target, view.target);
+    EXPECT_EQ(same.radius, view.radius);
+
+    const SOrbitView none = FramePoints({{nan, nan, nan}}, 0.3f, 0.5f, shape, area, 0.05f);
+    EXPECT_EQ(none.radius, SOrbitView{}.radius) << "no finite point: the starting view";
+}
