@@ -75,16 +75,13 @@ public:
     // plane.
     SDeviceArea Project(float distance, float anchorX, float anchorY) const
     {
-        const Vector3 eye = TargetAt(distance, anchorX, anchorY) - m_axes.forward * distance;
+        const Vector3 eye = EyeAt(distance, anchorX, anchorY);
         SDeviceArea seen;
         for (const Vector3& point : m_points)
         {
-            const Vector3 offset = point - eye;
-            const float depth = offset.Dot(m_axes.forward);
-            if (depth <= m_nearPlane)
+            float x = 0.0f, y = 0.0f;
+            if (!ProjectPoint(point, eye, x, y))
                 return {};
-            const float x = offset.Dot(m_axes.right) / (depth * m_tanX);
-            const float y = offset.Dot(m_axes.up) / (depth * m_tanY);
             seen = {std::min(seen.left, x), std::max(seen.right, x), std::min(seen.bottom, y), std::max(seen.top, y)};
         }
         return seen;
@@ -94,16 +91,11 @@ public:
     // the first point outside.
     bool Fits(float distance, float anchorX, float anchorY, const SDeviceArea& area) const
     {
-        const Vector3 eye = TargetAt(distance, anchorX, anchorY) - m_axes.forward * distance;
+        const Vector3 eye = EyeAt(distance, anchorX, anchorY);
         for (const Vector3& point : m_points)
         {
-            const Vector3 offset = point - eye;
-            const float depth = offset.Dot(m_axes.forward);
-            if (depth <= m_nearPlane)
-                return false;
-            const float x = offset.Dot(m_axes.right) / (depth * m_tanX);
-            const float y = offset.Dot(m_axes.up) / (depth * m_tanY);
-            if (x < area.left || x > area.right || y < area.bottom || y > area.top)
+            float x = 0.0f, y = 0.0f;
+            if (!ProjectPoint(point, eye, x, y) || x < area.left || x > area.right || y < area.bottom || y > area.top)
                 return false;
         }
         return !m_points.empty();
@@ -125,6 +117,24 @@ public:
     }
 
 private:
+    Vector3 EyeAt(float distance, float anchorX, float anchorY) const
+    {
+        return TargetAt(distance, anchorX, anchorY) - m_axes.forward * distance;
+    }
+
+    // Where the point appears from the eye, in device units; false when it lies at or before the
+    // near plane.
+    bool ProjectPoint(const Vector3& point, const Vector3& eye, float& x, float& y) const
+    {
+        const Vector3 offset = point - eye;
+        const float depth = offset.Dot(m_axes.forward);
+        if (depth <= m_nearPlane)
+            return false;
+        x = offset.Dot(m_axes.right) / (depth * m_tanX);
+        y = offset.Dot(m_axes.up) / (depth * m_tanY);
+        return true;
+    }
+
     const std::vector<Vector3>& m_points;
     SCameraAxes m_axes;
     Vector3 m_centre;
