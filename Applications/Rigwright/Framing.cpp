@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 
 namespace Tess
@@ -150,21 +150,17 @@ private:
 std::vector<Vector3> DistinctPoints(const std::vector<Vector3>& points)
 {
     using Bits = std::array<std::uint32_t, 3>;
-    static_assert(sizeof(Bits) == sizeof(Vector3));
     std::vector<Bits> keys;
     keys.reserve(points.size());
     for (const Vector3& p : points)
-    {
-        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
-            continue;
-        Bits key;
-        std::memcpy(key.data(), &p, sizeof(Vector3));
-        keys.push_back(key);
-    }
+        if (std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z))
+            keys.push_back(std::bit_cast<Bits>(p));
     std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-    std::vector<Vector3> distinct(keys.size());
-    std::memcpy(distinct.data(), keys.data(), keys.size() * sizeof(Vector3));
+    std::vector<Vector3> distinct;
+    distinct.reserve(keys.size());
+    for (const Bits& key : keys)
+        distinct.push_back(std::bit_cast<Vector3>(key));
     return distinct;
 }
 
