@@ -4,6 +4,7 @@
 #include "Applications/Rigwright/EquipmentConfiguration.h"
 #include "Applications/Rigwright/Framing.h"
 #include "Applications/Rigwright/MainMenu.h"
+#include "Applications/Rigwright/PartCamera.h"
 #include "Engine/Core/Log.h"
 #include "Engine/Core/Matrix.h"
 #include "Engine/Core/Profiler.h"
@@ -33,10 +34,6 @@ const std::string kInputSample = "Timer and input";
 const std::string kSceneSample = "Scene update";
 const std::string kDrawSample = "Drawing";
 
-constexpr float kFieldOfView = 0.7853982f;
-constexpr float kNearPlane = 1.0f;
-constexpr float kFarPlane = 2000.0f;
-
 constexpr float kDisplacementOffset = 1.05f;
 constexpr float kTextBoxWidth = 100.0f;
 constexpr float kTextBoxHeight = 30.0f;
@@ -49,19 +46,8 @@ constexpr std::uint32_t kTextFormat = 0x100; // DT_NOCLIP
 constexpr int kDefaultFont = 0;
 const char* const kScreenshotPrefix = "screen_shot_";
 
-// The view of a part other than the main one: from above and to the right, far enough back for
-// the whole part to fill about half of the screen.
-constexpr float kPartViewPitch = 0.3f;
-constexpr float kPartViewYaw = 0.5f;
-constexpr float kPartViewDistanceFactor = 2.5f;
-constexpr float kPartViewMinimumDistance = 20.0f;
-
-float Blend(float from, float to, float s, float t)
-{
-    return from * s + to * t;
-}
-
-// The part-information panel: to the right, over 30 % of the width and 95 % of the height.
+// The part-information panel: along the right edge, over 30 % of the width and 95 % of the height
+// of the 800 x 600 picture the viewer opens with; it keeps that size in a window of any other.
 constexpr float kMenuLeft = 0.675f;
 constexpr float kMenuTop = 0.025f;
 constexpr float kMenuWidth = 0.3f;
@@ -71,8 +57,6 @@ constexpr int kMenuFontSize = 14;
 
 // A warm amber: the part in focus stands out from the grey of the others.
 constexpr Vector4 kHighlightColor(0.95f, 0.6f, 0.15f, 1.0f);
-
-constexpr float kPi = 3.14159265f;
 
 void DescribePart(CComponent& component, const SPartDescription& part)
 {
@@ -92,44 +76,11 @@ Vector3 BoxCentreInScene(const CComponent& component, const Vector3& position)
     const Vector3 high(mesh->GetMaxX(), mesh->GetMaxY(), mesh->GetMaxZ());
     return position + (low + high) * 0.5f;
 }
-
-// `angle` moved by whole turns to within half a turn of `reference`, so a glide between them
-// takes the short way round.
-float NearestAngle(float angle, float reference)
-{
-    const float turns = std::round((reference - angle) / (2.0f * kPi));
-    return angle + turns * 2.0f * kPi;
-}
-
-// The radius scaled by `factor`, its distance kept between the limits; the camera stays on the
-// side of the target it was on (in front of it for a radius of 0).
-float ScaleRadius(float radius, float factor)
-{
-    const float distance = std::clamp(std::fabs(radius) * factor, CRigwright::kMinViewDistance,
-                                      CRigwright::kMaxViewDistance);
-    return radius > 0.0f ? distance : -distance;
-}
-
-// The part's world-space box centre and the camera distance that frames it.
-void FrameOnPart(CComponent& component, const Vector3& position)
-{
-    const CTriMesh* mesh = component.GetMesh();
-    if (!mesh)
-    {
-        // An empty part still gets a view: the camera looks at where the part should be.
-        component.SetView(position, kPartViewPitch, kPartViewYaw, -kPartViewMinimumDistance);
-        return;
-    }
-    const Vector3 low(mesh->GetMinX(), mesh->GetMinY(), mesh->GetMinZ());
-    const Vector3 high(mesh->GetMaxX(), mesh->GetMaxY(), mesh->GetMaxZ());
-    const Vector3 centre = position + (low + high) * 0.5f;
-    const float distance = std::max(kPartViewMinimumDistance, kPartViewDistanceFactor * (high - low).Length() * 0.5f);
-    component.SetView(centre, kPartViewPitch, kPartViewYaw, -distance);
-}
 } // namespace
 
 CRigwright::CRigwright() : CApplication(800, 600, true) {}
 
+// The part camera is only declared in the header.
 CRigwright::~CRigwright() = default;
 
 // ---- Initialize --------------------------------------------------------------------------------
@@ -142,12 +93,12 @@ void CRigwright::Initialize()
     m_mainView->AddRootNode(m_sceneRoot);
     SetTextLine(0, "Rigwright v1.0.0");
     m_camera = new CCameraSpherical();
+    m_partCamera = std::make_unique<CPartCamera>(*m_camera);
     CreateMainMenu();
+    ApplyLayout(m_pictureWidth, m_pictureHeight);
     CreateEquipment();
     FocusFirstComponent();
-    FrameEquipment();
-    m_glideDuration = kGlideDuration;
-    m_glideElapsed = kInitialGlideElapsed;
+    m_partCamera->FrameEquipment();
     ShowPartInformation();
     WriteSceneReport();
 }
@@ -160,16 +111,15 @@ void CRigwright::CreateMainView()
     const float height = m_renderer->GetRenderTargetHeight(0);
     // Without a device there is no render target to measure; the window's shape stands in.
     const bool measured = width > 0.0f && height > 0.0f;
-    m_projectionWidth = measured ? width : static_cast<float>(m_width);
-    m_projectionHeight = measured ? height : static_cast<float>(m_height);
-    m_mainView->SetProjectionMatrix(
-        MatrixPerspectiveFovLH(kFieldOfView, m_projectionWidth / m_projectionHeight, kNearPlane, kFarPlane));
+    m_pictureWidth = measured ? width : static_cast<float>(m_width);
+    m_pictureHeight = measured ? height : static_cast<float>(m_height);
 }
 
 void CRigwright::CreateMainMenu()
 {
     const float width = m_renderer->GetRenderTargetWidth(0);
     const float height = m_renderer->GetRenderTargetHeight(0);
+    // Laid out for the picture the viewer opens with; ApplyLayout moves it to the right edge.
     m_mainMenu = new CMainMenu(*m_renderer, kMenuLeft * width, kMenuTop * height, kMenuWidth * width,
                                kMenuHeight * height, kMenuFace, kMenuFontSize);
     m_mainMenu->SetEventCallback([this](int event, int controlID) { return HandleMenuEvent(event, controlID); });
@@ -191,6 +141,7 @@ void CRigwright::CreateEquipment()
     {
         auto* component = new CComponent(*m_renderer);
         AddComponent(component, Vector3(0.0f, 0.0f, 0.0f));
+        m_partCamera->AddPart(*component, false);
     }
 }
 
@@ -201,13 +152,12 @@ void CRigwright::CreatePart(const SPartDescription& part)
     auto* component = new CComponent(*m_renderer, part.modelFile, part.scale);
     DescribePart(*component, part);
     AddComponent(component, part.position);
-    if (!part.hasView)
+    if (part.hasView)
     {
-        FrameOnPart(*component, part.position);
-        return;
+        const Vector3 target = part.hasViewTarget ? part.viewTarget : BoxCentreInScene(*component, part.position);
+        component->SetView(target, part.viewPitch, part.viewYaw, part.viewRadius);
     }
-    const Vector3 target = part.hasViewTarget ? part.viewTarget : BoxCentreInScene(*component, part.position);
-    component->SetView(target, part.viewPitch, part.viewYaw, part.viewRadius);
+    m_partCamera->AddPart(*component, part.hasView);
 }
 
 void CRigwright::AddComponent(CComponent* component, const Vector3& position)
@@ -227,28 +177,19 @@ void CRigwright::FocusFirstComponent()
     Select(*m_currentComponent);
 }
 
-void CRigwright::FrameEquipment()
+void CRigwright::ApplyLayout(float width, float height)
 {
-    // Every vertex of every part where it stands; nothing to frame without one.
-    std::vector<Vector3> points;
-    for (int i = 0; i < m_components.GetCount(); ++i)
-    {
-        const CComponent& part = *m_components.Get(i);
-        const CVertexElement* positions = part.GetMesh() ? part.GetMesh()->FindElement("POSITION") : nullptr;
-        for (int v = 0; positions && v < positions->GetEntryCount(); ++v)
-            points.push_back(part.GetPosition() + positions->GetVector3(v));
-    }
-    if (points.empty())
-        return;
+    m_pictureWidth = width;
+    m_pictureHeight = height;
+    // The panel keeps its size and its margins to the top and right edges.
+    const Vector2 panelSize = m_mainMenu->GetSize();
+    const Vector2 panelCorner(width - panelSize.x - (1.0f - kMenuLeft - kMenuWidth) * static_cast<float>(m_width),
+                              kMenuTop * static_cast<float>(m_height));
+    m_mainMenu->MoveTo(panelCorner);
     // The free area: left of the panel, below the text lines.
-    const SProjectionShape shape{m_projectionWidth, m_projectionHeight, kFieldOfView, kNearPlane};
-    const SScreenArea area{0.0f, GetTextLinePosition(kLastDrawnLine).y + kTextLineSpacing + kGapBelowText,
-                           kMenuLeft * shape.width, shape.height};
-    const SOrbitView view = FramePoints(points, kStartPitch, kStartYaw, shape, area, kStartMargin);
-    m_camera->SetTarget(view.target);
-    m_camera->SetPitch(view.pitch);
-    m_camera->SetYaw(view.yaw);
-    m_camera->SetRadius(view.radius);
+    const SScreenArea freeArea{0.0f, GetTextLinePosition(kLastDrawnLine).y + kTextLineSpacing + kGapBelowText,
+                               panelCorner.x, height};
+    m_partCamera->SetLayout(width, height, freeArea);
 }
 
 void CRigwright::Select(CComponent& component)
@@ -287,13 +228,16 @@ void CRigwright::Update()
     UpdateTimingAndInput();
     profiler.StopSample(kInputSample);
 
-    m_glideElapsed += m_timer->GetElapsedTime();
+    FollowWindowSize();
+    m_partCamera->Advance(m_timer->GetElapsedTime());
     if (KeyPressed(DIK_M))
         m_manualCamera = !m_manualCamera;
     TrackOrbitDrag();
     UpdateCamera();
     UpdateMainMenu();
     m_camera->Update(*m_timer);
+    // The clip planes hold the equipment as seen from where the camera now stands.
+    m_mainView->SetProjectionMatrix(m_partCamera->BuildProjection());
 
     m_animationClock += m_timer->GetElapsedTime();
     if (KeyPressed(DIK_A))
@@ -333,21 +277,16 @@ bool CRigwright::KeyPressed(int key) const
     return m_input && m_input->CheckKeyDown(key);
 }
 
+void CRigwright::FollowWindowSize()
+{
+}
+
 void CRigwright::UpdateCamera()
 {
     if (m_manualCamera)
-    {
         OrbitWithMouse();
-    }
-    else if (m_glideElapsed < m_glideDuration)
-    {
-        GlideCamera();
-    }
     else
-    {
-        // Every frame, so the camera is back on the part as soon as the mouse lets go of it.
-        PlaceCameraOn(*m_currentComponent);
-    }
+        m_partCamera->Follow(*m_currentComponent);
 }
 
 void CRigwright::TrackOrbitDrag()
@@ -371,12 +310,9 @@ void CRigwright::OrbitWithMouse()
     // The same movement also steers the panel's cursor: only a drag orbits, so reaching a button
     // leaves the model where it is. The wheel moves no cursor: it zooms without a drag.
     if (m_orbitDragging)
-    {
-        m_camera->HandleInput(*m_input);
-        return;
-    }
-    if (const int wheel = m_input->GetDeltaZ(); wheel != 0)
-        m_camera->SetRadius(static_cast<float>(m_camera->GetRadius() + wheel * CCameraSpherical::kZoomFactor));
+        m_partCamera->Orbit(*m_input, *m_currentComponent);
+    else
+        m_partCamera->Wheel(m_input->GetDeltaZ(), *m_currentComponent);
 }
 
 void CRigwright::UpdateMainMenu()
@@ -386,27 +322,6 @@ void CRigwright::UpdateMainMenu()
     if (m_input)
         m_mainMenu->HandleInput(*m_input);
     m_mainMenu->Update(*m_timer);
-}
-
-void CRigwright::GlideCamera()
-{
-    // Linear from where the glide started (s = 1) to the current part's view (t = 1).
-    const float s = (m_glideDuration - m_glideElapsed) / m_glideDuration;
-    const float t = 1.0f - s;
-    const SCameraView& from = m_glideFrom;
-    const CComponent& to = *m_currentComponent;
-    m_camera->SetTarget(from.target * s + to.GetViewTarget() * t);
-    m_camera->SetPitch(Blend(from.pitch, to.GetViewPitch(), s, t));
-    m_camera->SetYaw(Blend(from.yaw, to.GetViewYaw(), s, t));
-    m_camera->SetRadius(Blend(from.radius, to.GetViewRadius(), s, t));
-}
-
-void CRigwright::PlaceCameraOn(const CComponent& component)
-{
-    m_camera->SetTarget(component.GetViewTarget());
-    m_camera->SetPitch(component.GetViewPitch());
-    m_camera->SetYaw(component.GetViewYaw());
-    m_camera->SetRadius(component.GetViewRadius());
 }
 
 float CRigwright::ComputeDisplacement(bool animated, float clockSeconds)
@@ -502,9 +417,7 @@ void CRigwright::ChangeFocus(int index)
     m_currentIndex = index;
     m_currentComponent = m_components.Get(m_currentIndex);
     // The glide restarts from the previous part's stored view, not from where the camera is.
-    m_glideElapsed = 0.0f;
-    const CComponent& previous = *m_previousComponent;
-    m_glideFrom = {previous.GetViewTarget(), previous.GetViewPitch(), previous.GetViewYaw(), previous.GetViewRadius()};
+    m_partCamera->StartGlide(*m_previousComponent);
     m_previousComponent->SetSelected(false);
     Select(*m_currentComponent);
     ShowPartInformation();
@@ -512,27 +425,25 @@ void CRigwright::ChangeFocus(int index)
 
 void CRigwright::ZoomIn()
 {
-    Zoom(kZoomInFactor);
+    Zoom(CPartCamera::kZoomInFactor);
 }
 
 void CRigwright::ZoomOut()
 {
-    Zoom(kZoomOutFactor);
+    Zoom(CPartCamera::kZoomOutFactor);
 }
 
 void CRigwright::Zoom(float factor)
 {
     if (!m_currentComponent)
         return;
-    CComponent& part = *m_currentComponent;
-    // The glide starts from what the camera shows now, wherever a glide or the mouse left it,
-    // turning the short way round to the part's angles.
-    m_glideFrom = {m_camera->GetTarget(), NearestAngle(m_camera->GetPitch(), part.GetViewPitch()),
-                   NearestAngle(m_camera->GetYaw(), part.GetViewYaw()), m_camera->GetRadius()};
-    part.SetView(part.GetViewTarget(), part.GetViewPitch(), part.GetViewYaw(),
-                 ScaleRadius(part.GetViewRadius(), factor));
+    m_partCamera->Zoom(*m_currentComponent, factor);
     m_previousComponent = m_currentComponent;
-    m_glideElapsed = 0.0f;
+}
+
+float CRigwright::GetGlideElapsed() const
+{
+    return m_partCamera ? m_partCamera->GetGlideElapsed() : CPartCamera::kInitialGlideElapsed;
 }
 
 int CRigwright::HandleMenuEvent(int event, int controlID)
@@ -570,6 +481,7 @@ void CRigwright::Shutdown()
     GetLog().Write(LOG_NONE, "FPS at exit: " + std::to_string(m_timer->GetFPS()) + " -- " + "TPF at exit: " +
                                  std::to_string(GetPrimitiveCount()) + " -- " + "DPC at exit: " +
                                  std::to_string(GetDrawCallCount()));
+    m_partCamera.reset();
     delete m_camera;
     m_camera = nullptr;
     delete m_sceneRoot;

@@ -22,6 +22,7 @@
 #include "Engine/Core/Vector.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace Tess
 {
@@ -29,6 +30,7 @@ class CCameraSpherical;
 class CComponent;
 class CMainMenu;
 class CNode;
+class CPartCamera;
 struct SPartDescription;
 class CRenderViewGUI;
 class CRenderViewMain;
@@ -37,9 +39,6 @@ class CRenderViewMain;
 class CRigwright : public Tess::CApplication
 {
 public:
-    static constexpr float kGlideDuration = 1.5f;
-    // Above the duration, so that no glide runs at start.
-    static constexpr float kInitialGlideElapsed = 2.0f;
     static constexpr float kStillDisplacement = 0.1f;
     static constexpr std::uint32_t kClearColor = 0x00404040;
     static constexpr std::uint32_t kTextColor = 0xFFFFFF00;
@@ -51,20 +50,11 @@ public:
     // right one always does.
     static constexpr int kLeftButton = 0;
     static constexpr int kRightButton = 1;
-    // The first view: the whole equipment from above and to the right, a twentieth of the free
-    // area's width and height kept clear on every side.
+    // The first view: the whole equipment from above and to the right (CPartCamera frames it).
     static constexpr float kStartPitch = 0.3f;
     static constexpr float kStartYaw = 0.5f;
-    static constexpr float kStartMargin = 0.05f;
     // The event a panel button fires when clicked.
     static constexpr int kClickEvent = 257;
-    // ZOOM IN and ZOOM OUT scale the distance from the part in focus by these.
-    static constexpr float kZoomInFactor = 0.8f;
-    static constexpr float kZoomOutFactor = 1.25f;
-    // Zooming keeps the camera this far from the target at least and at most (the near and far
-    // planes are 1 and 2000).
-    static constexpr float kMinViewDistance = 5.0f;
-    static constexpr float kMaxViewDistance = 1000.0f;
 
     CRigwright();
     // Frees the component list (the components belong to the scene).
@@ -99,6 +89,8 @@ public:
     static Tess::Vector2 GetTextLinePosition(int line);
 
     Tess::CCameraSpherical* GetCamera() const { return m_camera; }
+    // How the camera frames, glides and zooms; null before Initialize.
+    Tess::CPartCamera* GetPartCamera() const { return m_partCamera.get(); }
     Tess::CRenderViewMain* GetMainView() const { return m_mainView; }
     Tess::CRenderViewGUI* GetGUIView() const { return m_guiView; }
     Tess::CMainMenu* GetMainMenu() const { return m_mainMenu; }
@@ -108,7 +100,7 @@ public:
     int GetCurrentIndex() const { return m_currentIndex; }
     Tess::CComponent* GetCurrentComponent() const { return m_currentComponent; }
     Tess::CComponent* GetPreviousComponent() const { return m_previousComponent; }
-    float GetGlideElapsed() const { return m_glideElapsed; }
+    float GetGlideElapsed() const;
     bool IsManualCamera() const { return m_manualCamera; }
     // The mouse's movement orbits the camera in this frame (a button is held for it).
     bool IsOrbitDragging() const { return m_orbitDragging; }
@@ -123,18 +115,21 @@ private:
     void CreateEquipment();
     void CreatePart(const Tess::SPartDescription& part);
     void FocusFirstComponent();
-    void FrameEquipment();
+    // Places the panel along the right edge and gives the camera the free area left of it, for a
+    // picture of `width` x `height` pixels.
+    void ApplyLayout(float width, float height);
     void ShowPartInformation();
     void WriteSceneReport();
 
     // Update's steps.
     void UpdateTimingAndInput();
+    // A window of another size gets a picture of that size: the back buffer, the projection and
+    // the layout follow it.
+    void FollowWindowSize();
     void UpdateCamera();
     void TrackOrbitDrag();
     void OrbitWithMouse();
     void UpdateMainMenu();
-    void GlideCamera();
-    void PlaceCameraOn(const Tess::CComponent& component);
     void UpdateDisplacement();
     void WriteStatisticsLines();
     void WriteHelpLines();
@@ -159,18 +154,7 @@ private:
     std::int32_t m_currentIndex = 0;
     Tess::CComponent* m_currentComponent = nullptr;
     Tess::CComponent* m_previousComponent = nullptr;
-    // Where the running glide starts: the previous part's stored view after a change of focus,
-    // the camera's own settings after a zoom.
-    struct SCameraView
-    {
-        Tess::Vector3 target;
-        float pitch = 0.0f;
-        float yaw = 0.0f;
-        float radius = 0.0f;
-    };
-    SCameraView m_glideFrom;
-    float m_glideDuration = kGlideDuration;
-    float m_glideElapsed = kInitialGlideElapsed;
+    std::unique_ptr<Tess::CPartCamera> m_partCamera;
     // The frame step's switches and clock; one application object, so one set.
     bool m_manualCamera = true;
     bool m_leftDragOrbits = false;
@@ -179,9 +163,9 @@ private:
     bool m_animatedDisplacement = false;
     bool m_wireframe = false;
     float m_animationClock = 0.0f;
-    // The size the projection was made for: the render target's, or the window's without one.
-    float m_projectionWidth = 800.0f;
-    float m_projectionHeight = 600.0f;
+    // The size the picture is laid out for: the render target's, or the window's without one.
+    float m_pictureWidth = 800.0f;
+    float m_pictureHeight = 600.0f;
     // Left to the entity registry at exit, like every GUI node.
     Tess::CMainMenu* m_mainMenu = nullptr;
 };

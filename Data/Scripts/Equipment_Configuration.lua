@@ -15,40 +15,39 @@
 --                the camera in front of the part, looking at it. Without them the camera frames
 --                the part from its size.
 --   targetX, targetY, targetZ (optional)
---                the point the camera looks at; by default the centre of the part.
+--                the point the camera looks at, shown in the middle of the free area left of
+--                the panel; by default the centre of the part.
 --
 -- A part whose model cannot be read stays in the list, empty, and the others work. Without this
 -- script, or when it adds no part, the viewer shows Data/Models/Edge_Mesh.ms3d alone.
 
 local maker = "Halvorsen Flow Controls"
 
--- Each part comes with its own view. The panel covers the right third of the window, so every
--- view looks a little to the right of its part (the target lies 0.18 x the distance along the
--- camera's right-hand axis, cos(yaw), 0, -sin(yaw)): the part stands in the middle of the free
--- area on the left, and each view looks from the side that keeps the rest of the valve out from
--- behind the panel.
+-- Each part comes with its own view, which looks at the centre of the part from the side that
+-- keeps the rest of the valve out from behind it. The camera shows the point it looks at in the
+-- middle of the free area left of the panel.
 
 AddComponent("Edge_Mesh.ms3d", "Gate valve body", maker, "HFC-GV150-100",
     "Cast carbon steel body carrying the flow bore, the wedge seats and the bonnet joint.",
     0, 0, 0,
-    0.3, 0.45, -140, 22.63, -2.5, -10.93)
+    0.3, 0.45, -140)
 
 AddComponent("Valve_Flange_Inlet.ms3d", "Inlet flange", maker, "HFC-FL150-210",
     "Forged weld-neck flange that bolts the valve to the upstream pipe.",
     -30, 0, 0,
-    0.3, 2.5416, -110, -46.1, 0, -11.15)
+    0.3, 2.5416, -110)
 
 AddComponent("Valve_Flange_Outlet.ms3d", "Outlet flange", maker, "HFC-FL150-220",
     "Forged weld-neck flange that bolts the valve to the downstream pipe.",
     30, 0, 0,
-    0.3, 0.6, -110, 46.1, 0, -11.15)
+    0.3, 0.6, -110)
 
 AddComponent("Valve_Bonnet.ms3d", "Bonnet, yoke and stem", maker, "HFC-BN150-300",
     "Bolted bonnet with a packed stem seal and the yoke that carries the rising threaded stem.",
     0, 18, 0,
-    0.25, 0.45, -150, 24.24, 46.5, -11.71)
+    0.25, 0.45, -150)
 
 AddComponent("Valve_Handwheel.ms3d", "Handwheel", maker, "HFC-HW150-400",
     "Spoked cast-iron handwheel that turns the stem nut to open and close the gate.",
     0, 78, 0,
-    0.55, 0.45, -105, 16.97, 78.35, -8.2)
+    0.55, 0.45, -105)

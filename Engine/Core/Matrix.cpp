@@ -63,7 +63,12 @@ Matrix4 MatrixPerspectiveFovLH(float fovY, float aspect, float zNear, float zFar
 
 Matrix4 MatrixLookAtLH(const Vector3& eye, const Vector3& at, const Vector3& up)
 {
-    const Vector3 zAxis = (at - eye).Normalized();
+    return MatrixLookToLH(eye, at - eye, up);
+}
+
+Matrix4 MatrixLookToLH(const Vector3& eye, const Vector3& direction, const Vector3& up)
+{
+    const Vector3 zAxis = direction.Normalized();
     const Vector3 xAxis = up.Cross(zAxis).Normalized();
     const Vector3 yAxis = zAxis.Cross(xAxis);
     Matrix4 r;

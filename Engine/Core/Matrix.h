@@ -43,6 +43,9 @@ Matrix3 RotationY(float a);
 Matrix4 MatrixPerspectiveFovLH(float fovY, float aspect, float zNear, float zFar);
 // Left-handed look-at view matrix.
 Matrix4 MatrixLookAtLH(const Vector3& eye, const Vector3& at, const Vector3& up);
+// The same, looking from `eye` along `direction`. Far from the origin a point one unit ahead of
+// the eye rounds to a nearby float, and the difference would no longer be the direction.
+Matrix4 MatrixLookToLH(const Vector3& eye, const Vector3& direction, const Vector3& up);
 
 // p x M with w = 1, divided by the resulting w.
 Vector3 TransformCoord(const Vector3& p, const Matrix4& m);

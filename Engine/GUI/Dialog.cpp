@@ -131,6 +131,16 @@ CButton* CDialog::AddButton(int controlID, const std::string& text, float x, flo
     return control;
 }
 
+void CDialog::MoveTo(const Vector2& corner)
+{
+    const Vector2 offset = corner - m_screenPosition;
+    m_screenPosition = corner;
+    m_cursor = m_cursor + offset;
+    for (int i = 0; i < GetChildCount(); ++i)
+        if (CControl* control = ControlAt(i))
+            control->SetPosition(control->GetScreenPosition() + offset);
+}
+
 CControl* CDialog::ControlAt(int i) const
 {
     return dynamic_cast<CControl*>(GetChild(i));

@@ -65,6 +65,8 @@ public:
     CStatic* AddStatic(int controlID, const std::string& text, float x, float y, float width, float height);
     CButton* AddButton(int controlID, const std::string& text, float x, float y, float width, float height,
                        std::int32_t texture);
+    // Moves the panel's top-left corner to `corner` in pixels, its controls and cursor with it.
+    void MoveTo(const Vector2& corner);
     // The first control with the ID, in the order they were added; null if none has it.
     CControl* GetControl(int controlID) const;
 

@@ -201,10 +201,8 @@ void CEntity::Yaw(float amount)
 
 Matrix4& CEntity::BuildViewMatrix(Matrix4& out) const
 {
-    const Vector3 eye = m_localMatrix.Row3(3);
-    const Vector3 at = eye + m_localMatrix.Row3(2);
-    const Vector3 up = m_localMatrix.Row3(1);
-    out = MatrixLookAtLH(eye, at, up);
+    // Along the forward row itself: eye + forward, far from the origin, rounds the direction.
+    out = MatrixLookToLH(m_localMatrix.Row3(3), m_localMatrix.Row3(2), m_localMatrix.Row3(1));
     return out;
 }
 

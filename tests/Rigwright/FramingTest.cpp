@@ -1,6 +1,7 @@
-// The first view's framing: seen through the orbit camera with the viewer's projection, every
-// point lies inside the free area, its margins kept, and the picture fills the area as far as
-// they allow, centred in it.
+// Framing: seen through the orbit camera with the viewer's projection, whose axis runs through
+// the middle of the free area, every point lies inside the area, its margins kept, the picture
+// reaches them, and the centre the camera turns about stays in the middle of the area, whatever
+// the size of the points.
 
 #include "Applications/Rigwright/Framing.h"
 #include "Engine/Core/Matrix.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 using namespace Tess;
@@ -33,9 +35,8 @@ SPicture Photograph(const std::vector<Vector3>& points, const SOrbitView& view, 
     camera.SetYaw(view.yaw);
     camera.SetRadius(view.radius);
     camera.Move(0.0f);
-    const Matrix4 viewProjection =
-        camera.BuildViewMatrix() * MatrixPerspectiveFovLH(shape.fieldOfView, shape.width / shape.height,
-                                                          shape.nearPlane, 2000.0f);
+    const float distance = std::fabs(view.radius);
+    const Matrix4 viewProjection = camera.BuildViewMatrix() * BuildProjection(shape, distance * 1e-3f, distance * 1e3f);
     SPicture picture;
     for (const Vector3& p : points)
     {
@@ -50,7 +51,7 @@ SPicture Photograph(const std::vector<Vector3>& points, const SOrbitView& view, 
 
 } // namespace
 
-TEST(FramingTest, PointsFillTheAreaInsideItsMarginsCentred)
+TEST(FramingTest, PointsFillTheAreaInsideItsMarginsAboutTheirCentreAtAnySize)
 {
     // A tall assembly off the origin, and a flat one: one is limited by the area's height, the
     // other by its width.
@@ -58,36 +59,50 @@ TEST(FramingTest, PointsFillTheAreaInsideItsMarginsCentred)
         {{-40, -25, -20}, {40, -25, -20}, {-40, 90, 20}, {40, 90, 20}, {0, 100, 0}, {12, 3, -7}},
         {{100, 0, 0}, {400, 0, 0}, {100, 5, 30}, {400, 5, 30}},
     };
-    const SProjectionShape shape{800.0f, 600.0f, 0.7853982f, 1.0f};
     const SScreenArea area{0.0f, 160.0f, 540.0f, 600.0f};
+    const SProjectionShape shape = ShapeCentredOn(area, 800.0f, 600.0f, 0.7853982f);
     const float margin = 0.05f;
-    for (const auto& points : assemblies)
+    const float clearX = margin * 540.0f, clearY = margin * 440.0f;
+    for (const auto& assembly : assemblies)
     {
-        const SOrbitView view = FramePoints(points, 0.3f, 0.5f, shape, area, margin);
-        EXPECT_FLOAT_EQ(view.pitch, 0.3f);
-        EXPECT_FLOAT_EQ(view.yaw, 0.5f);
-        EXPECT_LT(view.radius, 0.0f);
-        const SPicture picture = Photograph(points, view, shape);
-        const float clearX = margin * 540.0f, clearY = margin * 440.0f;
-        EXPECT_GE(picture.left, area.left + clearX - 0.5f);
-        EXPECT_LE(picture.right, area.right - clearX + 0.5f);
-        EXPECT_GE(picture.top, area.top + clearY - 0.5f);
-        EXPECT_LE(picture.bottom, area.bottom - clearY + 0.5f);
-        // As large as the margins allow: it reaches them across or down.
-        const bool fillsWidth = picture.right - picture.left > 540.0f - 2.0f * clearX - 2.0f;
-        const bool fillsHeight = picture.bottom - picture.top > 440.0f - 2.0f * clearY - 2.0f;
-        EXPECT_TRUE(fillsWidth || fillsHeight);
-        EXPECT_NEAR((picture.left + picture.right) * 0.5f, 270.0f, 2.0f);
-        EXPECT_NEAR((picture.top + picture.bottom) * 0.5f, 380.0f, 2.0f);
+        for (const float scale : {0.001f, 1.0f, 1000.0f})
+        {
+            std::vector<Vector3> points;
+            for (const Vector3& p : assembly)
+                points.push_back(p * scale);
+            const Vector3 offset = Vector3(5, -3, 2) * scale;
+            const SOrbitView view = FramePoints(points, offset, 0.3f, 0.5f, shape, area, margin);
+            EXPECT_FLOAT_EQ(view.pitch, 0.3f);
+            EXPECT_LT(view.radius, 0.0f);
+            for (Vector3& p : points)
+                p = p + offset;
+            const SPicture picture = Photograph(points, view, shape);
+            EXPECT_GE(picture.left, area.left + clearX - 0.5f) << scale;
+            EXPECT_LE(picture.right, area.right - clearX + 0.5f) << scale;
+            EXPECT_GE(picture.top, area.top + clearY - 0.5f) << scale;
+            EXPECT_LE(picture.bottom, area.bottom - clearY + 0.5f) << scale;
+            // As close as the margins allow: the picture reaches one of them.
+            const bool reaches = picture.left < area.left + clearX + 0.5f || picture.right > area.right - clearX - 0.5f ||
+                                 picture.top < area.top + clearY + 0.5f || picture.bottom > area.bottom - clearY - 0.5f;
+            EXPECT_TRUE(reaches) << scale;
+            // The target is the centre of the points' box, and it appears in the middle of the area.
+            const SPicture centre = Photograph({view.target}, view, shape);
+            EXPECT_NEAR(centre.left, 270.0f, 0.05f) << scale;
+            EXPECT_NEAR(centre.top, 380.0f, 0.05f) << scale;
+            SBox box;
+            for (const Vector3& p : points)
+                box.Add(p);
+            EXPECT_LT((view.target - box.Centre()).Length(), 1e-4f * scale);
+        }
     }
 }
 
 TEST(FramingTest, RepeatedAndNonFinitePointsLeaveTheViewAsItIs)
 {
     const std::vector<Vector3> points = {{-40, -25, -20}, {40, -25, -20}, {-40, 90, 20}, {40, 90, 20}, {0, 100, 0}};
-    const SProjectionShape shape{800.0f, 600.0f, 0.7853982f, 1.0f};
     const SScreenArea area{0.0f, 160.0f, 540.0f, 600.0f};
-    const SOrbitView view = FramePoints(points, 0.3f, 0.5f, shape, area, 0.05f);
+    const SProjectionShape shape = ShapeCentredOn(area, 800.0f, 600.0f, 0.7853982f);
+    const SOrbitView view = FramePoints(points, Vector3(), 0.3f, 0.5f, shape, area, 0.05f);
 
     // A mesh repeats positions; a corrupt one may hold coordinates that are not numbers.
     const float nan = std::numeric_limits<float>::quiet_NaN();
@@ -95,10 +110,11 @@ TEST(FramingTest, RepeatedAndNonFinitePointsLeaveTheViewAsItIs)
     for (int copy = 0; copy < 3; ++copy)
         messy.insert(messy.end(), points.rbegin(), points.rend());
     messy.push_back({0, std::numeric_limits<float>::infinity(), 0});
-    const SOrbitView same = FramePoints(messy, 0.3f, 0.5f, shape, area, 0.05f);
+    const SOrbitView same = FramePoints(messy, Vector3(), 0.3f, 0.5f, shape, area, 0.05f);
     EXPECT_EQ(same.target, view.target);
     EXPECT_EQ(same.radius, view.radius);
 
-    const SOrbitView none = FramePoints({{nan, nan, nan}}, 0.3f, 0.5f, shape, area, 0.05f);
-    EXPECT_EQ(none.radius, SOrbitView{}.radius) << "no finite point: the starting view";
+    const std::vector<Vector3> none = {{nan, nan, nan}};
+    EXPECT_EQ(FramePoints(none, Vector3(), 0.3f, 0.5f, shape, area, 0.05f).radius, SOrbitView{}.radius)
+        << "no finite point: the starting view";
 }

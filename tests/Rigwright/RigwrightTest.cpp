@@ -530,7 +530,8 @@ TEST_F(RigwrightTest, ASingleComponentGlidesToItselfAndTheViewStays)
             }
             if (frame == 4)
             {
-                EXPECT_NEAR(viewer.GetCamera()->GetPosition().z, -100.0f, 1e-3f);
+                // Half-way through the glide from the part's view to itself: on that view.
+                ExpectCameraOnView(*viewer.GetCamera(), *viewer.GetComponent(0));
             }
         },
         4);

@@ -8,7 +8,9 @@
 
 #include "Applications/Rigwright/Component.h"
 #include "Applications/Rigwright/MainMenu.h"
+#include "Applications/Rigwright/PartCamera.h"
 #include "Engine/GUI/Button.h"
+#include "Engine/Geometry/TriMesh.h"
 #include "Engine/Views/RenderViewGUI.h"
 
 namespace
@@ -263,18 +265,26 @@ TEST_F(ViewerPanelTest, ZoomKeepsTheCameraBetweenItsLimitsAndOnItsSideOfThePart)
             if (frame != 2)
                 return;
             CComponent& part = *viewer.GetCurrentComponent();
+            const CPartCamera& camera = *viewer.GetPartCamera();
+            const float closest = camera.GetClosestDistance(part);
+            const float farthest = camera.GetFarthestDistance(part);
+            // Limits from the part's size: the body is about 90 units across, the valve 160.
+            EXPECT_GT(closest, 5.0f);
+            EXPECT_LT(closest, 15.0f);
+            EXPECT_GT(farthest, 1500.0f);
+            EXPECT_LT(farthest, 4000.0f);
             for (int i = 0; i < 50; ++i)
                 viewer.ZoomIn();
-            EXPECT_FLOAT_EQ(part.GetViewRadius(), -CRigwright::kMinViewDistance);
+            EXPECT_FLOAT_EQ(part.GetViewRadius(), -closest);
             for (int i = 0; i < 50; ++i)
                 viewer.ZoomOut();
-            EXPECT_FLOAT_EQ(part.GetViewRadius(), -CRigwright::kMaxViewDistance);
+            EXPECT_FLOAT_EQ(part.GetViewRadius(), -farthest);
             part.SetView(part.GetViewTarget(), 0.0f, 0.0f, 40.0f);
             viewer.ZoomIn();
             EXPECT_FLOAT_EQ(part.GetViewRadius(), 32.0f);
             part.SetView(part.GetViewTarget(), 0.0f, 0.0f, 0.0f);
             viewer.ZoomOut();
-            EXPECT_FLOAT_EQ(part.GetViewRadius(), -CRigwright::kMinViewDistance);
+            EXPECT_FLOAT_EQ(part.GetViewRadius(), -closest);
         },
         2);
 }
@@ -445,8 +455,10 @@ TEST_F(ViewerPanelTest, WithoutTheScriptTheMainPartStandsAloneWithEmptyTexts)
             EXPECT_TRUE(part.HasGeometry());
             EXPECT_EQ(part.GetPartName(), "");
             EXPECT_EQ(part.GetDescription(), "");
-            EXPECT_EQ(part.GetViewTarget(), Vector3(0, 0, 0));
-            EXPECT_FLOAT_EQ(part.GetViewRadius(), -100.0f);
+            // Framed like any part without a view of its own: the camera looks at its centre.
+            const CTriMesh& mesh = *part.GetMesh();
+            EXPECT_NEAR(part.GetViewTarget().y, (mesh.GetMinY() + mesh.GetMaxY()) * 0.5f, 1e-3f);
+            EXPECT_LT(part.GetViewRadius(), 0.0f);
             EXPECT_EQ(ValueText(viewer, CMainMenu::kPartName), "");
             EXPECT_EQ(ValueText(viewer, CMainMenu::kManufacturer), "");
         },
