@@ -15,6 +15,8 @@
 #   session_window_picture WINDOW PNG
 #                                 the window's pixels as they are on the display, or nothing
 #                                 without ImageMagick's import
+#   session_model_triangles FILE  the triangles of a model of ../shared/real-models: an STL's
+#                                 from the file, the others' from the folder's README
 
 SESSION_TITLE="Tesserant Game Engine v1.0"
 SESSION_XVFB_PID=""
@@ -105,4 +107,23 @@ session_probe_run() {
   echo "$(( (first - start) / 1000000 ))" \
     "$(sed -n 's/^         | FPS at exit: \([0-9]*\) .*/\1/p' Log.txt)" \
     "$(awk '/^presents/ { if ($4 > 0) printf "%.1f", ($2 - 1) / $4 }' present.txt)"
+}
+
+session_model_triangles() {
+  local file="$1" folder name count size
+  size="$(stat -c %s "$file")"
+  if [[ "${file,,}" == *.stl ]] && (( size >= 84 )); then
+    count="$(od -An -tu4 -j80 -N4 "$file" | tr -d ' ')"
+    if (( 84 + 50 * count == size )); then
+      echo "$count"
+      return
+    fi
+    # A text STL: one "facet normal" line a triangle.
+    grep -c '^[[:space:]]*facet normal' "$file"
+    return
+  fi
+  folder="$(dirname "$file")"
+  [[ -f "$folder/README.md" ]] || folder="$(dirname "$folder")"
+  name="${file#"$folder"/}"
+  sed -n "s/^| ${name//\//\\/}[^|]* | [^|]* | \([0-9,]*\).*/\1/p" "$folder/README.md" | tr -d , | head -n 1
 }
