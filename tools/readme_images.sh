@@ -9,6 +9,10 @@
 #   docs/images/viewer_exchange_formats.png  the example equipment of exchange-format files
 #                                     (Data/Scripts/Examples/Valve_Exchange_Formats.lua), the
 #                                     bonnet (a .glb file) in focus
+#   docs/images/viewer_prusa_extruder.png  the Prusa extruder example
+#                                     (Data/Scripts/Examples/Prusa_Extruder.lua), its Z-up STL
+#                                     files read from ../shared/real-models beside the
+#                                     repository; left as it is when they are absent
 #
 #   tools/readme_images.sh [build directory]
 #
@@ -122,3 +126,24 @@ shoot 100001 viewer_exchange_formats
 press Escape
 wait "$APP_PID" || true
 APP_PID=""
+
+# The Prusa extruder, its files named relative to the repository root: the run happens in a
+# folder whose parent holds a link to the shared models, as the root's parent does.
+if [[ -d "$ROOT/../shared/real-models/Prusa-extruder" ]]; then
+  rm -rf Data screen_shot_*.bmp
+  mkdir root
+  ln -s "$(realpath "$ROOT/../shared")" shared
+  cd root
+  cp -r "$ROOT/Data" Data
+  cp Data/Scripts/Examples/Prusa_Extruder.lua Data/Scripts/Equipment_Configuration.lua
+  "$VIEWER" >/dev/null 2>&1 &
+  APP_PID=$!
+  WINDOW="$(session_find_window "$APP_PID")" || { echo "no viewer window appeared" >&2; exit 1; }
+  sleep 3
+  shoot 100001 viewer_prusa_extruder
+  press Escape
+  wait "$APP_PID" || true
+  APP_PID=""
+else
+  echo "left docs/images/viewer_prusa_extruder.png: no ../shared/real-models/Prusa-extruder" >&2
+fi
