@@ -126,7 +126,8 @@ int TableProbe(lua_State* state)
         double number = 0.0;
         std::string text = "-";
         double list[2] = {};
-        std::string field = key + " " + (CScriptManager::ReadNumberValue(state, -1, number) ? std::to_string(number) : "-");
+        const bool isNumber = CScriptManager::ReadNumberValue(state, -1, number);
+        std::string field = key + " " + (isNumber ? std::to_string(number) : "-");
         CScriptManager::ReadStringValue(state, -1, text);
         field += " " + text;
         if (CScriptManager::ReadNumberList(state, -1, list, 2))

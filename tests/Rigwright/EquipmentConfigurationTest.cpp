@@ -227,6 +227,8 @@ TEST_F(EquipmentConfigurationTest, AFieldThatCannotBeReadIsNamedWithItsPartAndKe
     const std::string two = "Main     | Equipment: part 2: ";
     const std::string four = "Main     | Equipment: part 4: ";
     const std::string notThree = "is not a list of three finite numbers; ";
+    const std::string badView = R"(field "view" is not a table of finite pitch, yaw and radius; )"
+                                "the part is framed from its size";
     EXPECT_EQ(MainLogLines(),
               (std::vector<std::string>{
                   one + R"(field "manufacturer" is not a string; "" is used)",
@@ -234,7 +236,7 @@ TEST_F(EquipmentConfigurationTest, AFieldThatCannotBeReadIsNamedWithItsPartAndKe
                   one + R"(field "up" is not "x", "y", "z", "-x", "-y" or "-z"; "y" is used)",
                   one + R"(field "rotation" )" + notThree + "{0, 0, 0} is used",
                   one + R"(field "scale" is not a positive number; 1 is used)",
-                  one + R"(field "view" is not a table of finite pitch, yaw and radius; the part is framed from its size)",
+                  one + badView,
                   one + R"(field "target" is used only with "view"; it is ignored)",
                   one + R"(field "postion" is not known; it is ignored)",
                   one + "1 entry without a field name is ignored",
@@ -243,7 +245,7 @@ TEST_F(EquipmentConfigurationTest, AFieldThatCannotBeReadIsNamedWithItsPartAndKe
                   two + R"(field "position" )" + notThree + "{0, 0, 0} is used",
                   two + R"(field "rotation" )" + notThree + "{0, 0, 0} is used",
                   two + R"(field "scale" is not a positive number; 1 is used)",
-                  two + R"(field "view" is not a table of finite pitch, yaw and radius; the part is framed from its size)",
+                  two + badView,
                   "Main     | Equipment: part 3: field \"scale\" is not a positive number; 1 is used",
                   "Main     | Equipment: part 3: field \"target\" " + notThree + "the centre of the part is looked at",
                   // Unknown names sorted, the first eight of them.
