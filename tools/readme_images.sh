@@ -9,6 +9,10 @@
 #   docs/images/viewer_exchange_formats.png  the example equipment of exchange-format files
 #                                     (Data/Scripts/Examples/Valve_Exchange_Formats.lua), the
 #                                     bonnet (a .glb file) in focus
+#   docs/images/viewer_prusa_extruder.png  the Prusa extruder example
+#                                     (Data/Scripts/Examples/Prusa_Extruder.lua), its Z-up STL
+#                                     files read from ../shared/real-models beside the
+#                                     repository; left as it is when they are absent
 #
 #   tools/readme_images.sh [build directory]
 #
@@ -103,14 +107,26 @@ press Escape
 wait "$APP_PID" || true
 APP_PID=""
 
+# Starts the viewer in the current folder on a copy of Data/ whose equipment is the example
+# script named.
+start_example() {
+  rm -rf Data screen_shot_*.bmp
+  cp -r "$ROOT/Data" Data
+  cp "Data/Scripts/Examples/$1" Data/Scripts/Equipment_Configuration.lua
+  "$VIEWER" >/dev/null 2>&1 &
+  APP_PID=$!
+  WINDOW="$(session_find_window "$APP_PID")" || { echo "no viewer window appeared" >&2; exit 1; }
+  sleep 3
+}
+
+quit_viewer() {
+  press Escape
+  wait "$APP_PID" || true
+  APP_PID=""
+}
+
 # The example equipment, its parts read from STL, OBJ, glTF and PLY files.
-rm -f Data screen_shot_*.bmp
-cp -r "$ROOT/Data" Data
-cp Data/Scripts/Examples/Valve_Exchange_Formats.lua Data/Scripts/Equipment_Configuration.lua
-"$VIEWER" >/dev/null 2>&1 &
-APP_PID=$!
-WINDOW="$(session_find_window "$APP_PID")" || { echo "no viewer window appeared" >&2; exit 1; }
-sleep 3
+start_example Valve_Exchange_Formats.lua
 session_move_mouse -400 -400
 session_move_mouse 65 462
 for _ in 1 2 3; do
@@ -119,6 +135,17 @@ for _ in 1 2 3; do
 done
 sleep 2.5
 shoot 100001 viewer_exchange_formats
-press Escape
-wait "$APP_PID" || true
-APP_PID=""
+quit_viewer
+
+# The Prusa extruder, its files named relative to the repository root: the run happens in a
+# folder whose parent holds a link to the shared models, as the root's parent does.
+if [[ -d "$ROOT/../shared/real-models/Prusa-extruder" ]]; then
+  mkdir root
+  ln -s "$(realpath "$ROOT/../shared")" shared
+  cd root
+  start_example Prusa_Extruder.lua
+  shoot 100001 viewer_prusa_extruder
+  quit_viewer
+else
+  echo "left docs/images/viewer_prusa_extruder.png: no ../shared/real-models/Prusa-extruder" >&2
+fi

@@ -25,10 +25,11 @@ Vector4 Uniform(float value)
 
 CComponent::CComponent(CRenderer& renderer) : CComponent(renderer, kDefaultModelFile) {}
 
-CComponent::CComponent(CRenderer& renderer, const std::string& modelFile, float scale)
+CComponent::CComponent(CRenderer& renderer, const std::string& modelFile, float scale,
+                       const SPartOrientation& orientation)
 {
     m_alive = true;
-    LoadModel(renderer, modelFile, scale);
+    LoadModel(renderer, modelFile, scale, orientation);
     CreateOutline(renderer);
     m_bounds.SetCentre(ComputeMeshCentre());
     m_bounds.SetRadius(kBoundsRadius);
@@ -46,11 +47,12 @@ CComponent::~CComponent()
     delete m_outline;
 }
 
-void CComponent::LoadModel(CRenderer& renderer, const std::string& modelFile, float scale)
+void CComponent::LoadModel(CRenderer& renderer, const std::string& modelFile, float scale,
+                           const SPartOrientation& orientation)
 {
     // The loader returns null for a file that is missing, of another version or corrupt; the
-    // part then stays empty, and the log tells why.
-    m_mesh = LoadPartMesh(modelFile, scale);
+    // part then stays empty, and the log and the panel tell why.
+    m_mesh = LoadPartMesh(modelFile, scale, orientation, &m_modelProblem);
     if (!m_mesh)
         return;
     m_mesh->ComputeNormals();

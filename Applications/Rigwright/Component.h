@@ -6,8 +6,9 @@
 // glides to when the part is in focus. It creates its outline (CComponentOutline) as its first child.
 //
 // A model file that is missing or rejected leaves an empty part: no mesh, no buffers, an outline
-// without geometry, nothing drawn. The program runs on.
+// without geometry, nothing drawn, and the reason kept for the panel. The program runs on.
 
+#include "Applications/Rigwright/PartOrientation.h"
 #include "Engine/Scene/Node.h"
 
 #include <string>
@@ -35,9 +36,10 @@ public:
 
     // The equipment's main part, from "Data/Models/Edge_Mesh.ms3d".
     explicit CComponent(CRenderer& renderer);
-    // A part from another model file (MilkShape, STL, OBJ, glTF or PLY), its coordinates
-    // multiplied by `scale` before normals and outline are built.
-    CComponent(CRenderer& renderer, const std::string& modelFile, float scale = 1.0f);
+    // A part from another model file (MilkShape, STL, OBJ, glTF or PLY), turned by `orientation`
+    // and its coordinates multiplied by `scale` before normals and outline are built.
+    CComponent(CRenderer& renderer, const std::string& modelFile, float scale = 1.0f,
+               const SPartOrientation& orientation = {});
     // Deletes the mesh, the buffers and the outline.
     ~CComponent() override;
 
@@ -50,6 +52,8 @@ public:
     void Draw(CRenderer& renderer) override;
 
     bool HasGeometry() const { return m_vertexBuffer && m_indexBuffer; }
+    // Why the model file could not be read, in the log's words; empty when it was.
+    const std::string& GetModelProblem() const { return m_modelProblem; }
     CTriMesh* GetMesh() const { return m_mesh; }
     CComponentOutline* GetOutline() const { return m_outline; }
 
@@ -80,7 +84,7 @@ public:
     void SetView(const Vector3& target, float pitch, float yaw, float radius);
 
 private:
-    void LoadModel(CRenderer& renderer, const std::string& modelFile, float scale);
+    void LoadModel(CRenderer& renderer, const std::string& modelFile, float scale, const SPartOrientation& orientation);
     void CreateOutline(CRenderer& renderer);
     // Centre of the mesh's axis-aligned box (the origin without a mesh).
     Vector3 ComputeMeshCentre() const;
@@ -97,6 +101,7 @@ private:
     std::string m_manufacturer;
     std::string m_partNumber;
     std::string m_description;
+    std::string m_modelProblem;
     Vector3 m_viewTarget;
     float m_viewPitch = 0.0f;
     float m_viewYaw = 0.0f;

@@ -1,11 +1,11 @@
 #include "Applications/Rigwright/EquipmentConfiguration.h"
 
+#include "Applications/Rigwright/PartFields.h"
 #include "Engine/Core/Log.h"
 #include "Engine/Rendering/ScriptManager.h"
 
 #include <cmath>
 #include <filesystem>
-#include <limits>
 
 namespace Tess
 {
@@ -30,16 +30,14 @@ Vector3 ReadVector(lua_State* state, int first)
 
 float ReadScale(lua_State* state, int index, const std::string& modelFile)
 {
-    // Checked as a double first: converting one beyond the float range is undefined.
-    const double value = CScriptManager::ReadNumber(state, index);
-    if (std::isfinite(value) && value > 0.0 && value <= std::numeric_limits<float>::max() &&
-        static_cast<float>(value) > 0.0f)
-        return static_cast<float>(value);
+    float scale = 1.0f;
+    if (ToPartScale(CScriptManager::ReadNumber(state, index), scale))
+        return scale;
     GetLog().Write(LOG_MAIN, "Equipment: the scale of " + modelFile + " is not a positive number; 1 is used");
     return 1.0f;
 }
 
-SPartDescription ReadPart(lua_State* state)
+SPartDescription ReadPositionalPart(lua_State* state)
 {
     SPartDescription part;
     part.modelFile = CEquipmentConfiguration::ResolveModelFile(CScriptManager::ReadString(state, 1));
@@ -68,13 +66,15 @@ SPartDescription ReadPart(lua_State* state)
 }
 
 // AddComponent(model, name, manufacturer, partNumber, description, x, y, z [, pitch, yaw, radius
-// [, tx, ty, tz]] [, scale]) -> true when the part was added.
+// [, tx, ty, tz]] [, scale]) or AddComponent{field = value, ...} -> true when the part was added.
 int AddComponent(lua_State* state)
 {
     bool added = false;
     if (g_parts && static_cast<int>(g_parts->size()) < CEquipmentConfiguration::kMaxParts)
     {
-        g_parts->push_back(ReadPart(state));
+        const int number = static_cast<int>(g_parts->size()) + 1;
+        g_parts->push_back(CScriptManager::IsTable(state, 1) ? ReadPartFields(state, 1, number)
+                                                             : ReadPositionalPart(state));
         added = true;
     }
     else if (g_parts && !g_refusalLogged)

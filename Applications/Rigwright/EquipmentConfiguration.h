@@ -13,9 +13,22 @@
 // the target given. A single number after the position, the view or the target is the scale the
 // model's coordinates are multiplied by (1 without it; anything but a positive number reads 1).
 //
+// The same with named fields, every one but `model` optional:
+//
+//   AddComponent{ model = "...", name = "...", manufacturer = "...", partNumber = "...",
+//                 description = "...", position = {x, y, z}, up = "z", rotation = {x, y, z},
+//                 scale = 2.5, view = {pitch = 0.3, yaw = 0.5, radius = -140}, target = {x, y, z} }
+//
+// `up` names the file's own axis that points up and `rotation` turns the part by degrees about
+// x, y and z (PartOrientation.h); `target` needs a `view`. A field that cannot be read (wrong
+// type or length, not finite, a scale that is not positive, an unknown up axis, a name that is
+// no field) gets a log line naming the part and the field, and the part is added with that
+// field's default.
+//
 // Parts come back in the order the script added them. A script that fails part-way keeps the
 // parts it added before the error; a missing script adds none.
 
+#include "Applications/Rigwright/PartOrientation.h"
 #include "Engine/Core/Vector.h"
 
 #include <string>
@@ -41,6 +54,7 @@ struct SPartDescription
     bool hasViewTarget = false;
     Vector3 viewTarget;
     float scale = 1.0f;
+    SPartOrientation orientation;
 };
 
 class CEquipmentConfiguration

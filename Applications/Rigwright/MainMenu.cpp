@@ -102,12 +102,20 @@ void CMainMenu::SetFonts(CRenderer& renderer)
 }
 
 void CMainMenu::ShowPartInformation(const std::string& partName, const std::string& manufacturer,
-                                    const std::string& partNumber, const std::string& description)
+                                    const std::string& partNumber, const std::string& description,
+                                    const std::string& modelProblem)
 {
     SetValueText(kPartName, partName);
     SetValueText(kManufacturer, manufacturer);
     SetValueText(kPartNumber, partNumber);
-    SetValueText(kDescription, description);
+    // An empty part looks like a part out of view; the panel is where the user looks for why.
+    if (modelProblem.empty())
+    {
+        SetValueText(kDescription, description);
+        return;
+    }
+    const std::string problem = "Model not read: " + modelProblem;
+    SetValueText(kDescription, description.empty() ? problem : problem + "\n" + description);
 }
 
 void CMainMenu::SetValueText(int controlID, const std::string& text)

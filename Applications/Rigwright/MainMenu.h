@@ -46,9 +46,11 @@ public:
               int fontSize);
     ~CMainMenu() override;
 
-    // Fills the four value statics.
+    // Fills the four value statics. A part whose model could not be read says so (with
+    // `modelProblem`, the reason) on the first line of its description box.
     void ShowPartInformation(const std::string& partName, const std::string& manufacturer,
-                             const std::string& partNumber, const std::string& description);
+                             const std::string& partNumber, const std::string& description,
+                             const std::string& modelProblem = {});
 
     // The panel's cursor is over one of the four buttons.
     bool IsCursorOnButton() const;

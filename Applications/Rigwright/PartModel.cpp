@@ -20,17 +20,6 @@ namespace
 // The size the gate valve's parts have, which the views and the outline are tuned for.
 constexpr float kComfortableSize = 100.0f;
 
-void ScalePositions(CTriMesh& mesh, float scale)
-{
-    CVertexElement* position = mesh.FindElement("POSITION");
-    if (!position || scale == 1.0f)
-        return;
-    float* p = position->GetData();
-    const int count = position->GetEntryCount() * position->GetComponentCount();
-    for (int i = 0; i < count; ++i)
-        p[i] *= scale;
-}
-
 std::string FormatNumber(float value)
 {
     char text[32];
@@ -51,7 +40,8 @@ void ReportSmallPart(const std::string& modelFile, const CTriMesh& mesh, float s
 
 } // namespace
 
-CTriMesh* LoadPartMesh(const std::string& modelFile, float scale)
+CTriMesh* LoadPartMesh(const std::string& modelFile, float scale, const SPartOrientation& orientation,
+                       std::string* whyNotRead)
 {
     CTriMesh* mesh = nullptr;
     std::string whyNot;
@@ -70,9 +60,11 @@ CTriMesh* LoadPartMesh(const std::string& modelFile, float scale)
     if (!mesh)
     {
         GetLog().Write(LOG_MAIN, "Equipment: model " + modelFile + " not read: " + whyNot);
+        if (whyNotRead)
+            *whyNotRead = whyNot;
         return nullptr;
     }
-    ScalePositions(*mesh, scale);
+    PlacePartMesh(*mesh, orientation, scale);
     ReportSmallPart(modelFile, *mesh, scale);
     return mesh;
 }

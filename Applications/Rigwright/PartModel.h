@@ -1,10 +1,11 @@
 #pragma once
 // Loading a part's model: MilkShape files through the engine's own loader, the exchange formats
-// CAD tools write (STL, OBJ, glTF, PLY) through the model importer, then the part's scale. A
-// model that cannot be read is named in the log with the reason ("Equipment: model FILE not
-// read: WHY"); a part so small that the
-// outline's closeness test (points within 0.1 units are one) swallows its detail is named too,
-// with a scale that would fit.
+// CAD tools write (STL, OBJ, glTF, PLY) through the model importer, then the part's orientation
+// and scale (PartOrientation.h). A model that cannot be read is named in the log with the reason
+// ("Equipment: model FILE not read: WHY"); a part so small that the outline's closeness test
+// (points within 0.1 units are one) swallows its detail is named too, with a scale that would fit.
+
+#include "Applications/Rigwright/PartOrientation.h"
 
 #include <string>
 
@@ -16,9 +17,11 @@ class CTriMesh;
 // Parts smaller than this across (their largest box edge) get the log line about their scale.
 constexpr float kSmallestOutlinedSize = 10.0f;
 
-// The part's mesh with its positions multiplied by `scale` (about the model's own origin), or
-// null when the file cannot be read.
-CTriMesh* LoadPartMesh(const std::string& modelFile, float scale);
+// The part's mesh turned by `orientation` and with its positions multiplied by `scale` (both about
+// the model's own origin), or null when the file cannot be read; then `whyNot`, when given, holds
+// the reason the log line names.
+CTriMesh* LoadPartMesh(const std::string& modelFile, float scale, const SPartOrientation& orientation = {},
+                       std::string* whyNot = nullptr);
 
 // The largest edge of the mesh's box.
 float MeasureAcross(const CTriMesh& mesh);

@@ -149,7 +149,7 @@ void CRigwright::CreatePart(const SPartDescription& part)
 {
     // A part whose model is missing or rejected stays in the list, empty: its texts still tell
     // the user which part it is.
-    auto* component = new CComponent(*m_renderer, part.modelFile, part.scale);
+    auto* component = new CComponent(*m_renderer, part.modelFile, part.scale, part.orientation);
     DescribePart(*component, part);
     AddComponent(component, part.position);
     if (part.hasView)
@@ -209,7 +209,8 @@ void CRigwright::ShowPartInformation()
     if (!m_mainMenu || !m_currentComponent)
         return;
     m_mainMenu->ShowPartInformation(m_currentComponent->GetPartName(), m_currentComponent->GetManufacturer(),
-                                    m_currentComponent->GetPartNumber(), m_currentComponent->GetDescription());
+                                    m_currentComponent->GetPartNumber(), m_currentComponent->GetDescription(),
+                                    m_currentComponent->GetModelProblem());
 }
 
 void CRigwright::WriteSceneReport()

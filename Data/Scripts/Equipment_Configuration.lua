@@ -4,9 +4,10 @@
 -- the one in focus at start.
 --
 --   AddComponent(model, name, manufacturer, partNumber, description, x, y, z
---                [, pitch, yaw, radius [, targetX, targetY, targetZ]])
+--                [, pitch, yaw, radius [, targetX, targetY, targetZ]] [, scale])
 --
---   model        a MilkShape 3D file (.ms3d); a bare file name is looked up in Data/Models/
+--   model        a MilkShape 3D, STL, OBJ, glTF or PLY file; a bare file name is looked up in
+--                Data/Models/
 --   name, manufacturer, partNumber, description
 --                the texts of the part-information panel
 --   x, y, z      where the part stands in the assembly
@@ -17,9 +18,27 @@
 --   targetX, targetY, targetZ (optional)
 --                the point the camera looks at, shown in the middle of the free area left of
 --                the panel; by default the centre of the part.
+--   scale (optional)
+--                what the model's coordinates are multiplied by; 1 without it
 --
--- A part whose model cannot be read stays in the list, empty, and the others work. Without this
--- script, or when it adds no part, the viewer shows Data/Models/Edge_Mesh.ms3d alone.
+-- The same with named fields, every one but model optional, in any order (note the braces):
+--
+--   AddComponent{ model = "Part.stl", name = "...", manufacturer = "...", partNumber = "...",
+--                 description = "...", position = {x, y, z}, up = "z", rotation = {x, y, z},
+--                 scale = 2.5, view = {pitch = 0.3, yaw = 0.5, radius = -140}, target = {x, y, z} }
+--
+--   up           the model file's own axis that points up: "y" (the default), "z" for the Z-up
+--                exports of CAD tools, "x", "-x", "-y" or "-z"
+--   rotation     degrees about the x, y and z axes, in that order, after up; a positive angle
+--                turns counter-clockwise seen from the positive end of its axis
+--   scale        what the model's coordinates are multiplied by (1 by default)
+--
+-- A field that cannot be read keeps its default, and Log.txt names the part and the field.
+-- README.md has the details; Examples/Prusa_Extruder.lua uses the named fields throughout.
+--
+-- A part whose model cannot be read stays in the list, empty, its description box saying why,
+-- and the others work. Without this script, or when it adds no part, the viewer shows
+-- Data/Models/Edge_Mesh.ms3d alone.
 
 local maker = "Halvorsen Flow Controls"
 

@@ -21,7 +21,6 @@ Color WithAlpha(Color color, std::uint32_t alpha)
 
 // The 3D view's effect slot: inside the GUI flush its effect is never used, the flush's is.
 constexpr int kSpriteEffectSlot = 8;
-constexpr float kAlphaTolerance = 1e-4f;
 } // namespace
 
 CButton::CButton(int controlID, const std::string& text, float x, float y, float width, float height,
@@ -53,13 +52,7 @@ void CButton::Fade(float elapsed)
     // Up to full opacity while hovered, down to the resting opacity otherwise, at one unit per
     // second either way.
     if (m_mouseOver)
-    {
-        m_alpha = m_alpha >= 1.0f ? 1.0f : std::min(m_alpha + elapsed, 1.0f);
-        // Frame times summed in float fall a hair short of the full second they add up to; a
-        // button hovered for its whole rise must show full opacity, not 254 of 255.
-        if (m_alpha > 1.0f - kAlphaTolerance)
-            m_alpha = 1.0f;
-    }
+        m_alpha = std::min(m_alpha + elapsed, 1.0f);
     else
         m_alpha = m_alpha > kRestingAlpha ? m_alpha - elapsed : kRestingAlpha;
     // One frame longer than the distance to the resting opacity (the first frame after start-up

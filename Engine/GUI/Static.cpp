@@ -16,17 +16,10 @@ CStatic::CStatic(int controlID, const std::string& text, float x, float y, float
     AddChild(m_caption);
 }
 
-CStatic::~CStatic()
-{
-    // A caption destroyed elsewhere has left its entry empty; only one still held is ours.
-    if (CText* caption = GetCaption())
-    {
-        caption->SetParent(nullptr);
-        ForgetChild(caption);
-        delete caption;
-    }
-    m_caption = nullptr;
-}
+// The caption outlives the control: the node's destructor only tells it that its parent is gone,
+// and the entity registry, which deletes every entity left at exit, deletes it then (or whoever
+// deletes it first; the registry skips an entity already gone).
+CStatic::~CStatic() = default;
 
 CText* CStatic::GetCaption() const
 {

@@ -1,7 +1,8 @@
 #pragma once
 // CStatic: a label. It fills its rectangle with its colour and shows its text through a CText
 // caption, its first child, which it keeps in step with its own position, size, text colour,
-// text format, font and text. It draws in the GUI layer with "GUI_rect.fx".
+// text format, font and text. It draws in the GUI layer with "GUI_rect.fx". The caption is an
+// entity like any other: the entity registry deletes it at exit, not the control.
 
 #include "Engine/GUI/Control.h"
 
@@ -16,7 +17,7 @@ public:
     // Loads "GUI_rect.fx" for the GUI layer (through the renderer singleton) and creates the
     // caption with the same text and rectangle.
     CStatic(int controlID, const std::string& text, float x, float y, float width, float height);
-    // Deletes the caption, which nothing else owns.
+    // Leaves the caption, parentless, to the entity registry.
     ~CStatic() override;
 
     // Fills the rectangle with the colour, inside the pass the draw-list flush has begun. The

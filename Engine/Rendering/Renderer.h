@@ -210,7 +210,8 @@ public:
     const Rect& GetTextRect() const { return m_textRect; }
 
     // ---- World-space lines ------------------------------------------------------------------
-    // 2 x lineCount vertices as a line list.
+    // 2 x lineCount vertices as a line list. No vertices or no lines draw nothing, yet count as a
+    // draw call, as with the screen lines.
     void DrawLines(const LineVertex* vertices, int lineCount);
     void DrawLinesWithEffect(int effect, const LineVertex* vertices, int lineCount);
 

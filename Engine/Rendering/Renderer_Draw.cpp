@@ -351,8 +351,11 @@ int CRenderer::DrawText(const char* text, const Vector2& pos, const Vector2& siz
 
 void CRenderer::DrawLines(const LineVertex* vertices, int lineCount)
 {
-    if (!m_device || !vertices || lineCount <= 0)
+    if (!m_device)
         return;
+    // No line is drawn, but the call is counted, as every other draw call is.
+    if (!vertices || lineCount <= 0)
+        lineCount = 0;
     DrawUserPrimitives(D3DPT_LINELIST, static_cast<std::uint32_t>(lineCount), vertices, sizeof(LineVertex),
                        m_lineDeclaration);
 }

@@ -2,6 +2,7 @@
 
 #include <lua.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <limits>
 #include <system_error>
+#include <vector>
 
 namespace Tess
 {
@@ -185,6 +187,21 @@ int ProtectedCallWithHandler(lua_State* state)
     const lua_KContext resultBase = 2;
     const int status = lua_pcallk(state, arguments - 2, LUA_MULTRET, 2, resultBase, &FinishProtectedCall);
     return FinishProtectedCall(state, status, resultBase);
+}
+
+// The number at `index` as Lua's tostring writes it, made here: lua_tolstring would turn the stack
+// slot into a string, allocating inside Lua, where the memory limit could raise an error.
+std::string NumberText(lua_State* state, int index)
+{
+    char text[64];
+    if (lua_isinteger(state, index))
+        return std::to_string(static_cast<long long>(lua_tointeger(state, index)));
+    std::snprintf(text, sizeof(text), LUA_NUMBER_FMT, static_cast<LUAI_UACNUMBER>(lua_tonumber(state, index)));
+    std::string result = text;
+    // A float that would read as an integer gets a decimal part, as in Lua ("1.0", not "1").
+    if (result.find_first_not_of("-0123456789") == std::string::npos)
+        result += std::string(1, lua_getlocaledecpoint()) + "0";
+    return result;
 }
 
 // Replaces the global `name`, keeping the original as upvalue 1 when `keepOriginal` is set.
@@ -375,11 +392,82 @@ std::int32_t CScriptManager::ReadInteger(lua_State* state, int index)
 
 std::string CScriptManager::ReadString(lua_State* state, int index)
 {
-    if (lua_type(state, index) != LUA_TSTRING && lua_type(state, index) != LUA_TNUMBER)
-        return {};
+    std::string text;
+    ReadStringValue(state, index, text);
+    return text;
+}
+
+bool CScriptManager::IsTable(lua_State* state, int index)
+{
+    return lua_type(state, index) == LUA_TTABLE;
+}
+
+int CScriptManager::ForEachStringKey(lua_State* state, int index,
+                                     const std::function<void(const std::string& key)>& visit)
+{
+    if (!IsTable(state, index))
+        return 0;
+    const int table = lua_absindex(state, index);
+    const int top = lua_gettop(state);
+    int skipped = 0;
+    lua_pushnil(state);
+    // Keys stay untouched between the calls of lua_next (a number key is never converted in
+    // place), so the walk cannot fail.
+    while (lua_next(state, table) != 0)
+    {
+        if (lua_type(state, -2) == LUA_TSTRING)
+        {
+            std::size_t length = 0;
+            const char* key = lua_tolstring(state, -2, &length);
+            visit(std::string(key, length));
+        }
+        else
+            ++skipped;
+        lua_settop(state, top + 1);
+    }
+    return skipped;
+}
+
+bool CScriptManager::ReadNumberValue(lua_State* state, int index, double& value)
+{
+    int isNumber = 0;
+    const lua_Number number = lua_tonumberx(state, index, &isNumber);
+    if (isNumber)
+        value = static_cast<double>(number);
+    return isNumber != 0;
+}
+
+bool CScriptManager::ReadStringValue(lua_State* state, int index, std::string& text)
+{
+    if (lua_type(state, index) == LUA_TNUMBER)
+    {
+        text = NumberText(state, index);
+        return true;
+    }
+    if (lua_type(state, index) != LUA_TSTRING)
+        return false;
     std::size_t length = 0;
-    const char* text = lua_tolstring(state, index, &length);
-    return text ? std::string(text, length) : std::string();
+    const char* characters = lua_tolstring(state, index, &length);
+    text.assign(characters, length);
+    return true;
+}
+
+bool CScriptManager::ReadNumberList(lua_State* state, int index, double* values, int count)
+{
+    if (!IsTable(state, index) || lua_rawlen(state, index) != static_cast<lua_Unsigned>(count))
+        return false;
+    const int table = lua_absindex(state, index);
+    std::vector<double> read(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+    {
+        lua_rawgeti(state, table, i + 1);
+        const bool number = ReadNumberValue(state, -1, read[static_cast<std::size_t>(i)]);
+        lua_pop(state, 1);
+        if (!number)
+            return false;
+    }
+    std::copy(read.begin(), read.end(), values);
+    return true;
 }
 
 void CScriptManager::PushBoolean(lua_State* state, bool value)

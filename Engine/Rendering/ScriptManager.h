@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 struct lua_State;
@@ -64,6 +65,27 @@ public:
     static std::int32_t ReadInteger(lua_State* state, int index);
     // A string argument, or "" for anything that is not a string or a number.
     static std::string ReadString(lua_State* state, int index);
+
+    // Tables passed as arguments, under the same rules. Access is raw (no metamethod runs, so no
+    // script code and no error), and nothing is allocated inside Lua, so the memory limit cannot
+    // fail a read half-way.
+    static bool IsTable(lua_State* state, int index);
+    // Calls `visit` with each string key of the table at `index`, in the table's own order, with
+    // the key's value on top of the stack (index -1) for the readers below; whatever the visit
+    // leaves on the stack is dropped. Entries whose keys are not strings are skipped. Returns how
+    // many were skipped (0 for a value that is not a table).
+    static int ForEachStringKey(lua_State* state, int index, const std::function<void(const std::string& key)>& visit);
+    // The number at `index` (a numeric string counts, as for ReadNumber); false, with `value`
+    // unchanged, for anything else.
+    static bool ReadNumberValue(lua_State* state, int index, double& value);
+    // The string at `index` (a number reads as the text Lua's tostring gives); false, with `text`
+    // unchanged, for anything else.
+    static bool ReadStringValue(lua_State* state, int index, std::string& text);
+    // The table at `index` as a list of exactly `count` numbers (its elements 1 to `count`,
+    // numeric strings counting, and no element `count` + 1); false, with `values` unchanged,
+    // for anything else.
+    static bool ReadNumberList(lua_State* state, int index, double* values, int count);
+
     static void PushBoolean(lua_State* state, bool value);
     static void PushNumber(lua_State* state, double value);
 

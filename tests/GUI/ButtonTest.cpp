@@ -66,13 +66,30 @@ TEST_F(ButtonTest, HoveringRaisesTheAlphaByTheFrameTimeUpToOne)
     // Five hovered frames of 0.02 s.
     EXPECT_NEAR(0.8f, button->GetAlpha(), 1e-5f);
     EXPECT_TRUE(button->IsMouseOver());
+    // Fifteen frames of 0.02 s sum to a hair under the 0.3 s they make in exact arithmetic; the
+    // next frame takes the alpha to one and it stays there.
     for (int i = 0; i < 10; ++i)
         Frame(*dialog, 0.02f);
-    EXPECT_FLOAT_EQ(1.0f, button->GetAlpha());
+    EXPECT_NEAR(1.0f, button->GetAlpha(), 1e-5f);
+    Frame(*dialog, 0.02f);
+    EXPECT_EQ(1.0f, button->GetAlpha());
     EXPECT_EQ(0xFF0000FFu, button->GetColor());
     EXPECT_EQ(0xFFFFFFFFu, button->GetCaption()->GetColor());
     Frame(*dialog, 0.5f);
-    EXPECT_FLOAT_EQ(1.0f, button->GetAlpha());
+    EXPECT_EQ(1.0f, button->GetAlpha());
+}
+
+TEST_F(ButtonTest, TheRiseIsTheFrameTimeAddedUpToOneWithNothingRoundedUp)
+{
+    Frame(*dialog, 0.01f);
+    // 0.7 + 0.29995 stays below one: 254.99 truncates to 254, not 255.
+    FrameWithCursorAt(*dialog, inside, 0.29995f);
+    EXPECT_LT(button->GetAlpha(), 1.0f);
+    EXPECT_EQ(0xFE0000FFu, button->GetColor());
+    EXPECT_EQ(0xFEFFFFFFu, button->GetCaption()->GetColor());
+    Frame(*dialog, 0.0001f);
+    EXPECT_EQ(1.0f, button->GetAlpha());
+    EXPECT_EQ(0xFF0000FFu, button->GetColor());
 }
 
 TEST_F(ButtonTest, LeavingLowersTheAlphaByTheFrameTimeDownToSevenTenths)

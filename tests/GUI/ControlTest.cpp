@@ -171,12 +171,18 @@ TEST_F(StaticTest, DrawsItsFilledRectangleThenTheCaptionInTheGUIView)
     EXPECT_LT(recording->IndexOf(EDeviceOp::DrawPrimitiveUP), recording->IndexOf(EDeviceOp::DrawText));
 }
 
-TEST_F(StaticTest, DestroyingTheStaticDestroysItsCaption)
+TEST_F(StaticTest, TheCaptionOutlivesTheStaticUntilTheRegistryOrItsOwnerDeletesIt)
 {
     const int before = GetEntityRegistry().GetCount();
     auto* label = new CStatic(1, "gone", 0, 0, 10, 10);
+    CText* caption = label->GetCaption();
     EXPECT_EQ(before + 2, GetEntityRegistry().GetCount());
     delete label;
+    // Parentless and still registered: the registry deletes it at exit.
+    EXPECT_EQ(before + 1, GetEntityRegistry().GetCount());
+    EXPECT_EQ(nullptr, caption->GetParent());
+    // Its one deletion (a second one would be a double free under the sanitizers).
+    delete caption;
     EXPECT_EQ(before, GetEntityRegistry().GetCount());
 }
 

@@ -433,11 +433,12 @@ TEST_F(RendererDrawTest, BoundsAreTwelveYellowLinesInWorldSpaceThroughTheVectorE
     EXPECT_FALSE(CEffect::IsEffectActive());
 }
 
-TEST_F(RendererDrawTest, WorldLinesWithoutAnEffectUseTheLineVertexLayout)
+TEST_F(RendererDrawTest, WorldLinesWithoutAnEffectUseTheLineVertexLayoutAndEmptyOnesStillCount)
 {
     const LineVertex vertices[4] = {{{0, 0, 0}, 1}, {{1, 0, 0}, 2}, {{0, 1, 0}, 3}, {{0, 0, 1}, 4}};
     renderer->DrawLines(vertices, 2);
     renderer->DrawLines(vertices, 0);
+    renderer->DrawLines(nullptr, 2);
     const auto lines = CallsOf(EDeviceOp::DrawPrimitiveUP);
     ASSERT_EQ(1u, lines.size());
     EXPECT_EQ(2u, lines[0].Arg(1));
@@ -448,7 +449,8 @@ TEST_F(RendererDrawTest, WorldLinesWithoutAnEffectUseTheLineVertexLayout)
     EXPECT_EQ(D3DDECLTYPE_FLOAT3, (*elements)[0].type);
     EXPECT_EQ(12, (*elements)[1].offset);
     EXPECT_EQ(D3DDECLTYPE_D3DCOLOR, (*elements)[1].type);
-    EXPECT_EQ(1, renderer->GetDrawCallCount());
+    // Only the first draws, but each is a draw call.
+    EXPECT_EQ(3, renderer->GetDrawCallCount());
 }
 
 TEST_F(RendererDrawTest, MeshVectorsAreDrawnOnlyWhenTheElementsExist)

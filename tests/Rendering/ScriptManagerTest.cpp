@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -111,6 +112,63 @@ TEST_F(ScriptManagerTest, StringsReadTheirTextAndOtherValuesReadEmpty)
     EXPECT_EQ(g_readings[1].text, "12");
     EXPECT_EQ(g_readings[2].text, "");
     EXPECT_EQ(g_readings[3].text, "");
+}
+
+namespace
+{
+// Each string key of the table argument with what the readers made of its value.
+std::vector<std::string> g_fields;
+int g_unnamed = 0;
+
+int TableProbe(lua_State* state)
+{
+    g_unnamed = CScriptManager::ForEachStringKey(state, 1, [state](const std::string& key) {
+        double number = 0.0;
+        std::string text = "-";
+        double list[2] = {};
+        const bool isNumber = CScriptManager::ReadNumberValue(state, -1, number);
+        std::string field = key + " " + (isNumber ? std::to_string(number) : "-");
+        CScriptManager::ReadStringValue(state, -1, text);
+        field += " " + text;
+        if (CScriptManager::ReadNumberList(state, -1, list, 2))
+            field += " {" + std::to_string(list[0]) + ", " + std::to_string(list[1]) + "}";
+        g_fields.push_back(field);
+    });
+    return 0;
+}
+
+// Compares the text read from a number with Lua's own tostring of it.
+int SameText(lua_State* state)
+{
+    CScriptManager::PushBoolean(state, CScriptManager::ReadString(state, 1) == CScriptManager::ReadString(state, 2));
+    return 1;
+}
+} // namespace
+
+TEST_F(ScriptManagerTest, TablesAreReadRawByStringKeyWithListsOfAnExactLength)
+{
+    GetScriptManager().RegisterFunction("TableProbe", &TableProbe);
+    GetScriptManager().RegisterFunction("SameText", &SameText);
+    // The metamethods raise errors: a reader that ran one would fail the script.
+    ASSERT_EQ(Run(R"(
+        local trap = {__index = function() error("index") end, __len = function() error("len") end}
+        TableProbe{ a = 1.5, b = "2", c = {3, "4"}, d = {1}, e = {1, 2, 3}, f = true,
+                    g = setmetatable({}, trap), h = setmetatable({5, 6}, trap), "unnamed", [2.5] = 1 }
+        TableProbe(42)
+        for _, n in ipairs{1.0, -0.0, 1e100, 2^63, 0.1, 1/3, 42, -7, 1e15, 1/0, 2^53 + 1} do
+            assert(SameText(n, tostring(n)), tostring(n))
+        end
+    )"),
+              0);
+    std::sort(g_fields.begin(), g_fields.end());
+    EXPECT_EQ(g_fields, (std::vector<std::string>{"a 1.500000 1.5", "b 2.000000 2", "c - - {3.000000, 4.000000}",
+                                                  "d - -", "e - -", "f - -", "g - -", "h - - {5.000000, 6.000000}"}));
+    // The second call's argument is no table: nothing visited, nothing skipped.
+    EXPECT_EQ(g_unnamed, 0);
+    g_fields.clear();
+    ASSERT_EQ(Run("TableProbe{ 1, 2, [true] = 3, x = 4 }"), 0);
+    EXPECT_EQ(g_fields, std::vector<std::string>{"x 4.000000 4"});
+    EXPECT_EQ(g_unnamed, 3);
 }
 
 TEST_F(ScriptManagerTest, ASecondRegistrationReplacesTheFirst)

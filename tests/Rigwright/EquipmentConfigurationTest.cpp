@@ -1,9 +1,13 @@
 // The equipment configuration script: parts come back in the order the script adds them, with
-// their texts, positions and optional views; a missing script adds none, a failing one keeps
-// what it added before the error, and the script the viewer ships describes the five parts of
-// the gate valve with models that exist.
+// their texts, positions and optional views, in the positional form or the table form with its
+// named fields (each field that cannot be read named in the log); a missing script adds none, a
+// failing one keeps what it added before the error, and the scripts the repository ships
+// describe their parts with models that exist.
 
 #include "Applications/Rigwright/EquipmentConfiguration.h"
+
+#include "Applications/Rigwright/PartModel.h"
+#include "Engine/Geometry/TriMesh.h"
 
 #include "Engine/Core/Log.h"
 #include "Engine/Rendering/ScriptManager.h"
@@ -12,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <set>
 
 namespace Tess
@@ -142,6 +147,105 @@ TEST_F(EquipmentConfigurationTest, MissingOrBadArgumentsReadEmptyOrZero)
     EXPECT_EQ(0.0f, parts[1].viewRadius);
 }
 
+TEST_F(EquipmentConfigurationTest, TheTableFormNamesItsFieldsAndNeedsNoneButTheModel)
+{
+    const auto parts = LoadScript(R"(
+        AddComponent{ model = "Body.stl", name = "Body", manufacturer = "Acme", partNumber = 7,
+                      description = "The body.", position = {1, -2, "3.5"}, up = "z",
+                      rotation = {0, 90, -45}, scale = 2.5,
+                      view = {pitch = 0.3, yaw = 0.5, radius = -140}, target = {4, 5, 6} }
+        AddComponent("Lid.ms3d", "Lid", "Acme", "A-2", "The lid.", 1, 2, 3, 0.25, -0.5, -80, 2)
+        AddComponent{ model = "Parts/Pin.ply" }
+        AddComponent{}
+    )");
+    ASSERT_EQ(4u, parts.size());
+    const SPartDescription& body = parts[0];
+    EXPECT_EQ("Data/Models/Body.stl", body.modelFile);
+    EXPECT_EQ("Body", body.partName);
+    EXPECT_EQ("Acme", body.manufacturer);
+    EXPECT_EQ("7", body.partNumber);
+    EXPECT_EQ("The body.", body.description);
+    EXPECT_EQ(Vector3(1, -2, 3.5f), body.position);
+    EXPECT_EQ(EUpAxis::PositiveZ, body.orientation.up);
+    EXPECT_EQ(Vector3(0, 90, -45), body.orientation.rotation);
+    EXPECT_FLOAT_EQ(2.5f, body.scale);
+    ASSERT_TRUE(body.hasView);
+    EXPECT_FLOAT_EQ(0.3f, body.viewPitch);
+    EXPECT_FLOAT_EQ(0.5f, body.viewYaw);
+    EXPECT_FLOAT_EQ(-140.0f, body.viewRadius);
+    ASSERT_TRUE(body.hasViewTarget);
+    EXPECT_EQ(Vector3(4, 5, 6), body.viewTarget);
+    // The positional form beside it reads as before and has no orientation of its own.
+    EXPECT_EQ("Lid", parts[1].partName);
+    EXPECT_FLOAT_EQ(-80.0f, parts[1].viewRadius);
+    EXPECT_FLOAT_EQ(2.0f, parts[1].scale);
+    EXPECT_EQ(SPartOrientation{}, parts[1].orientation);
+    // Every other field has its default; without a model the default model.
+    EXPECT_EQ("Parts/Pin.ply", parts[2].modelFile);
+    EXPECT_EQ(SPartOrientation{}, parts[2].orientation);
+    EXPECT_FLOAT_EQ(1.0f, parts[2].scale);
+    EXPECT_FALSE(parts[2].hasView);
+    EXPECT_EQ("Data/Models/Edge_Mesh.ms3d", parts[3].modelFile);
+    EXPECT_TRUE(MainLogLines().empty());
+}
+
+TEST_F(EquipmentConfigurationTest, AFieldThatCannotBeReadIsNamedWithItsPartAndKeepsItsDefault)
+{
+    const auto parts = LoadScript(R"(
+        AddComponent{ model = "a.stl", name = "Extruder body", scale = -2, postion = {1, 2, 3},
+                      position = {1, 2}, rotation = {0, 1/0, 0}, up = "w", view = {pitch = 0.3, yaw = 0.5},
+                      manufacturer = {}, target = {1, 2, 3}, "stray" }
+        AddComponent{ model = {}, partNumber = true, description = nil, position = {"a", 2, 3},
+                      scale = 0, view = {pitch = 0, yaw = 0, radius = -50, roll = 1}, rotation = {1, 2, 3, 4} }
+        AddComponent{ model = "c.stl", view = {pitch = 0, yaw = 0, radius = -50}, target = 7, scale = "1e999",
+                      up = "-x" }
+        local many = {model = "d.stl"}
+        for i = 1, 10 do many["x" .. i] = i end
+        AddComponent(many)
+    )");
+    ASSERT_EQ(4u, parts.size());
+    // Each part is added, with the defaults in place of what could not be read.
+    EXPECT_EQ("Data/Models/a.stl", parts[0].modelFile);
+    EXPECT_EQ(Vector3(0, 0, 0), parts[0].position);
+    EXPECT_EQ(SPartOrientation{}, parts[0].orientation);
+    EXPECT_FLOAT_EQ(1.0f, parts[0].scale);
+    EXPECT_FALSE(parts[0].hasView);
+    EXPECT_FALSE(parts[0].hasViewTarget);
+    EXPECT_EQ("Data/Models/Edge_Mesh.ms3d", parts[1].modelFile);
+    EXPECT_TRUE(parts[2].hasView);
+    EXPECT_FALSE(parts[2].hasViewTarget);
+    EXPECT_EQ(EUpAxis::NegativeX, parts[2].orientation.up);
+    const std::string one = R"(Main     | Equipment: part 1 ("Extruder body"): )";
+    const std::string two = "Main     | Equipment: part 2: ";
+    const std::string four = "Main     | Equipment: part 4: ";
+    const std::string notThree = "is not a list of three finite numbers; ";
+    const std::string badView = R"(field "view" is not a table of finite pitch, yaw and radius; )"
+                                "the part is framed from its size";
+    std::vector<std::string> expected{
+        one + R"(field "manufacturer" is not a string; "" is used)",
+        one + R"(field "position" )" + notThree + "{0, 0, 0} is used",
+        one + R"(field "up" is not "x", "y", "z", "-x", "-y" or "-z"; "y" is used)",
+        one + R"(field "rotation" )" + notThree + "{0, 0, 0} is used",
+        one + R"(field "scale" is not a positive number; 1 is used)",
+        one + badView,
+        one + R"(field "target" is used only with "view"; it is ignored)",
+        one + R"(field "postion" is not known; it is ignored)",
+        one + "1 entry without a field name is ignored",
+        two + R"(field "model" is not a string; the default model is used)",
+        two + R"(field "partNumber" is not a string; "" is used)",
+        two + R"(field "position" )" + notThree + "{0, 0, 0} is used",
+        two + R"(field "rotation" )" + notThree + "{0, 0, 0} is used",
+        two + R"(field "scale" is not a positive number; 1 is used)",
+        two + badView,
+        "Main     | Equipment: part 3: field \"scale\" is not a positive number; 1 is used",
+        "Main     | Equipment: part 3: field \"target\" " + notThree + "the centre of the part is looked at"};
+    // Unknown names sorted, the first eight of them.
+    for (const char* name : {"x1", "x10", "x2", "x3", "x4", "x5", "x6", "x7"})
+        expected.push_back(four + "field \"" + name + "\" is not known; it is ignored");
+    expected.push_back(four + "2 more fields are not known; they are ignored");
+    EXPECT_EQ(MainLogLines(), expected);
+}
+
 TEST_F(EquipmentConfigurationTest, NoScriptAddsNoPart)
 {
     EXPECT_TRUE(CEquipmentConfiguration::Load().empty());
@@ -223,6 +327,62 @@ TEST(ShippedEquipmentScript, DescribesTheFivePartsOfTheGateValveWithModelsThatEx
     EXPECT_EQ(5u, names.size());
     EXPECT_EQ(5u, numbers.size());
     EXPECT_EQ(0u, names.count(""));
+}
+
+} // namespace
+} // namespace Tess
+
+namespace Tess
+{
+namespace
+{
+
+// The part's box in the scene: its turned and scaled mesh at its position.
+struct SBox
+{
+    Vector3 low, high;
+
+    bool Meets(const SBox& o, float gap) const
+    {
+        return low.x <= o.high.x + gap && o.low.x <= high.x + gap && low.y <= o.high.y + gap &&
+               o.low.y <= high.y + gap && low.z <= o.high.z + gap && o.low.z <= high.z + gap;
+    }
+};
+
+TEST(ExampleEquipmentScript, ThePrusaExtruderStandsAssembledFromItsZUpFiles)
+{
+    const std::filesystem::path source = TESS_SOURCE_DIR;
+    if (!std::filesystem::is_directory(source / "../shared/real-models/Prusa-extruder"))
+        GTEST_SKIP() << "the Prusa extruder parts are not beside the repository";
+    const auto previous = std::filesystem::current_path();
+    // The script names its files relative to the repository root, where it is run.
+    std::filesystem::current_path(source);
+    GetLog().Open();
+    const auto parts = CEquipmentConfiguration::Load("Data/Scripts/Examples/Prusa_Extruder.lua");
+    std::vector<SBox> boxes;
+    for (const SPartDescription& part : parts)
+    {
+        std::unique_ptr<CTriMesh> mesh(LoadPartMesh(part.modelFile, part.scale, part.orientation));
+        ASSERT_NE(mesh, nullptr) << part.modelFile;
+        boxes.push_back({part.position + Vector3(mesh->GetMinX(), mesh->GetMinY(), mesh->GetMinZ()),
+                         part.position + Vector3(mesh->GetMaxX(), mesh->GetMaxY(), mesh->GetMaxZ())});
+    }
+    GetLog().Close();
+    std::filesystem::current_path(previous);
+
+    ASSERT_EQ(5u, parts.size());
+    for (const SPartDescription& part : parts)
+        EXPECT_EQ(EUpAxis::PositiveZ, part.orientation.up) << part.partName;
+    // Every part touches another (a sign wrong in a position or a turn sets one apart), and the
+    // body, in focus at start, stands taller than it is deep, its filament path upright.
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+    {
+        bool touches = false;
+        for (std::size_t j = 0; j < boxes.size(); ++j)
+            touches = touches || (i != j && boxes[i].Meets(boxes[j], 0.5f));
+        EXPECT_TRUE(touches) << parts[i].partName;
+    }
+    EXPECT_GT(boxes[0].high.y - boxes[0].low.y, 3.0f * (boxes[0].high.z - boxes[0].low.z));
 }
 
 } // namespace

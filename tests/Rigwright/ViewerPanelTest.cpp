@@ -407,6 +407,33 @@ TEST_F(ViewerPanelTest, ScriptPartsBecomeComponentsInOrderWithTextsPositionsAndV
         1);
 }
 
+TEST_F(ViewerPanelTest, APartOfTheTableFormIsTurnedByItsUpAxisAndRotationBeforeItIsFramed)
+{
+    UseEquipment(R"(
+        AddComponent("Valve_Handwheel.ms3d", "Flat", "m", "1", "d", 0, 0, 0)
+        AddComponent{ model = "Valve_Handwheel.ms3d", name = "On edge", position = {0, 78, 0}, up = "z",
+                      rotation = {0, 0, 90}, scale = 2 }
+    )",
+                 {"Valve_Handwheel.ms3d"});
+    Run(
+        [&](int frame, CRigwright& viewer) {
+            if (frame != 1)
+                return;
+            ASSERT_EQ(viewer.GetComponentCount(), 2);
+            const CTriMesh& flat = *viewer.GetComponent(0)->GetMesh();
+            const CTriMesh& turned = *viewer.GetComponent(1)->GetMesh();
+            // Z up brings the loaded mesh's -z up; the quarter turn about z then lays that to -x.
+            EXPECT_FLOAT_EQ(turned.GetMinX(), 2.0f * flat.GetMinZ());
+            EXPECT_FLOAT_EQ(turned.GetMaxY(), 2.0f * flat.GetMaxX());
+            EXPECT_FLOAT_EQ(turned.GetMaxZ(), 2.0f * flat.GetMaxY());
+            // The framing follows the turned box.
+            const Vector3 target = viewer.GetComponent(1)->GetViewTarget();
+            EXPECT_NEAR(target.x, turned.GetMinX() / 2.0f + turned.GetMaxX() / 2.0f, 1e-3f);
+            EXPECT_NEAR(target.y, 78.0f + turned.GetMinY() / 2.0f + turned.GetMaxY() / 2.0f, 1e-3f);
+        },
+        1);
+}
+
 TEST_F(ViewerPanelTest, PartWithAMissingModelStaysEmptyAndTheOthersWork)
 {
     UseEquipment(R"(
@@ -429,12 +456,15 @@ TEST_F(ViewerPanelTest, PartWithAMissingModelStaysEmptyAndTheOthersWork)
                 EXPECT_LT(viewer.GetComponent(1)->GetViewRadius(), 0.0f);
                 viewer.SelectNextComponent();
                 EXPECT_EQ(ValueText(viewer, CMainMenu::kPartName), "Lost part");
+                // The panel says why it is empty, in the log's words, before its description.
+                EXPECT_EQ(ValueText(viewer, CMainMenu::kDescription), "Model not read: no such file\nd");
             }
             if (frame == 2)
                 viewer.SelectNextComponent();
             if (frame == 3)
             {
                 EXPECT_EQ(ValueText(viewer, CMainMenu::kPartName), "Wheel");
+                EXPECT_EQ(ValueText(viewer, CMainMenu::kDescription), "d");
             }
         },
         4);
