@@ -52,8 +52,7 @@ TEST(EquipmentModelsTest, PartsAreClosedOutwardFacingSolidsOfViewerSize)
         // Smooth surfaces share vertices: far fewer than three per triangle.
         EXPECT_LT(mesh->GetVertexCount(), 2 * mesh->GetTriangleCount());
 
-        const float largest = std::max({mesh->GetMaxX() - mesh->GetMinX(), mesh->GetMaxY() - mesh->GetMinY(),
-                                        mesh->GetMaxZ() - mesh->GetMinZ()});
+        const float largest = mesh->GetBounds().GetLargestSide();
         EXPECT_GE(largest, 40.0f);
         EXPECT_LE(largest, 80.0f);
 

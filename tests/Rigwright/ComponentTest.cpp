@@ -99,9 +99,10 @@ TEST_F(ComponentTest, ThePartLoadsItsModelWithNormalsAndBuildsItsBuffersOutlineA
     // Bounds around the model's box centre, wide enough never to be culled.
     const CBoundingSphere& bounds = part.GetBounds();
     EXPECT_FLOAT_EQ(bounds.GetRadius(), 10000.0f);
-    EXPECT_FLOAT_EQ(bounds.GetCentre().x, (mesh->GetMinX() + mesh->GetMaxX()) / 2);
-    EXPECT_FLOAT_EQ(bounds.GetCentre().y, (mesh->GetMinY() + mesh->GetMaxY()) / 2);
-    EXPECT_FLOAT_EQ(bounds.GetCentre().z, (mesh->GetMinZ() + mesh->GetMaxZ()) / 2);
+    const CTriMesh::Bounds& box = mesh->GetBounds();
+    EXPECT_FLOAT_EQ(bounds.GetCentre().x, (box.min.x + box.max.x) / 2);
+    EXPECT_FLOAT_EQ(bounds.GetCentre().y, (box.min.y + box.max.y) / 2);
+    EXPECT_FLOAT_EQ(bounds.GetCentre().z, (box.min.z + box.max.z) / 2);
 
     EXPECT_EQ(part.GetObjectParameter(0), Vector4(0.4f, 0.4f, 0.4f, 0.4f));
     EXPECT_EQ(part.GetObjectParameter(1), Vector4(0.8f, 0.8f, 0.8f, 0.8f));

@@ -133,10 +133,8 @@ TEST(OutlineBandCullerTest, KeepsEveryBandTheEffectCanOpenAndDropsMostOfTheRest)
         const std::size_t bandCount = model.bands.size() / 6;
         ASSERT_EQ(culler.GetOrderedIndices().size(), model.bands.size());
 
-        const Vector3 centre((model.mesh->GetMinX() + model.mesh->GetMaxX()) / 2,
-                             (model.mesh->GetMinY() + model.mesh->GetMaxY()) / 2,
-                             (model.mesh->GetMinZ() + model.mesh->GetMaxZ()) / 2);
-        const float size = model.mesh->GetMaxX() - model.mesh->GetMinX();
+        const Vector3 centre = model.mesh->GetBounds().GetCentre();
+        const float size = model.mesh->GetBounds().GetSize().x;
         std::size_t dropped = 0, views = 0;
         for (const Vector3 direction : {Vector3(0, 0, -1), Vector3(1, 0, 0), Vector3(0, 1, 0), Vector3(0.6f, 0.48f, -0.64f),
                                         Vector3(-0.36f, -0.8f, 0.48f)})
@@ -178,8 +176,9 @@ TEST(OutlineBandCullerTest, BandsThatCanDrawAtRestOrAlwaysOpenAreNeverLeftOut)
     EXPECT_EQ(exactCuller.SelectBands({10.5f, 0.5f, 3.0f}).size(), 6u) << "from behind, within the back fade";
     EXPECT_TRUE(exactCuller.SelectBands({0.5f, 0.5f, 10.0f}).empty()) << "from straight behind";
 
-    // Within the tolerance only: the band has area at rest, so it is always drawn.
-    SEdgeMeshOf near(FlatPair(0.05f));
+    // Within the weld tolerance only (a millionth of the pair's diagonal, about 1.4e-6): the band
+    // has area at rest, so it is always drawn.
+    SEdgeMeshOf near(FlatPair(5e-7f));
     ASSERT_EQ(near.bands.size(), 6u);
     COutlineBandCuller nearCuller(*near.edges, near.bands);
     EXPECT_EQ(nearCuller.GetAlwaysDrawnCount(), 6);
