@@ -185,13 +185,13 @@ TEST(OutlineBandCullerTest, BandsThatCanDrawAtRestOrAlwaysOpenAreNeverLeftOut)
     EXPECT_TRUE(nearCuller.SelectBands({0.5f, 0.5f, -10.0f}).empty());
 
     // Creases open from every view.
-    SEdgeMeshOf jeep(LoadMeshMS3D((kSource / "tests/data/jeep1.ms3d").string()));
-    ASSERT_TRUE(jeep.edges);
-    const COutlineBandCuller culler(*jeep.edges, jeep.bands);
-    const CVertexElement& flags = *jeep.edges->FindElement("TEXCOORD0");
+    SEdgeMeshOf bonnet(LoadMeshMS3D((kSource / "Data/Models/Valve_Bonnet.ms3d").string()));
+    ASSERT_TRUE(bonnet.edges);
+    const COutlineBandCuller culler(*bonnet.edges, bonnet.bands);
+    const CVertexElement& flags = *bonnet.edges->FindElement("TEXCOORD0");
     int creaseBands = 0;
-    for (std::size_t i = 0; i < jeep.bands.size(); i += 6)
-        creaseBands += flags.GetEntry(jeep.bands[i + 2])[0] > 0.5f || flags.GetEntry(jeep.bands[i + 5])[0] > 0.5f;
+    for (std::size_t i = 0; i < bonnet.bands.size(); i += 6)
+        creaseBands += flags.GetEntry(bonnet.bands[i + 2])[0] > 0.5f || flags.GetEntry(bonnet.bands[i + 5])[0] > 0.5f;
     EXPECT_GT(creaseBands, 0);
     EXPECT_GE(culler.GetAlwaysDrawnCount(), 6 * creaseBands);
 }
