@@ -244,7 +244,7 @@ TEST_F(ComponentTest, ThePartHandsOverBothColoursAndTheOutlineItsColourAndSize)
     EXPECT_EQ(renderer->GetObjectParameter(0), Vector4(0, 0, 0, 0));
     // The part's box diagonal as a share of the reference size: the valve body is about 82.5
     // units across its diagonal.
-    const float size = static_cast<float>(part.GetMesh()->GetBounds().GetDiagonal()) / CComponentOutline::kReferenceSize;
+    const auto size = static_cast<float>(part.GetMesh()->GetBounds().GetDiagonal() / CComponentOutline::kReferenceSize);
     EXPECT_EQ(renderer->GetObjectParameter(1), Vector4(size, size, size, size));
     EXPECT_NEAR(size, 82.47f / 80.0f, 1e-3f);
     EXPECT_FLOAT_EQ(renderer->GetWorldMatrix().m[3][0], 5.0f) << "the outline follows its part";
