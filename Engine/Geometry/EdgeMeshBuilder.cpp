@@ -26,6 +26,21 @@ std::array<std::int32_t, 6> CornersOf(const CTriMesh::Triangle& t)
     return {t.i0, t.i1, t.i1, t.i2, t.i2, t.i0};
 }
 
+// Entry v of an element of three floats per entry.
+Vector3 Load(const float* data, std::int32_t v)
+{
+    const float* entry = data + static_cast<std::size_t>(3) * v;
+    return {entry[0], entry[1], entry[2]};
+}
+
+void Store(float* data, std::int32_t v, const Vector3& value)
+{
+    float* entry = data + static_cast<std::size_t>(3) * v;
+    entry[0] = value.x;
+    entry[1] = value.y;
+    entry[2] = value.z;
+}
+
 } // namespace
 
 CEdgeMeshBuilder::CEdgeMeshBuilder(const CTriMesh& source, std::int64_t maxFinTriangles)
@@ -193,12 +208,25 @@ CTriMesh* CEdgeMeshBuilder::Emit() const
     auto normal = std::make_unique<CVertexElement>("NORMAL", 3, vertexCount, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_NORMAL);
     auto tangent = std::make_unique<CVertexElement>("TANGENT", 3, vertexCount, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_TANGENT);
     auto flag = std::make_unique<CVertexElement>("TEXCOORD0", 1, vertexCount, D3DDECLTYPE_FLOAT1, D3DDECLUSAGE_TEXCOORD);
-
-    const CVertexElement& sourceNormal = *m_source.FindElement("NORMAL");
-    const auto normalOf = [&](std::int32_t v) {
-        return sourceNormal.GetVector3(CornersOf(m_source.GetTriangle(v / 6))[v % 6]).NormalizedOrZero();
-    };
+    float* positions = position->GetData();
+    float* normals = normal->GetData();
+    float* tangents = tangent->GetData();
     float* flags = flag->GetData();
+
+    // Every source normal made unit once; zero normals (a degenerate source triangle) stay zero
+    // instead of becoming NaN. An index outside the source reads the nearest normal.
+    const CVertexElement& sourceNormal = *m_source.FindElement("NORMAL");
+    const std::int32_t normalCount = std::max(sourceNormal.GetEntryCount(), 1);
+    std::vector<Vector3> unitNormals(static_cast<std::size_t>(normalCount));
+    for (std::int32_t s = 0; s < normalCount; ++s)
+        unitNormals[s] = sourceNormal.GetVector3(s).NormalizedOrZero();
+    for (std::int32_t i = 0; i < m_edgeCount / 3; ++i)
+    {
+        const std::array<std::int32_t, 6> corners = CornersOf(m_source.GetTriangle(i));
+        for (int c = 0; c < 6; ++c)
+            Store(normals, 6 * i + c, unitNormals[std::clamp(corners[c], 0, normalCount - 1)]);
+    }
+
     for (std::int32_t v = 0; v < vertexCount; ++v)
     {
         const std::int32_t k = v / 2;
@@ -210,12 +238,10 @@ CTriMesh* CEdgeMeshBuilder::Emit() const
             const bool sameWay = PointOf(2 * k) == PointOf(2 * partner) && PointOf(2 * k + 1) == PointOf(2 * partner + 1);
             across = 2 * partner + (sameWay ? (v & 1) : 1 - (v & 1));
         }
-        // Zero normals (a degenerate source triangle) stay zero instead of becoming NaN.
-        const Vector3 n = normalOf(v);
-        const Vector3 t = normalOf(across);
-        position->SetVector3(v, m_positions[m_positionOf[v]]);
-        normal->SetVector3(v, n);
-        tangent->SetVector3(v, t);
+        const Vector3 n = Load(normals, v);
+        const Vector3 t = Load(normals, across);
+        Store(positions, v, m_positions[m_positionOf[v]]);
+        Store(tangents, v, t);
         // 1.0 on creases (normals over 1.47 radians apart), 0.0 elsewhere; see EdgeFlag.
         flags[v] = EdgeFlag(n, t);
     }

@@ -46,19 +46,19 @@ std::uint64_t HashOf(const CellKey& key)
     return h ^ (h >> 29);
 }
 
-// Open-addressing map from keys to dense numbers 0, 1, 2, ... in order of insertion.
+// Open-addressing map from keys to dense numbers 0, 1, 2, ... in order of insertion, for at most
+// `maxKeys` keys: the table is never more than half full, so probes stay short.
 template <class Key>
 class CKeyTable
 {
 public:
-    explicit CKeyTable(std::size_t expectedKeys)
+    explicit CKeyTable(std::size_t maxKeys)
     {
         std::size_t capacity = 16;
-        while (capacity < 2 * expectedKeys)
+        while (capacity < 2 * maxKeys)
             capacity *= 2;
         m_slots.assign(capacity, -1);
         m_mask = capacity - 1;
-        m_keys.reserve(expectedKeys);
     }
 
     std::int32_t FindOrAdd(const Key& key)
@@ -149,7 +149,7 @@ private:
 // the number of its distinct one (-1 when not finite).
 std::vector<Vector3> DistinctPositions(std::span<const Vector3> positions, std::vector<std::int32_t>& distinctOf)
 {
-    CKeyTable<BitsKey> table(positions.size() / 2 + 1);
+    CKeyTable<BitsKey> table(positions.size());
     std::vector<Vector3> distinct;
     distinctOf.resize(positions.size());
     for (std::size_t i = 0; i < positions.size(); ++i)

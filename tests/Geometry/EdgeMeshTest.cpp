@@ -5,10 +5,12 @@
 #include "ReferenceEdgeMesh.h"
 
 #include "Engine/Geometry/EdgeMeshBuilder.h"
+#include "Engine/Geometry/MeshFile.h"
 #include "Engine/Geometry/ModelLoader.h"
 
 #include <array>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <random>
@@ -295,6 +297,38 @@ TEST(EdgeMeshRobustnessTest, BadIndicesAndNonFinitePositionsAreSafe)
     ASSERT_NE(edges, nullptr);
     MeshPtr reference(BuildEdgeMeshReference(*source));
     EXPECT_TRUE(SameMesh(*edges, *reference));
+}
+
+TEST(EdgeMeshRealModelTest, SharedEdgesPairOnceAndTheBandsStayWithinThreePerTriangle)
+{
+    const std::string folder = std::string(TESS_SOURCE_DIR) + "/../shared/real-models/";
+    if (!std::filesystem::is_directory(folder))
+        GTEST_SKIP() << "the third-party models are not at " << folder;
+    // Duck (1.65 units across) and the counter (a dense millimetre part) are closed; the spider
+    // has open edges and edges that three or more faces share.
+    struct SModel
+    {
+        const char* name;
+        bool closed;
+    };
+    for (const SModel model : {SModel{"Duck.glb", true}, SModel{"busted.STL", true},
+                               SModel{"counter.unitsmm.STL", true}, SModel{"Spider_binary.stl", false}})
+    {
+        SCOPED_TRACE(model.name);
+        std::string whyNot;
+        MeshPtr source(LoadMesh(folder + model.name, whyNot));
+        ASSERT_NE(source, nullptr) << whyNot;
+        source->ComputeNormals();
+        MeshPtr edges = Build(*source);
+        ASSERT_NE(edges, nullptr);
+        const int triangles = source->GetTriangleCount();
+        if (model.closed)
+        {
+            EXPECT_EQ(edges->GetTriangleCount(), 6 * triangles) << "every edge with the one it shares, and only it";
+        }
+        EXPECT_LE(edges->GetTriangleCount(), 6 * triangles);
+        EXPECT_LE(CEdgeMeshBuilder::DrawnFinIndices(*edges).size(), static_cast<std::size_t>(9) * triangles);
+    }
 }
 
 namespace

@@ -1,12 +1,16 @@
 // The equipment parts in Data/Models: they load, are closed solids facing outwards, are sized
-// for the viewer's camera, and their outline joins every edge with exactly one other.
+// for the viewer's camera, and their outline joins every edge with exactly one other: the same
+// one the rule they were made for (points within 0.1 units on every axis are one) joined.
 
 #include "MeshTestUtil.h"
 
 #include "Engine/Geometry/ModelLoader.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
+#include <numeric>
+#include <utility>
 
 using namespace Tess;
 using namespace GeometryTest;
@@ -71,8 +75,7 @@ TEST(EquipmentModelsTest, OutlineJoinsEveryEdgeWithExactlyOneOther)
         mesh->ComputeNormals();
         std::unique_ptr<CTriMesh> edges(mesh->BuildEdgeMesh());
         ASSERT_NE(edges, nullptr);
-        // One partner per edge, two fins for each: no open edge, and no vertex crowded by
-        // another within the closeness tolerance.
+        // One partner per edge, two fins for each: no open edge.
         EXPECT_EQ(edges->GetTriangleCount(), 6 * mesh->GetTriangleCount());
 
         // Folds (caps against sides) are flagged as creases; smooth surfaces are not.
@@ -82,5 +85,63 @@ TEST(EquipmentModelsTest, OutlineJoinsEveryEdgeWithExactlyOneOther)
             creases += flag->GetEntry(v)[0] == 1.0f;
         EXPECT_GT(creases, 100);
         EXPECT_LT(creases, flag->GetEntryCount() / 2);
+    }
+}
+
+TEST(EquipmentModelsTest, TheWeldJoinsTheEdgesTheTenthOfAUnitRuleJoined)
+{
+    // Coinciding points are exact copies and all others lie more than 0.1 apart on some axis, and
+    // every edge has exactly one copy (either way round): so the old rule joined each edge with
+    // that copy alone. The builder's fins must join each edge with exactly it.
+    for (const char* name : kParts)
+    {
+        SCOPED_TRACE(name);
+        auto mesh = LoadPart(name);
+        ASSERT_NE(mesh, nullptr);
+        mesh->ComputeNormals();
+        const CVertexElement& position = *mesh->FindElement("POSITION");
+        std::vector<int> byX(static_cast<std::size_t>(position.GetEntryCount()));
+        std::iota(byX.begin(), byX.end(), 0);
+        std::sort(byX.begin(), byX.end(), [&](int a, int b) { return position.GetVector3(a).x < position.GetVector3(b).x; });
+        for (std::size_t i = 0; i < byX.size(); ++i)
+            for (std::size_t j = i + 1; j < byX.size() && position.GetVector3(byX[j]).x - position.GetVector3(byX[i]).x <= 0.1f; ++j)
+            {
+                const Vector3 a = position.GetVector3(byX[i]), b = position.GetVector3(byX[j]);
+                if (std::abs(a.y - b.y) <= 0.1f && std::abs(a.z - b.z) <= 0.1f)
+                {
+                    ASSERT_EQ(a, b) << "points " << byX[i] << " and " << byX[j];
+                }
+            }
+
+        using Place = std::pair<std::tuple<float, float, float>, std::tuple<float, float, float>>;
+        const auto placeOf = [&](int a, int b) {
+            const Vector3 p = position.GetVector3(a), q = position.GetVector3(b);
+            const auto pt = std::make_tuple(p.x, p.y, p.z), qt = std::make_tuple(q.x, q.y, q.z);
+            return pt < qt ? Place{pt, qt} : Place{qt, pt};
+        };
+        std::map<Place, int> copies;
+        for (int t = 0; t < mesh->GetTriangleCount(); ++t)
+        {
+            const CTriMesh::Triangle& tri = mesh->GetTriangle(t);
+            ++copies[placeOf(tri.i0, tri.i1)];
+            ++copies[placeOf(tri.i1, tri.i2)];
+            ++copies[placeOf(tri.i2, tri.i0)];
+        }
+        for (const auto& [place, count] : copies)
+            ASSERT_EQ(count, 2);
+
+        std::unique_ptr<CTriMesh> edges(mesh->BuildEdgeMesh());
+        ASSERT_NE(edges, nullptr);
+        ASSERT_EQ(edges->GetTriangleCount(), 6 * mesh->GetTriangleCount());
+        const CVertexElement& ends = *edges->FindElement("POSITION");
+        for (int f = 0; f < edges->GetTriangleCount(); f += 2)
+        {
+            // Fins (a, p, b), (b, p, q) join edge (a, b) with edge (p, q).
+            const CTriMesh::Triangle& fin = edges->GetTriangle(f);
+            const int q = edges->GetTriangle(f + 1).i2;
+            const Vector3 a = ends.GetVector3(fin.i0), b = ends.GetVector3(fin.i2);
+            const Vector3 p = ends.GetVector3(fin.i1), qp = ends.GetVector3(q);
+            ASSERT_TRUE((a == p && b == qp) || (a == qp && b == p)) << "fin " << f;
+        }
     }
 }
