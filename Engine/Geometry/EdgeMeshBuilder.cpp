@@ -89,27 +89,14 @@ CTriMesh* CEdgeMeshBuilder::Build()
 
 bool CEdgeMeshBuilder::GatherEdges()
 {
-    const CVertexElement* position = m_source.FindElement("POSITION");
+    m_position = m_source.FindElement("POSITION");
+    m_normal = m_source.FindElement("NORMAL");
     const std::int64_t triangleCount = m_source.GetTriangleCount();
     // Vertex numbers of the result must fit the mesh's 32-bit indices.
-    if (!position || !m_source.FindElement("NORMAL") || triangleCount > std::numeric_limits<std::int32_t>::max() / 6)
+    if (!m_position || !m_normal || triangleCount > std::numeric_limits<std::int32_t>::max() / 6)
         return false;
-
-    const std::int32_t positionCount = std::max(position->GetEntryCount(), 1);
-    m_positions.resize(static_cast<std::size_t>(positionCount));
-    for (std::int32_t s = 0; s < positionCount; ++s)
-        m_positions[s] = position->GetVector3(s);
-
+    m_positionCount = std::max(m_position->GetEntryCount(), 1);
     m_edgeCount = static_cast<std::int32_t>(3 * triangleCount);
-    m_positionOf.resize(static_cast<std::size_t>(2) * m_edgeCount);
-    for (std::int32_t i = 0; i < triangleCount; ++i)
-    {
-        const std::array<std::int32_t, 6> corners = CornersOf(m_source.GetTriangle(i));
-        // An index outside the source reads the nearest vertex, as every clamped read of the
-        // engine does, instead of memory outside the arrays.
-        for (int c = 0; c < 6; ++c)
-            m_positionOf[static_cast<std::size_t>(6) * i + c] = std::clamp(corners[c], 0, positionCount - 1);
-    }
     return true;
 }
 
@@ -118,7 +105,14 @@ bool CEdgeMeshBuilder::WeldEnds()
     // Looks at neighbours that turn out to be other points are work without output; past this
     // many the positions are so crowded that the output would be out of bounds too.
     const std::int64_t maxComparisons = 8 * m_maxFinTriangles + 1000000;
-    return WeldPositions(m_positions, WeldTolerance(m_source), maxComparisons, m_pointOf);
+    return WeldPositions(*m_position, m_positionCount, WeldTolerance(m_source), maxComparisons, m_pointOf);
+}
+
+std::int32_t CEdgeMeshBuilder::PositionOf(std::int32_t v) const
+{
+    // An index outside the source reads the nearest vertex, as every clamped read of the engine
+    // does, instead of memory outside the arrays.
+    return std::clamp(CornersOf(m_source.GetTriangle(v / 6))[v % 6], 0, m_positionCount - 1);
 }
 
 void CEdgeMeshBuilder::PairEdges()
@@ -126,34 +120,34 @@ void CEdgeMeshBuilder::PairEdges()
     // Edges sorted by the place they lie on: counted out by their lower welded end (points are
     // numbered by a position index), in increasing edge order, then each such run by the
     // higher end. Edges with an end that is nowhere lie on nothing.
-    const std::size_t pointBound = m_positions.size();
+    const std::size_t pointBound = static_cast<std::size_t>(m_positionCount);
     std::vector<std::int32_t> high(static_cast<std::size_t>(m_edgeCount), -1);
-    std::vector<std::int32_t> runStart(pointBound + 1, 0);
+    std::vector<std::int32_t> runEnd(pointBound + 1, 0);
     for (std::int32_t k = 0; k < m_edgeCount; ++k)
     {
         const std::int32_t a = PointOf(2 * k), b = PointOf(2 * k + 1);
         if (a < 0 || b < 0)
             continue;
         high[k] = std::max(a, b);
-        ++runStart[std::min(a, b) + 1];
+        ++runEnd[std::min(a, b) + 1];
     }
     for (std::size_t p = 0; p < pointBound; ++p)
-        runStart[p + 1] += runStart[p];
-    std::vector<std::int32_t> byPlace(static_cast<std::size_t>(runStart[pointBound]));
+        runEnd[p + 1] += runEnd[p];
+    // Each run's start serves as its cursor, so afterwards it holds the run's end.
+    std::vector<std::int32_t> byPlace(static_cast<std::size_t>(runEnd[pointBound]));
+    for (std::int32_t k = 0; k < m_edgeCount; ++k)
     {
-        std::vector<std::int32_t> fill(runStart.begin(), runStart.end() - 1);
-        for (std::int32_t k = 0; k < m_edgeCount; ++k)
-        {
-            if (high[k] >= 0)
-                byPlace[fill[std::min(PointOf(2 * k), PointOf(2 * k + 1))]++] = k;
-        }
+        if (high[k] >= 0)
+            byPlace[runEnd[std::min(PointOf(2 * k), PointOf(2 * k + 1))]++] = k;
     }
 
     m_partner.assign(static_cast<std::size_t>(m_edgeCount), -1);
     for (std::size_t low = 0; low < pointBound; ++low)
     {
-        std::int32_t* first = byPlace.data() + runStart[low];
-        std::int32_t* last = byPlace.data() + runStart[low + 1];
+        std::int32_t* first = byPlace.data() + (low == 0 ? 0 : runEnd[low - 1]);
+        std::int32_t* last = byPlace.data() + runEnd[low];
+        if (last - first < 2)
+            continue;
         std::sort(first, last, [&high](std::int32_t k, std::int32_t n) { return std::tie(high[k], k) < std::tie(high[n], n); });
         while (first != last)
         {
@@ -213,37 +207,37 @@ CTriMesh* CEdgeMeshBuilder::Emit() const
     float* tangents = tangent->GetData();
     float* flags = flag->GetData();
 
-    // Every source normal made unit once; zero normals (a degenerate source triangle) stay zero
-    // instead of becoming NaN. An index outside the source reads the nearest normal.
-    const CVertexElement& sourceNormal = *m_source.FindElement("NORMAL");
-    const std::int32_t normalCount = std::max(sourceNormal.GetEntryCount(), 1);
-    std::vector<Vector3> unitNormals(static_cast<std::size_t>(normalCount));
-    for (std::int32_t s = 0; s < normalCount; ++s)
-        unitNormals[s] = sourceNormal.GetVector3(s).NormalizedOrZero();
+    // Positions and unit normals of the source corners. Zero normals (a degenerate source
+    // triangle) stay zero instead of becoming NaN.
     for (std::int32_t i = 0; i < m_edgeCount / 3; ++i)
     {
         const std::array<std::int32_t, 6> corners = CornersOf(m_source.GetTriangle(i));
         for (int c = 0; c < 6; ++c)
-            Store(normals, 6 * i + c, unitNormals[std::clamp(corners[c], 0, normalCount - 1)]);
+        {
+            Store(positions, 6 * i + c, m_position->GetVector3(std::clamp(corners[c], 0, m_positionCount - 1)));
+            Store(normals, 6 * i + c, m_normal->GetVector3(corners[c]).NormalizedOrZero());
+        }
     }
 
-    for (std::int32_t v = 0; v < vertexCount; ++v)
+    for (std::int32_t k = 0; k < m_edgeCount; ++k)
     {
-        const std::int32_t k = v / 2;
         const std::int32_t partner = m_partner[k];
-        std::int32_t across = v;
+        // The partner's vertices at the same ends: in its own order when both run the same way.
+        std::int32_t across[2] = {2 * k, 2 * k + 1};
         if (partner >= 0)
         {
-            // The partner's vertex at the same end: its first one when both run the same way.
             const bool sameWay = PointOf(2 * k) == PointOf(2 * partner) && PointOf(2 * k + 1) == PointOf(2 * partner + 1);
-            across = 2 * partner + (sameWay ? (v & 1) : 1 - (v & 1));
+            across[0] = sameWay ? 2 * partner : 2 * partner + 1;
+            across[1] = sameWay ? 2 * partner + 1 : 2 * partner;
         }
-        const Vector3 n = Load(normals, v);
-        const Vector3 t = Load(normals, across);
-        Store(positions, v, m_positions[m_positionOf[v]]);
-        Store(tangents, v, t);
-        // 1.0 on creases (normals over 1.47 radians apart), 0.0 elsewhere; see EdgeFlag.
-        flags[v] = EdgeFlag(n, t);
+        for (int end = 0; end < 2; ++end)
+        {
+            const std::int32_t v = 2 * k + end;
+            const Vector3 t = Load(normals, across[end]);
+            Store(tangents, v, t);
+            // 1.0 on creases (normals over 1.47 radians apart), 0.0 elsewhere; see EdgeFlag.
+            flags[v] = EdgeFlag(Load(normals, v), t);
+        }
     }
 
     auto mesh = std::make_unique<CTriMesh>();

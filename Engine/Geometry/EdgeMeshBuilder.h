@@ -32,6 +32,7 @@ namespace Tess
 {
 
 class CTriMesh;
+class CVertexElement;
 
 class CEdgeMeshBuilder
 {
@@ -81,17 +82,18 @@ private:
     void SetPartners(std::int32_t k, std::int32_t n);
     CTriMesh* Emit() const;
 
-    // The welded point of vertex v's position (-1 when it is not finite).
-    std::int32_t PointOf(std::int32_t v) const { return m_pointOf[m_positionOf[v]]; }
+    // The source position of new vertex v, and its welded point (-1 when it is not finite).
+    std::int32_t PositionOf(std::int32_t v) const;
+    std::int32_t PointOf(std::int32_t v) const { return m_pointOf[PositionOf(v)]; }
 
     const CTriMesh& m_source;
     std::int64_t m_maxFinTriangles;
 
+    const CVertexElement* m_position = nullptr;
+    const CVertexElement* m_normal = nullptr;
+    std::int32_t m_positionCount = 0;
     std::int32_t m_edgeCount = 0;
-    // Source positions; for every new vertex the index of its position among them, and the
-    // welded point of every position.
-    std::vector<Vector3> m_positions;
-    std::vector<std::int32_t> m_positionOf;
+    // The welded point of every source position.
     std::vector<std::int32_t> m_pointOf;
 
     // Every edge's partner (-1 for none), and the scratch lists of one place's two directions.

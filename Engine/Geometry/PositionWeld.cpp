@@ -1,9 +1,12 @@
 #include "Engine/Geometry/PositionWeld.h"
 
+#include "Engine/Geometry/VertexElement.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
+#include <utility>
 
 namespace Tess
 {
@@ -46,23 +49,18 @@ std::uint64_t HashOf(const CellKey& key)
     return h ^ (h >> 29);
 }
 
-// Open-addressing map from keys to dense numbers 0, 1, 2, ... in order of insertion, for at most
-// `maxKeys` keys: the table is never more than half full, so probes stay short.
+// Open-addressing map from keys to dense numbers 0, 1, 2, ... in order of insertion. The table
+// doubles whenever it would be more than half full, so probes stay short.
 template <class Key>
 class CKeyTable
 {
 public:
-    explicit CKeyTable(std::size_t maxKeys)
-    {
-        std::size_t capacity = 16;
-        while (capacity < 2 * maxKeys)
-            capacity *= 2;
-        m_slots.assign(capacity, -1);
-        m_mask = capacity - 1;
-    }
+    explicit CKeyTable(std::size_t expectedKeys) { Resize(2 * expectedKeys); }
 
     std::int32_t FindOrAdd(const Key& key)
     {
+        if (2 * (m_keys.size() + 1) > m_slots.size())
+            Resize(2 * m_slots.size());
         std::size_t slot = HashOf(key) & m_mask;
         while (m_slots[slot] >= 0)
         {
@@ -87,9 +85,23 @@ public:
         return -1;
     }
 
-    std::int32_t GetCount() const { return static_cast<std::int32_t>(m_keys.size()); }
-
 private:
+    void Resize(std::size_t atLeast)
+    {
+        std::size_t capacity = 16;
+        while (capacity < atLeast)
+            capacity *= 2;
+        m_slots.assign(capacity, -1);
+        m_mask = capacity - 1;
+        for (std::size_t k = 0; k < m_keys.size(); ++k)
+        {
+            std::size_t slot = HashOf(m_keys[k]) & m_mask;
+            while (m_slots[slot] >= 0)
+                slot = (slot + 1) & m_mask;
+            m_slots[slot] = static_cast<std::int32_t>(k);
+        }
+    }
+
     std::vector<std::int32_t> m_slots;
     std::vector<Key> m_keys;
     std::size_t m_mask = 0;
@@ -147,14 +159,16 @@ private:
 
 // The distinct positions (by their bits) in order of first appearance, and for every position
 // the number of its distinct one (-1 when not finite).
-std::vector<Vector3> DistinctPositions(std::span<const Vector3> positions, std::vector<std::int32_t>& distinctOf)
+std::vector<Vector3> DistinctPositions(const CVertexElement& positions, std::int32_t count,
+                                       std::vector<std::int32_t>& distinctOf)
 {
-    CKeyTable<BitsKey> table(positions.size());
+    // Meshes in the exchange formats repeat each point about six times, indexed ones hardly.
+    CKeyTable<BitsKey> table(static_cast<std::size_t>(count) / 4);
     std::vector<Vector3> distinct;
-    distinctOf.resize(positions.size());
-    for (std::size_t i = 0; i < positions.size(); ++i)
+    distinctOf.resize(static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i)
     {
-        const Vector3& p = positions[i];
+        const Vector3 p = positions.GetVector3(i);
         if (!IsFinite(p))
         {
             distinctOf[i] = -1;
@@ -218,11 +232,11 @@ bool CoincideWithin(const Vector3& a, const Vector3& b, double tolerance)
            std::fabs(static_cast<double>(a.z) - b.z) <= tolerance;
 }
 
-bool WeldPositions(std::span<const Vector3> positions, double tolerance, std::int64_t maxComparisons,
-                   std::vector<std::int32_t>& groups)
+bool WeldPositions(const CVertexElement& positions, std::int32_t count, double tolerance,
+                   std::int64_t maxComparisons, std::vector<std::int32_t>& groups)
 {
     std::vector<std::int32_t> distinctOf;
-    const std::vector<Vector3> distinct = DistinctPositions(positions, distinctOf);
+    const std::vector<Vector3> distinct = DistinctPositions(positions, count, distinctOf);
     CGroups joined(distinct.size());
     if (!JoinCoinciding(distinct, tolerance, maxComparisons, joined))
         return false;
@@ -230,14 +244,15 @@ bool WeldPositions(std::span<const Vector3> positions, double tolerance, std::in
     // Distinct positions are numbered in order of first appearance, so the first appearance of a
     // group's root is the group's smallest position index.
     std::vector<std::int32_t> firstAppearance(distinct.size(), -1);
-    groups.resize(positions.size());
-    for (std::size_t i = 0; i < positions.size(); ++i)
+    for (std::int32_t i = 0; i < count; ++i)
     {
         if (distinctOf[i] >= 0 && firstAppearance[distinctOf[i]] < 0)
-            firstAppearance[distinctOf[i]] = static_cast<std::int32_t>(i);
+            firstAppearance[distinctOf[i]] = i;
     }
-    for (std::size_t i = 0; i < positions.size(); ++i)
-        groups[i] = distinctOf[i] < 0 ? -1 : firstAppearance[joined.Root(distinctOf[i])];
+    // The groups are written over the distinct numbers, which are no longer needed.
+    for (std::int32_t i = 0; i < count; ++i)
+        distinctOf[i] = distinctOf[i] < 0 ? -1 : firstAppearance[joined.Root(distinctOf[i])];
+    groups = std::move(distinctOf);
     return true;
 }
 

@@ -13,20 +13,23 @@
 #include "Engine/Core/Vector.h"
 
 #include <cstdint>
-#include <span>
 #include <vector>
 
 namespace Tess
 {
 
+class CVertexElement;
+
 // Whether two positions coincide within `tolerance`; never for a non-finite one.
 bool CoincideWithin(const Vector3& a, const Vector3& b, double tolerance);
 
-// The group of every position, named by the smallest index in it, so each group number is the
-// index of one of its positions; -1 for a non-finite position. False, with `groups` unspecified,
-// when telling the groups apart would take more than `maxComparisons` looks at a neighbouring
-// position that is not a copy (distinct positions crowded within a few tolerances by the hundred).
-bool WeldPositions(std::span<const Vector3> positions, double tolerance, std::int64_t maxComparisons,
-                   std::vector<std::int32_t>& groups);
+// The group of each of the first `count` entries of a position element (read as GetVector3 reads
+// them, so indices past its end read its last entry), named by the smallest index in it: each
+// group number is the index of one of its positions; -1 for a non-finite position. False, with
+// `groups` unspecified, when telling the groups apart would take more than `maxComparisons` looks
+// at a neighbouring position that is not a copy (distinct positions crowded within a few
+// tolerances by the hundred).
+bool WeldPositions(const CVertexElement& positions, std::int32_t count, double tolerance,
+                   std::int64_t maxComparisons, std::vector<std::int32_t>& groups);
 
 } // namespace Tess
