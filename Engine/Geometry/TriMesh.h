@@ -111,7 +111,7 @@ public:
     void DrawBinormals();
 
     // The outline edge mesh of this mesh (see CEdgeMeshBuilder), owned by the caller; null when
-    // "POSITION" or "NORMAL" is missing.
+    // "POSITION" or "NORMAL" is missing or the builder's limits are exceeded.
     CTriMesh* BuildEdgeMesh() const;
 
 private:

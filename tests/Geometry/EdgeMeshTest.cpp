@@ -286,6 +286,26 @@ TEST(EdgeMeshLimitTest, TooManyFinsGiveNull)
     EXPECT_EQ(CEdgeMeshBuilder(*source, 19).Build(), nullptr);
 }
 
+TEST(EdgeMeshLimitTest, PositionsCrowdedWithinTheToleranceGiveNullUnlessGivenRoom)
+{
+    // Six thousand distinct points within a tolerance of each other (a far corner makes the
+    // tolerance large): welding them looks at every pair.
+    std::vector<Vector3> positions = {{1000, 1000, 1000}};
+    std::vector<STri> triangles;
+    for (int i = 0; i < 2000; ++i)
+    {
+        for (int c = 0; c < 3; ++c)
+            positions.push_back({static_cast<float>(3 * i + c) * 1e-7f, 0, 0});
+        triangles.push_back({3 * i + 1, 3 * i + 2, 3 * i + 3});
+    }
+    MeshPtr source(MakeMesh(positions, triangles, std::vector<Vector3>(positions.size(), {0, 1, 0})));
+    EXPECT_EQ(CEdgeMeshBuilder(*source, 1000).Build(), nullptr);
+    MeshPtr roomy(CEdgeMeshBuilder(*source).Build());
+    ASSERT_NE(roomy, nullptr);
+    // All one point: the zero-length edges pair off among themselves.
+    EXPECT_EQ(roomy->GetTriangleCount(), 6 * 2000);
+}
+
 TEST(EdgeMeshRobustnessTest, BadIndicesAndNonFinitePositionsAreSafe)
 {
     const float inf = std::numeric_limits<float>::infinity();
