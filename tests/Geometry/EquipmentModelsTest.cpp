@@ -65,7 +65,51 @@ TEST(EquipmentModelsTest, PartsAreClosedOutwardFacingSolidsOfViewerSize)
     }
 }
 
-TEST(EquipmentModelsTest, OutlineJoinsEveryEdgeWithExactlyOneOther)
+namespace
+{
+
+// Points that coincide are exact copies; all others lie more than 0.1 apart on some axis.
+void ExpectPointsCopiesOrATenthApart(const CVertexElement& position)
+{
+    std::vector<int> byX(static_cast<std::size_t>(position.GetEntryCount()));
+    std::iota(byX.begin(), byX.end(), 0);
+    std::sort(byX.begin(), byX.end(), [&](int a, int b) { return position.GetVector3(a).x < position.GetVector3(b).x; });
+    for (std::size_t i = 0; i < byX.size(); ++i)
+        for (std::size_t j = i + 1; j < byX.size() && position.GetVector3(byX[j]).x - position.GetVector3(byX[i]).x <= 0.1f; ++j)
+        {
+            const Vector3 a = position.GetVector3(byX[i]), b = position.GetVector3(byX[j]);
+            if (std::abs(a.y - b.y) <= 0.1f && std::abs(a.z - b.z) <= 0.1f)
+            {
+                ASSERT_EQ(a, b) << "points " << byX[i] << " and " << byX[j];
+            }
+        }
+}
+
+// Every edge has exactly one other with the same end points, either way round.
+void ExpectEveryEdgeOneCopy(const CTriMesh& mesh)
+{
+    const CVertexElement& position = *mesh.FindElement("POSITION");
+    using Point = std::tuple<float, float, float>;
+    std::map<std::pair<Point, Point>, int> copies;
+    const auto add = [&](int a, int b) {
+        const Vector3 p = position.GetVector3(a), q = position.GetVector3(b);
+        const Point pt{p.x, p.y, p.z}, qt{q.x, q.y, q.z};
+        ++copies[pt < qt ? std::make_pair(pt, qt) : std::make_pair(qt, pt)];
+    };
+    for (int t = 0; t < mesh.GetTriangleCount(); ++t)
+    {
+        const CTriMesh::Triangle& tri = mesh.GetTriangle(t);
+        add(tri.i0, tri.i1);
+        add(tri.i1, tri.i2);
+        add(tri.i2, tri.i0);
+    }
+    for (const auto& [place, count] : copies)
+        ASSERT_EQ(count, 2);
+}
+
+} // namespace
+
+TEST(EquipmentModelsTest, OutlineJoinsEveryEdgeWithItsCopyAloneAsTheTenthOfAUnitRuleDid)
 {
     for (const char* name : kParts)
     {
@@ -73,10 +117,22 @@ TEST(EquipmentModelsTest, OutlineJoinsEveryEdgeWithExactlyOneOther)
         auto mesh = LoadPart(name);
         ASSERT_NE(mesh, nullptr);
         mesh->ComputeNormals();
+        // So the old rule (points within 0.1 on every axis are one) joined each edge with its
+        // copy alone, and the weld must too.
+        ExpectPointsCopiesOrATenthApart(*mesh->FindElement("POSITION"));
+        ExpectEveryEdgeOneCopy(*mesh);
         std::unique_ptr<CTriMesh> edges(mesh->BuildEdgeMesh());
         ASSERT_NE(edges, nullptr);
         // One partner per edge, two fins for each: no open edge.
-        EXPECT_EQ(edges->GetTriangleCount(), 6 * mesh->GetTriangleCount());
+        ASSERT_EQ(edges->GetTriangleCount(), 6 * mesh->GetTriangleCount());
+        const CVertexElement& ends = *edges->FindElement("POSITION");
+        for (int f = 0; f < edges->GetTriangleCount(); f += 2)
+        {
+            // Fins (a, p, b), (b, p, q) join edge (a, b) with edge (p, q), its copy.
+            const Vector3 a = ends.GetVector3(edges->GetTriangle(f).i0), b = ends.GetVector3(edges->GetTriangle(f).i2);
+            const Vector3 p = ends.GetVector3(edges->GetTriangle(f).i1), q = ends.GetVector3(edges->GetTriangle(f + 1).i2);
+            ASSERT_TRUE((a == p && b == q) || (a == q && b == p)) << "fin " << f;
+        }
 
         // Folds (caps against sides) are flagged as creases; smooth surfaces are not.
         const CVertexElement* flag = edges->FindElement("TEXCOORD0");
@@ -85,63 +141,5 @@ TEST(EquipmentModelsTest, OutlineJoinsEveryEdgeWithExactlyOneOther)
             creases += flag->GetEntry(v)[0] == 1.0f;
         EXPECT_GT(creases, 100);
         EXPECT_LT(creases, flag->GetEntryCount() / 2);
-    }
-}
-
-TEST(EquipmentModelsTest, TheWeldJoinsTheEdgesTheTenthOfAUnitRuleJoined)
-{
-    // Coinciding points are exact copies and all others lie more than 0.1 apart on some axis, and
-    // every edge has exactly one copy (either way round): so the old rule joined each edge with
-    // that copy alone. The builder's fins must join each edge with exactly it.
-    for (const char* name : kParts)
-    {
-        SCOPED_TRACE(name);
-        auto mesh = LoadPart(name);
-        ASSERT_NE(mesh, nullptr);
-        mesh->ComputeNormals();
-        const CVertexElement& position = *mesh->FindElement("POSITION");
-        std::vector<int> byX(static_cast<std::size_t>(position.GetEntryCount()));
-        std::iota(byX.begin(), byX.end(), 0);
-        std::sort(byX.begin(), byX.end(), [&](int a, int b) { return position.GetVector3(a).x < position.GetVector3(b).x; });
-        for (std::size_t i = 0; i < byX.size(); ++i)
-            for (std::size_t j = i + 1; j < byX.size() && position.GetVector3(byX[j]).x - position.GetVector3(byX[i]).x <= 0.1f; ++j)
-            {
-                const Vector3 a = position.GetVector3(byX[i]), b = position.GetVector3(byX[j]);
-                if (std::abs(a.y - b.y) <= 0.1f && std::abs(a.z - b.z) <= 0.1f)
-                {
-                    ASSERT_EQ(a, b) << "points " << byX[i] << " and " << byX[j];
-                }
-            }
-
-        using Place = std::pair<std::tuple<float, float, float>, std::tuple<float, float, float>>;
-        const auto placeOf = [&](int a, int b) {
-            const Vector3 p = position.GetVector3(a), q = position.GetVector3(b);
-            const auto pt = std::make_tuple(p.x, p.y, p.z), qt = std::make_tuple(q.x, q.y, q.z);
-            return pt < qt ? Place{pt, qt} : Place{qt, pt};
-        };
-        std::map<Place, int> copies;
-        for (int t = 0; t < mesh->GetTriangleCount(); ++t)
-        {
-            const CTriMesh::Triangle& tri = mesh->GetTriangle(t);
-            ++copies[placeOf(tri.i0, tri.i1)];
-            ++copies[placeOf(tri.i1, tri.i2)];
-            ++copies[placeOf(tri.i2, tri.i0)];
-        }
-        for (const auto& [place, count] : copies)
-            ASSERT_EQ(count, 2);
-
-        std::unique_ptr<CTriMesh> edges(mesh->BuildEdgeMesh());
-        ASSERT_NE(edges, nullptr);
-        ASSERT_EQ(edges->GetTriangleCount(), 6 * mesh->GetTriangleCount());
-        const CVertexElement& ends = *edges->FindElement("POSITION");
-        for (int f = 0; f < edges->GetTriangleCount(); f += 2)
-        {
-            // Fins (a, p, b), (b, p, q) join edge (a, b) with edge (p, q).
-            const CTriMesh::Triangle& fin = edges->GetTriangle(f);
-            const int q = edges->GetTriangle(f + 1).i2;
-            const Vector3 a = ends.GetVector3(fin.i0), b = ends.GetVector3(fin.i2);
-            const Vector3 p = ends.GetVector3(fin.i1), qp = ends.GetVector3(q);
-            ASSERT_TRUE((a == p && b == qp) || (a == qp && b == p)) << "fin " << f;
-        }
     }
 }
