@@ -102,8 +102,8 @@ bool CEdgeMeshBuilder::GatherEdges()
 
 bool CEdgeMeshBuilder::WeldEnds()
 {
-    // Looks at neighbours that turn out to be other points are work without output; past this
-    // many the positions are so crowded that the output would be out of bounds too.
+    // Comparing positions that turn out to be other points is work without output; past this
+    // many comparisons the positions are so crowded that the output would be out of bounds too.
     const std::int64_t maxComparisons = 8 * m_maxFinTriangles + 1000000;
     return WeldPositions(*m_position, m_positionCount, WeldTolerance(m_source), maxComparisons, m_pointOf);
 }

@@ -15,8 +15,9 @@
 // that runs the same way (a face wound the wrong way round). A closed, consistently wound mesh
 // pairs every edge with the one it shares; where three or more faces meet on one edge (CAD
 // exports, the duplicated faces of a damaged STL) they pair off two by two and an odd one keeps
-// no fins. For every edge with a partner, in order, the result gets two zero-area fin triangles
-// joining them, so each pair has four fins and the fins never exceed six per source triangle.
+// no fins. For every edge k with a partner n, in order of k, the result gets the two zero-area
+// fin triangles (2k, 2n, 2k + 1), (2k + 1, 2n, 2n + 1), so each pair has four fins and the fins
+// never exceed six per source triangle.
 //
 // Elements, in order: "POSITION", "NORMAL" (normalised), "TANGENT" (normalised: the normal of the
 // partner's vertex at the same end, the vertex's own normal without a partner; with one partner
