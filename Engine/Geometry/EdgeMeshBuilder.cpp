@@ -115,14 +115,14 @@ std::int32_t CEdgeMeshBuilder::PositionOf(std::int32_t v) const
     return std::clamp(CornersOf(m_source.GetTriangle(v / 6))[v % 6], 0, m_positionCount - 1);
 }
 
-void CEdgeMeshBuilder::PairEdges()
+std::vector<std::int32_t> CEdgeMeshBuilder::SortEdgesByLowerEnd(std::vector<std::int32_t>& high,
+                                                                std::vector<std::int32_t>& runEnd) const
 {
-    // Edges sorted by the place they lie on: counted out by their lower welded end (points are
-    // numbered by a position index), in increasing edge order, then each such run by the
-    // higher end. Edges with an end that is nowhere lie on nothing.
+    // Counted out by the lower welded end (points are numbered by a position index), in
+    // increasing edge order. Edges with an end that is nowhere lie on nothing.
     const std::size_t pointBound = static_cast<std::size_t>(m_positionCount);
-    std::vector<std::int32_t> high(static_cast<std::size_t>(m_edgeCount), -1);
-    std::vector<std::int32_t> runEnd(pointBound + 1, 0);
+    high.assign(static_cast<std::size_t>(m_edgeCount), -1);
+    runEnd.assign(pointBound + 1, 0);
     for (std::int32_t k = 0; k < m_edgeCount; ++k)
     {
         const std::int32_t a = PointOf(2 * k), b = PointOf(2 * k + 1);
@@ -134,15 +134,23 @@ void CEdgeMeshBuilder::PairEdges()
     for (std::size_t p = 0; p < pointBound; ++p)
         runEnd[p + 1] += runEnd[p];
     // Each run's start serves as its cursor, so afterwards it holds the run's end.
-    std::vector<std::int32_t> byPlace(static_cast<std::size_t>(runEnd[pointBound]));
+    std::vector<std::int32_t> byLowerEnd(static_cast<std::size_t>(runEnd[pointBound]));
     for (std::int32_t k = 0; k < m_edgeCount; ++k)
     {
         if (high[k] >= 0)
-            byPlace[runEnd[std::min(PointOf(2 * k), PointOf(2 * k + 1))]++] = k;
+            byLowerEnd[runEnd[std::min(PointOf(2 * k), PointOf(2 * k + 1))]++] = k;
     }
+    return byLowerEnd;
+}
 
+void CEdgeMeshBuilder::PairEdges()
+{
+    // Edges sorted by the place they lie on: by their lower end, then each such run by the
+    // higher end.
+    std::vector<std::int32_t> high, runEnd;
+    std::vector<std::int32_t> byPlace = SortEdgesByLowerEnd(high, runEnd);
     m_partner.assign(static_cast<std::size_t>(m_edgeCount), -1);
-    for (std::size_t low = 0; low < pointBound; ++low)
+    for (std::size_t low = 0; low < static_cast<std::size_t>(m_positionCount); ++low)
     {
         std::int32_t* first = byPlace.data() + (low == 0 ? 0 : runEnd[low - 1]);
         std::int32_t* last = byPlace.data() + runEnd[low];

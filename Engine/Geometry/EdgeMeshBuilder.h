@@ -78,6 +78,9 @@ public:
 private:
     bool GatherEdges();
     bool WeldEnds();
+    // The edges lying anywhere, in runs by their lower welded end (run p ends at runEnd[p]), with
+    // every edge's higher end (-1 for an edge lying nowhere).
+    std::vector<std::int32_t> SortEdgesByLowerEnd(std::vector<std::int32_t>& high, std::vector<std::int32_t>& runEnd) const;
     void PairEdges();
     void PairEdgesOnOnePlace(const std::int32_t* edges, std::size_t count, std::int32_t low);
     void SetPartners(std::int32_t k, std::int32_t n);
