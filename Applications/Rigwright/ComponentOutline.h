@@ -33,8 +33,9 @@ public:
     static constexpr float kBoundsRadius = 10000.0f;
     static constexpr const char* kEffectFile = "Edge_Mesh.fx";
     // The box diagonal of a part whose band opens by exactly the application's displacement:
-    // about that of the gate valve's parts (70 to 93 units), so they keep the outline they were
-    // drawn with when the displacement was in plain model units.
+    // about that of the gate valve's parts (70 to 93 units), so they keep nearly the outline they
+    // had when the displacement was in plain model units (0.87 to 1.16 times its animated width;
+    // the still one is at the minimum width anyway).
     static constexpr float kReferenceSize = 80.0f;
 
     // Takes ownership of the edge mesh (null for none) and builds its buffers on the renderer's

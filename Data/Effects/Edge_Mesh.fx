@@ -1,7 +1,8 @@
 // Edge_Mesh.fx: the outline of an equipment part, drawn from its edge mesh.
 //
 // The edge mesh holds every edge of the part twice (edge k joins vertices 2k and 2k+1) and, for
-// each pair of edges that lie on top of each other, zero-area fins joining them. Each vertex
+// each pair of edges that lie on top of each other (one pair per shared edge), zero-area fins
+// joining them. Each vertex
 // carries its own NORMAL, the NORMAL of the coinciding vertex across the edge (TANGENT) and a
 // crease flag (TEXCOORD0: 1.0 where the two normals differ by more than 1.47 radians).
 //
