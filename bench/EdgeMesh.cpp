@@ -1,10 +1,13 @@
-// The outline edge mesh: the quadratic reference against the grid-based builder at 1k, 4k and
-// 16k triangles, the builder alone at 65,535, and both on the third-party models. Meshes are
-// prepared as the viewer prepares a part: loaded, then normals recomputed.
+// The outline edge mesh: the quadratic reference against the builder at 1k, 4k and 16k triangles,
+// the builder alone at 65,535 and on a 200,000-triangle soup (an STL's layout), both on the
+// third-party models, and the builder on two real CAD exports from ../shared/real-models
+// (skipped with a message when that folder is absent). Meshes are prepared as the viewer prepares
+// a part: loaded, then normals recomputed.
 
 #include "GeneratedModels.h"
 #include "tests/Geometry/ReferenceEdgeMesh.h"
 
+#include "Engine/Geometry/MeshFile.h"
 #include "Engine/Geometry/ModelLoader.h"
 #include "Engine/Geometry/TriMesh.h"
 
@@ -40,6 +43,16 @@ MeshPtr TestModel(const char* name)
 {
     MeshPtr mesh(Tess::LoadMeshMS3D(std::string(TESS_SOURCE_DIR) + "/tests/data/" + name));
     mesh->ComputeNormals();
+    return mesh;
+}
+
+// A model of ../shared/real-models, read as the viewer reads a part; null when it cannot be read.
+MeshPtr RealModel(const char* name)
+{
+    std::string whyNot;
+    MeshPtr mesh(Tess::LoadMesh(std::string(TESS_SOURCE_DIR) + "/../shared/real-models/" + name, whyNot));
+    if (mesh)
+        mesh->ComputeNormals();
     return mesh;
 }
 
@@ -89,6 +102,23 @@ void BM_EdgeMesh_Grid_ValveBody(benchmark::State& state)
     Run(state, *mesh, Fast);
 }
 
+void BM_EdgeMesh_Grid_200kTriangleSoup(benchmark::State& state)
+{
+    MeshPtr mesh(GeometryBench::TorusSoup(400, 250));
+    mesh->ComputeNormals();
+    Run(state, *mesh, Fast);
+}
+void BM_EdgeMesh_Grid_RealModel(benchmark::State& state, const char* name)
+{
+    MeshPtr mesh = RealModel(name);
+    if (!mesh)
+    {
+        state.SkipWithError((std::string(name) + " not found in ../shared/real-models").c_str());
+        return;
+    }
+    Run(state, *mesh, Fast);
+}
+
 } // namespace
 
 BENCHMARK(BM_EdgeMesh_Reference)->Arg(1024)->Arg(4096)->Arg(16384)->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -97,3 +127,6 @@ BENCHMARK(BM_EdgeMesh_Grid_65535Triangles)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EdgeMesh_Reference_Jeep)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_EdgeMesh_Grid_Jeep)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EdgeMesh_Grid_ValveBody)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EdgeMesh_Grid_200kTriangleSoup)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_EdgeMesh_Grid_RealModel, 2CylinderEngine, "2CylinderEngine.glb")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_EdgeMesh_Grid_RealModel, counter_unitsmm, "counter.unitsmm.STL")->Unit(benchmark::kMillisecond);

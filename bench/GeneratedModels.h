@@ -5,6 +5,10 @@
 
 #include "tools/ModelGenerator/MS3DFile.h"
 
+#include "Engine/Geometry/TriMesh.h"
+#include "Engine/Geometry/VertexElement.h"
+#include "Engine/Platform/GraphicsTypes.h"
+
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -67,6 +71,38 @@ inline std::vector<std::uint8_t> TorusModel(int around, int segments, int extra 
 inline std::vector<std::uint8_t> LargestModel()
 {
     return TorusModel(217, 151, 1);
+}
+
+// A torus of 2 x around x segments triangles, 300 units across, as an STL file comes in: every
+// triangle with three vertices of its own, joined to its neighbours only by position. Positions
+// only; the caller computes normals.
+inline Tess::CTriMesh* TorusSoup(int around, int segments)
+{
+    const double major = 110.0, minor = 40.0;
+    auto at = [&](int i, int j) {
+        const double a = 2.0 * std::numbers::pi * i / around;
+        const double b = 2.0 * std::numbers::pi * j / segments;
+        const double r = major + minor * std::cos(b);
+        return Tess::Vector3(float(r * std::cos(a)), float(minor * std::sin(b)), float(r * std::sin(a)));
+    };
+    const int triangles = 2 * around * segments;
+    auto* position = new Tess::CVertexElement("POSITION", 3, 3 * triangles, Tess::D3DDECLTYPE_FLOAT3,
+                                              Tess::D3DDECLUSAGE_POSITION);
+    auto* mesh = new Tess::CTriMesh;
+    mesh->ReserveTriangles(triangles);
+    int next = 0;
+    for (int i = 0; i < around; ++i)
+    {
+        for (int j = 0; j < segments; ++j)
+        {
+            for (const Tess::Vector3& corner : {at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j), at(i + 1, j + 1), at(i, j + 1)})
+                position->SetVector3(next++, corner);
+            mesh->AddTriangle(next - 6, next - 5, next - 4);
+            mesh->AddTriangle(next - 3, next - 2, next - 1);
+        }
+    }
+    mesh->AddElement(position);
+    return mesh;
 }
 
 } // namespace GeometryBench

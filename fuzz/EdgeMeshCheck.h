@@ -1,15 +1,19 @@
 #pragma once
-// Check of the outline edge mesh builder on small meshes decoded from arbitrary bytes. Positions
-// come from a short table of values a little under, at and a little over the 0.1 closeness
-// tolerance apart (plus huge, infinite and NaN ones), so coinciding, near and far corners all
-// occur; a few index bytes fall outside the mesh. The builder's result must equal the quadratic
-// reference construction bit for bit, and have the layout the outline effect reads.
+// Check of the outline edge mesh builder on small meshes decoded from arbitrary bytes. Each
+// coordinate is a base value from a short table (plus huge, infinite and NaN ones) and an offset
+// of a few weld tolerances (a millionth of the diagonal of the bases' box): a little under, at and
+// a little over one tolerance, in chains, and near the sides of the welding grid's cells, so
+// coinciding, near and far corners all occur; a few index bytes fall outside the mesh. The
+// builder's result must equal the quadratic reference construction bit for bit, have the layout
+// the outline effect reads, and keep within its bounds: no edge with more than one partner, no
+// more fins than six per source triangle.
 
 #include "FuzzCheck.h"
 
 #include "Geometry/ReferenceEdgeMesh.h"
 
 #include "Engine/Core/Vector.h"
+#include "Engine/Geometry/EdgeMeshBuilder.h"
 #include "Engine/Geometry/TriMesh.h"
 #include "Engine/Geometry/VertexElement.h"
 #include "Engine/Platform/GraphicsTypes.h"
@@ -20,6 +24,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace TessFuzz
 {
@@ -30,13 +35,21 @@ namespace EdgeMeshDetail
 constexpr int kMaxVertices = 16;
 constexpr int kMaxTriangles = 32;
 
-inline float Coordinate(std::uint8_t byte)
+// The low four bits of a coordinate byte pick its base value, the high four its offset in weld
+// tolerances.
+inline float BaseCoordinate(std::uint8_t byte)
 {
     static const float kValues[16] = {
-        0.0f, 0.05f, 0.1f, -0.1f, 0.0999f, 0.1001f, 0.2f, 1.0f,
-        -1.0f, 1.05f, 1.1f, 100.0f, 1e20f, -1e30f,
+        0.0f, 1.0f, -1.0f, 0.5f, 0.25f, 2.0f, 3.0f, 100.0f, -100.0f, 1.0e-3f, 7.0f, 1e20f, -1e30f, -0.5f,
         std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()};
     return kValues[byte & 15];
+}
+
+inline float OffsetInTolerances(std::uint8_t byte)
+{
+    static const float kValues[16] = {0.0f, 0.0f,  0.0f,   0.0f, 0.5f, -0.5f,  1.0f, -1.0f,
+                                      0.6f, 1.2f, 0.999f, 1.001f, 2.0f, 0.125f, 8.0f, 7.9f};
+    return kValues[byte >> 4];
 }
 
 inline Tess::Vector3 Normal(std::uint8_t byte)
@@ -72,15 +85,29 @@ inline std::unique_ptr<Tess::CTriMesh> DecodeMesh(const std::uint8_t* data, std:
     const int vertexCount = 1 + (data[0] & 15);
     const bool withNormals = (data[0] & 0x80) == 0;
     std::size_t at = 1;
+    const auto byte = [&](std::size_t i) { return i < size ? data[i] : std::uint8_t(0); };
+
+    // The bases' box sets the unit of the offsets, which move it by a few millionths at most.
+    auto bases = std::make_unique<Tess::CTriMesh>();
+    Tess::CVertexElement* basePosition = MakeElement("POSITION", Tess::D3DDECLUSAGE_POSITION, vertexCount);
+    for (int v = 0; v < vertexCount; ++v)
+        basePosition->SetVector3(v, {BaseCoordinate(byte(at + 4 * v)), BaseCoordinate(byte(at + 4 * v + 1)),
+                                     BaseCoordinate(byte(at + 4 * v + 2))});
+    bases->AddElement(basePosition);
+    const double unit = Tess::CEdgeMeshBuilder::WeldTolerance(*bases);
+
     auto mesh = std::make_unique<Tess::CTriMesh>();
     Tess::CVertexElement* position = MakeElement("POSITION", Tess::D3DDECLUSAGE_POSITION, vertexCount);
     Tess::CVertexElement* normal = withNormals ? MakeElement("NORMAL", Tess::D3DDECLUSAGE_NORMAL, vertexCount) : nullptr;
     for (int v = 0; v < vertexCount; ++v, at += 4)
     {
-        const auto byte = [&](std::size_t i) { return at + i < size ? data[at + i] : std::uint8_t(0); };
-        position->SetVector3(v, {Coordinate(byte(0)), Coordinate(byte(1)), Coordinate(byte(2))});
+        const auto coordinate = [&](int axis) {
+            const std::uint8_t b = byte(at + axis);
+            return static_cast<float>(BaseCoordinate(b) + OffsetInTolerances(b) * unit);
+        };
+        position->SetVector3(v, {coordinate(0), coordinate(1), coordinate(2)});
         if (normal)
-            normal->SetVector3(v, Normal(byte(3)));
+            normal->SetVector3(v, Normal(byte(at + 3)));
     }
     mesh->AddElement(position);
     mesh->AddElement(normal);
@@ -130,6 +157,17 @@ inline std::string CheckLayout(const Tess::CTriMesh& built, int sourceTriangles)
             if (index < 0 || index >= vertexCount)
                 return "fin triangle " + std::to_string(t) + " names vertex " + std::to_string(index);
         }
+    }
+    // Each edge's fins name it first, as (2k, p, 2k + 1) and (2k + 1, p, q): two fins at most for
+    // an edge with one partner.
+    if (built.GetTriangleCount() > 6 * sourceTriangles)
+        return std::to_string(built.GetTriangleCount()) + " fin triangles for " + std::to_string(sourceTriangles) +
+               " source triangles";
+    std::vector<int> finsOfEdge(static_cast<std::size_t>(3 * sourceTriangles), 0);
+    for (int t = 0; t < built.GetTriangleCount(); ++t)
+    {
+        if (++finsOfEdge[static_cast<std::size_t>(built.GetTriangle(t).i0 / 2)] > 2)
+            return "edge " + std::to_string(built.GetTriangle(t).i0 / 2) + " has more than one partner";
     }
     const Tess::CVertexElement* normal = built.FindElement("NORMAL");
     const Tess::CVertexElement* tangent = built.FindElement("TANGENT");

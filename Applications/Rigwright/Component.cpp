@@ -71,8 +71,7 @@ Vector3 CComponent::ComputeMeshCentre() const
 {
     if (!m_mesh)
         return {};
-    return Vector3((m_mesh->GetMinX() + m_mesh->GetMaxX()) / 2.0f, (m_mesh->GetMinY() + m_mesh->GetMaxY()) / 2.0f,
-                   (m_mesh->GetMinZ() + m_mesh->GetMaxZ()) / 2.0f);
+    return m_mesh->GetBounds().GetCentre();
 }
 
 void CComponent::SetView(const Vector3& target, float pitch, float yaw, float radius)

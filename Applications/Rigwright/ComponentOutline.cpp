@@ -7,6 +7,8 @@
 #include "Engine/Geometry/IndexBuffer.h"
 #include "Engine/Geometry/TriMesh.h"
 #include "Engine/Geometry/VertexBuffer.h"
+#include "Engine/Platform/GraphicsDevice.h"
+#include "Engine/Platform/GraphicsTypes.h"
 #include "Engine/Rendering/Renderer.h"
 
 namespace Tess
@@ -25,6 +27,9 @@ CComponentOutline::CComponentOutline(CRenderer& renderer, CTriMesh* edgeMesh) : 
         m_culler = std::make_unique<COutlineBandCuller>(*m_edgeMesh, CEdgeMeshBuilder::DrawnFinIndices(*m_edgeMesh));
         m_indexBuffer = new CIndexBuffer(m_culler->GetOrderedIndices(), renderer.GetDevice());
         m_vertexBuffer = new CVertexBuffer(*m_edgeMesh, renderer.GetDevice());
+        // The edge mesh has the part's own positions, so its box is the part's.
+        const float size = static_cast<float>(m_edgeMesh->GetBounds().GetDiagonal() / kReferenceSize);
+        SetObjectParameter(1, Vector4(size, size, size, size));
     }
     m_alive = true;
     m_bounds.SetCentre(m_position);
@@ -55,8 +60,8 @@ void CComponentOutline::Draw(CRenderer& renderer)
     if (m_noDraw || !HasGeometry())
         return;
     renderer.SetWorldMatrix(m_worldMatrix);
-    // Only the outline colour: the outline effect reads no second parameter.
     renderer.SetObjectParameter(0, GetObjectParameter(0));
+    renderer.SetObjectParameter(1, GetObjectParameter(1));
     SelectBands(renderer);
     DrawPartMesh(renderer, GetResourceHandle(kMainViewLayer), *m_vertexBuffer, m_indexBuffer, m_wireframe);
     DrawMeshVectors(*m_edgeMesh, {m_showNormals, m_showTangents, m_showBinormals});
@@ -65,9 +70,8 @@ void CComponentOutline::Draw(CRenderer& renderer)
 void CComponentOutline::SelectBands(CRenderer& renderer)
 {
     const int always = m_culler->GetAlwaysDrawnCount();
-    if (m_wireframe)
+    if (DrawsLines(renderer))
     {
-        // A degenerate band still shows its edges in wireframe.
         if (!m_drawsEveryBand)
         {
             const std::vector<std::int32_t>& every = m_culler->GetOrderedIndices();
@@ -80,6 +84,12 @@ void CComponentOutline::SelectBands(CRenderer& renderer)
     const std::span<const std::int32_t> selected = m_culler->SelectBands(eye);
     m_indexBuffer->ReplaceTail(always, selected.data(), static_cast<int>(selected.size()));
     m_drawsEveryBand = false;
+}
+
+bool CComponentOutline::DrawsLines(CRenderer& renderer) const
+{
+    const IGraphicsDevice* device = renderer.GetDevice();
+    return m_wireframe || (device && device->GetRenderState(D3DRS_FILLMODE) == D3DFILL_WIREFRAME);
 }
 
 } // namespace Tess

@@ -2,11 +2,14 @@
 // CComponentOutline: the dark outline of one equipment part. It owns the outline edge mesh built
 // from the part's mesh (every edge doubled, with zero-area fins joining coinciding edges) and
 // draws it with "Edge_Mesh.fx", which opens the fins along creases and the silhouette by the
-// displacement the application hands over as "ViewParm0".x. The part keeps its outline as its
-// child, so the outline follows the part's transform.
+// displacement the application hands over as "ViewParm0".x, scaled by the part's size: the
+// outline hands the effect the diagonal of the part's box as a share of kReferenceSize
+// ("ObjectParm1"), so its band is the same share of any part on screen. The part keeps its outline
+// as its child, so the outline follows the part's transform.
 //
 // Drawn filled, only the bands that may open from the current eye go to the device (see
-// COutlineBandCuller); in wireframe, all of them.
+// COutlineBandCuller); in wireframe, all of them: with the outline's own wireframe switch, and
+// whenever the device fills with lines for the whole frame (the viewer's key W).
 //
 // Without an edge mesh (the part's model was missing or rejected) the outline has no buffers and
 // draws nothing.
@@ -29,6 +32,11 @@ class CComponentOutline : public CEntity
 public:
     static constexpr float kBoundsRadius = 10000.0f;
     static constexpr const char* kEffectFile = "Edge_Mesh.fx";
+    // The box diagonal of a part whose band opens by exactly the application's displacement:
+    // about that of the gate valve's parts (70 to 93 units), so they keep nearly the outline they
+    // had when the displacement was in plain model units (0.87 to 1.16 times its animated width;
+    // the still one is at the minimum width anyway).
+    static constexpr float kReferenceSize = 80.0f;
 
     // Takes ownership of the edge mesh (null for none) and builds its buffers on the renderer's
     // device.
@@ -38,7 +46,8 @@ public:
 
     // Moves with the parent part; the bounds centre follows the position.
     void Update(CTimer& timer) override;
-    // World matrix, outline colour ("ObjectParm0"), then the edge mesh through the outline effect.
+    // World matrix, outline colour ("ObjectParm0"), the part's size ("ObjectParm1", its x as a
+    // share of kReferenceSize), then the edge mesh through the outline effect.
     void Draw(CRenderer& renderer) override;
 
     bool HasGeometry() const { return m_vertexBuffer && m_indexBuffer; }
@@ -52,6 +61,8 @@ public:
 private:
     // Fills the index buffer's view-dependent part for this frame's eye, or with every band.
     void SelectBands(CRenderer& renderer);
+    // Whether this draw fills with lines: a degenerate band still shows its edges then.
+    bool DrawsLines(CRenderer& renderer) const;
 
     CTriMesh* m_edgeMesh = nullptr;
     std::unique_ptr<COutlineBandCuller> m_culler;

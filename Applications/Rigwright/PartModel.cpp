@@ -1,15 +1,11 @@
 #include "Applications/Rigwright/PartModel.h"
 
 #include "Engine/Core/Log.h"
-#include "Engine/Geometry/ImportedMesh.h"
-#include "Engine/Geometry/ModelLoader.h"
+#include "Engine/Geometry/MeshFile.h"
 #include "Engine/Geometry/TriMesh.h"
-#include "Engine/Geometry/VertexElement.h"
-#include "Engine/Platform/ModelImporter.h"
 
-#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace Tess
 {
@@ -17,25 +13,35 @@ namespace Tess
 namespace
 {
 
-// The size the gate valve's parts have, which the views and the outline are tuned for.
+// The size the gate valve's parts have, which the views are tuned for.
 constexpr float kComfortableSize = 100.0f;
 
+// Three significant digits, written out in full ("1000", "0.00025"), never with an exponent:
+// the line is read by people choosing a scale, not by a program.
 std::string FormatNumber(float value)
 {
-    char text[32];
-    std::snprintf(text, sizeof(text), "%.3g", static_cast<double>(value));
-    return text;
+    double shown = value;
+    if (std::isfinite(shown) && shown != 0.0)
+    {
+        const double unit = std::pow(10.0, std::floor(std::log10(std::fabs(shown))) - 2.0);
+        shown = std::round(shown / unit) * unit;
+    }
+    // Room for the longest float written out in full (39 digits, or 45 zeros after the point).
+    char text[64];
+    const std::to_chars_result written =
+        std::to_chars(text, text + sizeof(text), static_cast<float>(shown), std::chars_format::fixed);
+    return std::string(text, written.ptr);
 }
 
 void ReportSmallPart(const std::string& modelFile, const CTriMesh& mesh, float scale)
 {
     const float across = MeasureAcross(mesh);
-    if (across >= kSmallestOutlinedSize || !(across > 0.0f))
+    if (across >= kSmallestComfortableSize || !(across > 0.0f))
         return;
-    GetLog().Write(LOG_MAIN, modelFile + " is " + FormatNumber(across) +
-                                 " units across, too small for its outline (points within 0.1 units are "
-                                 "joined); scale " +
-                                 FormatNumber(scale * SuggestScale(across)) + " would fit");
+    const float suggested = SuggestScale(across);
+    GetLog().Write(LOG_MAIN, modelFile + " is " + FormatNumber(across) + " units across; scale " +
+                                 FormatNumber(scale * suggested) + " would bring it to " +
+                                 FormatNumber(across * suggested) + " units");
 }
 
 } // namespace
@@ -43,18 +49,8 @@ void ReportSmallPart(const std::string& modelFile, const CTriMesh& mesh, float s
 CTriMesh* LoadPartMesh(const std::string& modelFile, float scale, const SPartOrientation& orientation,
                        std::string* whyNotRead)
 {
-    CTriMesh* mesh = nullptr;
     std::string whyNot;
-    if (IsImportedModelFile(modelFile))
-    {
-        mesh = LoadMeshImported(modelFile, whyNot);
-    }
-    else
-    {
-        EModelLoadResult result = EModelLoadResult::Loaded;
-        mesh = LoadMeshMS3D(modelFile, &result);
-        whyNot = DescribeModelLoadResult(result);
-    }
+    CTriMesh* mesh = LoadMesh(modelFile, whyNot);
     // README promises that Log.txt names every file the viewer could not read; the loaders
     // write nothing themselves.
     if (!mesh)
@@ -71,8 +67,7 @@ CTriMesh* LoadPartMesh(const std::string& modelFile, float scale, const SPartOri
 
 float MeasureAcross(const CTriMesh& mesh)
 {
-    return std::max({mesh.GetMaxX() - mesh.GetMinX(), mesh.GetMaxY() - mesh.GetMinY(),
-                     mesh.GetMaxZ() - mesh.GetMinZ()});
+    return mesh.GetBounds().GetLargestSide();
 }
 
 float SuggestScale(float across)

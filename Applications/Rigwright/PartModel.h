@@ -1,9 +1,8 @@
 #pragma once
-// Loading a part's model: MilkShape files through the engine's own loader, the exchange formats
-// CAD tools write (STL, OBJ, glTF, PLY) through the model importer, then the part's orientation
-// and scale (PartOrientation.h). A model that cannot be read is named in the log with the reason
-// ("Equipment: model FILE not read: WHY"); a part so small that the outline's closeness test
-// (points within 0.1 units are one) swallows its detail is named too, with a scale that would fit.
+// Loading a part's model (any format LoadMesh reads), then the part's orientation and scale
+// (PartOrientation.h). A model that cannot be read is named in the log with the reason
+// ("Equipment: model FILE not read: WHY"); a part far smaller than the gate valve's, which the
+// views are made for, is named too, with a scale that would bring it to their size.
 
 #include "Applications/Rigwright/PartOrientation.h"
 
@@ -15,7 +14,7 @@ namespace Tess
 class CTriMesh;
 
 // Parts smaller than this across (their largest box edge) get the log line about their scale.
-constexpr float kSmallestOutlinedSize = 10.0f;
+constexpr float kSmallestComfortableSize = 10.0f;
 
 // The part's mesh turned by `orientation` and with its positions multiplied by `scale` (both about
 // the model's own origin), or null when the file cannot be read; then `whyNot`, when given, holds
@@ -27,7 +26,7 @@ CTriMesh* LoadPartMesh(const std::string& modelFile, float scale, const SPartOri
 float MeasureAcross(const CTriMesh& mesh);
 
 // A power of ten that brings a part `across` units wide to between about 30 and 300 units, the
-// size the viewer's camera and the outline are made for; 1 for a part of no size.
+// size the viewer's camera is made for; 1 for a part of no size.
 float SuggestScale(float across);
 
 } // namespace Tess

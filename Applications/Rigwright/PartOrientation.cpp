@@ -129,6 +129,8 @@ void PlacePartMesh(CTriMesh& mesh, const SPartOrientation& orientation, float sc
         const Matrix3 map = ComputePartMatrix(orientation, scale);
         for (int v = 0; v < position->GetEntryCount(); ++v)
             position->SetVector3(v, Apply(map, position->GetVector3(v)));
+        // The positions were written behind the mesh's back: its box is out of date.
+        mesh.InvalidateBounds();
     }
     if (CVertexElement* normal = mesh.FindElement("NORMAL"); normal && normal->GetComponentCount() == 3)
     {

@@ -1,7 +1,8 @@
 // Edge_Mesh.fx: the outline of an equipment part, drawn from its edge mesh.
 //
 // The edge mesh holds every edge of the part twice (edge k joins vertices 2k and 2k+1) and, for
-// each pair of edges that lie on top of each other, zero-area fins joining them. Each vertex
+// each pair of edges that lie on top of each other (one pair per shared edge), zero-area fins
+// joining them. Each vertex
 // carries its own NORMAL, the NORMAL of the coinciding vertex across the edge (TANGENT) and a
 // crease flag (TEXCOORD0: 1.0 where the two normals differ by more than 1.47 radians).
 //
@@ -10,8 +11,12 @@
 // fin run in opposite directions, so each end of the fin has one corner that stays and one that
 // moves, and the fin opens into a band along the edge. This matters on smooth surfaces, where
 // the coinciding corners of a fin carry identical data and only the vertex number tells them
-// apart. A corner moves, perpendicular to the line of sight, by "ViewParm0".x model units
-// (never less than a few pixels, so the line stays unbroken when the value is small):
+// apart. A corner moves, perpendicular to the line of sight, by "ViewParm0".x times
+// "ObjectParm1".x model units, never less than a few pixels, so the line stays unbroken when the
+// value is small. "ViewParm0".x is the application's displacement (still or animated) for a part
+// of the reference size; "ObjectParm1".x is this part's size as a share of that reference, so the
+// band keeps the same share of the part on screen whatever the part's units (no slabs on a
+// two-unit part, no hairlines on a 700-unit one):
 // - at a crease (flag 1.0), always, across the edge as seen from the eye, away from the solid;
 //   likewise at a gentler fold whose one side faces the eye and whose other side faces away
 //   (a chamfer turning away on the silhouette);
@@ -28,6 +33,7 @@ float4x4 WorldViewProj : WorldViewProjection;
 float4 EyePosition : ViewPosition;
 float4 Displacement : ViewParm0;
 float4 OutlineColor : ObjectParm0;
+float4 PartSize : ObjectParm1;
 
 glsl FinVS
 {
@@ -108,7 +114,7 @@ glsl FinVS
         float unitLength = length(perUnit);
         if (unitLength < 1e-9)
             return;
-        float width = opening.w * max(Displacement.x * unitLength, kMinimumWidth);
+        float width = opening.w * max(Displacement.x * PartSize.x * unitLength, kMinimumWidth);
         gl_Position.xy += perUnit / unitLength * width * base.w;
     }
 }

@@ -2,18 +2,28 @@
 // CEdgeMeshBuilder: builds the outline edge mesh of a triangle mesh.
 //
 // Every source triangle (a, b, c) becomes three edges of their own vertices (a b, b c, c a), so
-// the result has 6 vertices per triangle. Two edges lie on top of each other when both ends of
-// one are close to the ends of the other, in either direction; "close" means every coordinate
-// differs by at most 0.1 (squared difference at most 0.01). For every edge, in order, and every
-// other edge lying on it, in order, the result gets two zero-area fin triangles joining them,
-// and the edge's "TANGENT" takes the normals of the coinciding ends (a later match overwrites an
-// earlier one). Elements, in order: "POSITION", "NORMAL" (normalised), "TANGENT" (normalised),
-// "TEXCOORD0" (the crease flag). The edge list of the result is empty.
+// the result has 6 vertices per triangle and edge k joins vertices 2k and 2k + 1.
 //
-// Closeness is found through a hash grid over the positions instead of comparing every pair of
-// vertices, so the time grows with the size of the output, not with the square of the input.
+// Which edges lie on each other: the source positions are welded (PositionWeld.h) with the
+// part's weld tolerance (WeldTolerance), and two edges lie on each other when their ends are the
+// same two welded points, in either direction. The tolerance follows the part's size, so a small
+// or finely tessellated part joins only the edges it shares, as a large coarse one does.
+//
+// Which of those get fins: each edge is paired with at most one edge lying on it. In increasing
+// order, an edge without a partner takes the first edge without a partner that runs the other
+// way (the two sides of an edge of a consistently wound surface do), or failing that the first
+// that runs the same way (a face wound the wrong way round). A closed, consistently wound mesh
+// pairs every edge with the one it shares; where three or more faces meet on one edge (CAD
+// exports, the duplicated faces of a damaged STL) they pair off two by two and an odd one keeps
+// no fins. For every edge k with a partner n, in order of k, the result gets the two zero-area
+// fin triangles (2k, 2n, 2k + 1), (2k + 1, 2n, 2n + 1), so each pair has four fins and the fins
+// never exceed six per source triangle.
+//
+// Elements, in order: "POSITION", "NORMAL" (normalised), "TANGENT" (normalised: the normal of the
+// partner's vertex at the same end, the vertex's own normal without a partner; with one partner
+// at most, the last match in increasing order is that partner), "TEXCOORD0" (the crease flag).
+// The edge list of the result is empty.
 
-#include "Engine/Core/Array.h"
 #include "Engine/Core/Vector.h"
 
 #include <cstdint>
@@ -23,20 +33,32 @@ namespace Tess
 {
 
 class CTriMesh;
+class CVertexElement;
 
 class CEdgeMeshBuilder
 {
 public:
-    // Fin triangles beyond this make the build fail: vertices crowded within the closeness
-    // tolerance (a model a few units across, or a corrupt file) would otherwise ask for more
-    // memory and time than a viewer can give at start-up.
+    // Fin triangles beyond this make the build fail: a limit on the memory and time a part may
+    // ask for at start-up.
     static constexpr std::int64_t kDefaultMaxFinTriangles = std::int64_t(1) << 25;
+
+    // The weld tolerance is this share of the diagonal of the part's box. Measured on the shared
+    // third-party models: exact copies already join nearly every shared edge; a millionth adds
+    // the copies an exporter's transforms left a few float steps apart (2CylinderEngine.glb's
+    // open edges drop from 19,331 to 16,870), while real detail begins just above it: at a
+    // hundred-thousandth counter.unitsmm.STL already merges 117 pairs of distinct fillet points
+    // and x-carriage.stl 17. On screen a millionth of a part is far below a pixel.
+    static constexpr double kWeldShareOfDiagonal = 1e-6;
 
     explicit CEdgeMeshBuilder(const CTriMesh& source, std::int64_t maxFinTriangles = kDefaultMaxFinTriangles);
 
-    // A new mesh owned by the caller, or null when the source lacks "POSITION" or "NORMAL" or the
-    // fins would exceed the limit.
+    // A new mesh owned by the caller, or null when the source lacks "POSITION" or "NORMAL", the
+    // fins would exceed the limit, or the positions are too crowded to weld in bounded time.
     CTriMesh* Build();
+
+    // Positions closer than this on every axis are one point: kWeldShareOfDiagonal of the
+    // diagonal of the source's box (CTriMesh::GetBounds).
+    static double WeldTolerance(const CTriMesh& source);
 
     // The "TEXCOORD0" value the outline effect reads for a vertex with unit normal and tangent:
     // 1.0 where the two normals differ by more than 1.47 radians (a crease: the edge is drawn
@@ -49,55 +71,40 @@ public:
     // ends a = 2k and p = 2n, which stay, and b = 2k + 1 and q = 2n + 1, which may move. One pair
     // (a, p, b), (a, b, q), split along the diagonal from a, covers that band whether both moving
     // corners move or only one does, so it is drawn once for each two edges instead of four
-    // fins: half the triangles, and every vertex used by one pair only, which keeps vertex
-    // processing local. The edge mesh itself is not changed.
+    // fins: half the triangles (at most three per source triangle), and every vertex used by one
+    // pair only, which keeps vertex processing local. The edge mesh itself is not changed.
     static std::vector<std::int32_t> DrawnFinIndices(const CTriMesh& edgeMesh);
 
 private:
-    struct SCellRange
-    {
-        std::int32_t begin = 0;
-        std::int32_t end = 0;
-    };
-
-    bool GatherEdgeVertices();
-    void BuildGrid();
-    void IndexEdgeEnds();
-    bool FindAllFins();
-    bool FindFinsOfEdge(std::int32_t k);
-    bool IsSameDirection(std::int32_t k, std::int32_t n) const;
+    bool GatherEdges();
+    bool WeldEnds();
+    // The edges lying anywhere, in runs by their lower welded end (run p ends at runEnd[p]), with
+    // every edge's higher end (-1 for an edge lying nowhere).
+    std::vector<std::int32_t> SortEdgesByLowerEnd(std::vector<std::int32_t>& high, std::vector<std::int32_t>& runEnd) const;
+    void PairEdges();
+    void PairEdgesOnOnePlace(const std::int32_t* edges, std::size_t count, std::int32_t low);
+    void SetPartners(std::int32_t k, std::int32_t n);
     CTriMesh* Emit() const;
 
-    const Vector3& PositionOf(std::int32_t vertex) const { return m_positions[m_positionOf[vertex]]; }
+    // The source position of new vertex v, and its welded point (-1 when it is not finite).
+    std::int32_t PositionOf(std::int32_t v) const;
+    std::int32_t PointOf(std::int32_t v) const { return m_pointOf[PositionOf(v)]; }
 
     const CTriMesh& m_source;
     std::int64_t m_maxFinTriangles;
-    std::int64_t m_maxCandidates;
 
+    const CVertexElement* m_position = nullptr;
+    const CVertexElement* m_normal = nullptr;
+    std::int32_t m_positionCount = 0;
     std::int32_t m_edgeCount = 0;
-    // Source positions, and for every new vertex the index of its position among them.
-    std::vector<Vector3> m_positions;
-    std::vector<std::int32_t> m_positionOf;
-    // Source normal of every new vertex.
-    std::vector<Vector3> m_normals;
+    // The welded point of every source position.
+    std::vector<std::int32_t> m_pointOf;
 
-    // Hash grid: the cell of every position (-1 for a non-finite one, which is close to
-    // nothing), the positions of every cell, and the non-empty cells around every cell.
-    std::vector<std::int32_t> m_cellOf;
-    std::vector<SCellRange> m_cellPositions;
-    std::vector<std::int32_t> m_cellMembers;
-    std::vector<CArray<std::int32_t>> m_neighbourCells;
-    // Edges with an end at each position (ascending), and the work a search around a cell takes.
-    std::vector<std::int32_t> m_edgeEndStart;
-    std::vector<std::int32_t> m_edgeEnds;
-    std::vector<std::int64_t> m_searchCost;
-
-    // Matching edges of every edge, ascending, and where each edge's TANGENT values come from.
-    std::vector<std::int64_t> m_matchStart;
-    std::vector<std::int32_t> m_matches;
-    std::vector<std::int32_t> m_tangentSource;
-    std::vector<std::int32_t> m_stamp;
-    std::int64_t m_candidates = 0;
+    // Every edge's partner (-1 for none), and the scratch lists of one place's two directions.
+    std::vector<std::int32_t> m_partner;
+    std::int64_t m_pairedEdges = 0;
+    std::vector<std::int32_t> m_forward;
+    std::vector<std::int32_t> m_backward;
 };
 
 } // namespace Tess

@@ -6,6 +6,8 @@
 #include "Engine/Platform/GraphicsTypes.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <vector>
 
 namespace Tess
@@ -19,10 +21,26 @@ CTriMesh::~CTriMesh()
         delete element;
 }
 
+float CTriMesh::Bounds::GetLargestSide() const
+{
+    const Vector3 size = GetSize();
+    return std::max({size.x, size.y, size.z});
+}
+
+double CTriMesh::Bounds::GetDiagonal() const
+{
+    const double dx = static_cast<double>(max.x) - min.x;
+    const double dy = static_cast<double>(max.y) - min.y;
+    const double dz = static_cast<double>(max.z) - min.z;
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
 void CTriMesh::AddElement(CVertexElement* element)
 {
     if (!element)
         return;
+    if (element->GetSemanticName() == "POSITION")
+        m_boundsValid = false;
     const int existing = FindElementIndex(element->GetSemanticName());
     if (existing < 0)
     {
@@ -106,20 +124,46 @@ CTriMesh* CTriMesh::BuildEdgeMesh() const
     return CEdgeMeshBuilder(*this).Build();
 }
 
-float CTriMesh::Extent(int axis, bool largest) const
+const CTriMesh::Bounds& CTriMesh::GetBounds() const
+{
+    if (!m_boundsValid)
+    {
+        m_bounds = ComputeBounds();
+        m_boundsValid = true;
+    }
+    return m_bounds;
+}
+
+void CTriMesh::ScalePositions(float scale)
+{
+    CVertexElement* position = FindElement("POSITION");
+    if (!position || scale == 1.0f)
+        return;
+    float* p = position->GetData();
+    const std::size_t count = static_cast<std::size_t>(position->GetEntryCount()) * position->GetComponentCount();
+    for (std::size_t i = 0; i < count; ++i)
+        p[i] *= scale;
+    m_boundsValid = false;
+}
+
+CTriMesh::Bounds CTriMesh::ComputeBounds() const
 {
     const CVertexElement* position = FindElement("POSITION");
-    if (!position || position->GetEntryCount() == 0 || position->GetComponentCount() <= axis)
-        return 0.0f;
-    const int stride = position->GetComponentCount();
-    const float* data = position->GetData();
-    float extent = data[axis];
-    for (int j = 1; j < position->GetEntryCount(); ++j)
+    if (!position)
+        return {};
+    constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    Bounds box{Vector3(kInfinity, kInfinity, kInfinity), Vector3(-kInfinity, -kInfinity, -kInfinity)};
+    bool any = false;
+    for (int j = 0; j < position->GetEntryCount(); ++j)
     {
-        const float value = data[static_cast<std::size_t>(j) * stride + axis];
-        extent = largest ? std::max(extent, value) : std::min(extent, value);
+        const Vector3 p = position->GetVector3(j);
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+            continue;
+        box.min = Vector3(std::min(box.min.x, p.x), std::min(box.min.y, p.y), std::min(box.min.z, p.z));
+        box.max = Vector3(std::max(box.max.x, p.x), std::max(box.max.y, p.y), std::max(box.max.z, p.z));
+        any = true;
     }
-    return extent;
+    return any ? box : Bounds{};
 }
 
 int CTriMesh::FindElementIndex(const std::string& name) const

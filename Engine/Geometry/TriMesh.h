@@ -5,6 +5,7 @@
 // vertex and index buffers for drawing.
 
 #include "Engine/Core/Array.h"
+#include "Engine/Core/Vector.h"
 
 #include <cstdint>
 #include <string>
@@ -32,6 +33,20 @@ public:
         std::int32_t i1 = 0;
 
         bool operator==(const Edge&) const = default;
+    };
+
+    // An axis-aligned box: the smallest and the largest coordinate on each axis.
+    struct Bounds
+    {
+        Vector3 min;
+        Vector3 max;
+
+        Vector3 GetCentre() const { return (min + max) * 0.5f; }
+        Vector3 GetSize() const { return max - min; }
+        // The largest edge of the box.
+        float GetLargestSide() const;
+        // The length of the diagonal, in double so that a box near the float range stays finite.
+        double GetDiagonal() const;
     };
 
     CTriMesh();
@@ -70,13 +85,24 @@ public:
     // is appended last. Without "POSITION" the mesh is left without normals.
     void ComputeNormals();
 
-    // Extent of "POSITION" on each axis; 0 for a mesh without positions.
-    float GetMaxX() const { return Extent(0, true); }
-    float GetMinX() const { return Extent(0, false); }
-    float GetMaxY() const { return Extent(1, true); }
-    float GetMinY() const { return Extent(1, false); }
-    float GetMaxZ() const { return Extent(2, true); }
-    float GetMinZ() const { return Extent(2, false); }
+    // The box of "POSITION", over the positions whose coordinates are all finite (a position
+    // with an infinite or NaN coordinate is nowhere); all zero without such a position. It is
+    // computed on first use and kept until the positions change through this class (AddElement
+    // of a "POSITION", ScalePositions, InvalidateBounds), so asking again costs nothing.
+    const Bounds& GetBounds() const;
+    // Multiplies every position by `scale` (about the origin); the box follows.
+    void ScalePositions(float scale);
+    // For code that writes "POSITION" data through the element itself: the box is computed again
+    // on next use.
+    void InvalidateBounds() { m_boundsValid = false; }
+
+    // One side of the box, for callers that want a single coordinate.
+    float GetMaxX() const { return GetBounds().max.x; }
+    float GetMinX() const { return GetBounds().min.x; }
+    float GetMaxY() const { return GetBounds().max.y; }
+    float GetMinY() const { return GetBounds().min.y; }
+    float GetMaxZ() const { return GetBounds().max.z; }
+    float GetMinZ() const { return GetBounds().min.z; }
 
     // Draw "NORMAL", "TANGENT" and "BINORMAL" as short lines from each vertex through the
     // renderer. Defined with the renderer's drawing code (TriMesh_Draw.cpp).
@@ -85,16 +111,18 @@ public:
     void DrawBinormals();
 
     // The outline edge mesh of this mesh (see CEdgeMeshBuilder), owned by the caller; null when
-    // "POSITION" or "NORMAL" is missing.
+    // "POSITION" or "NORMAL" is missing or the builder's limits are exceeded.
     CTriMesh* BuildEdgeMesh() const;
 
 private:
-    float Extent(int axis, bool largest) const;
+    Bounds ComputeBounds() const;
     int FindElementIndex(const std::string& name) const;
 
     CArray<CVertexElement*> m_elements;
     CArray<Triangle> m_triangles;
     CArray<Edge> m_edges;
+    mutable Bounds m_bounds;
+    mutable bool m_boundsValid = false;
 };
 
 } // namespace Tess

@@ -18,10 +18,9 @@ const Vector4 kDiffuse(0.75f, 0.75f, 0.72f, 1.0f);
 // The sphere around the middle of the mesh's extent that holds all of it.
 CBoundingSphere BoundsOf(const CTriMesh& mesh)
 {
-    const Vector3 low(mesh.GetMinX(), mesh.GetMinY(), mesh.GetMinZ());
-    const Vector3 high(mesh.GetMaxX(), mesh.GetMaxY(), mesh.GetMaxZ());
-    const Vector3 halfDiagonal = (high - low) * 0.5f;
-    return CBoundingSphere(low + halfDiagonal, halfDiagonal.Length());
+    const CTriMesh::Bounds& box = mesh.GetBounds();
+    const Vector3 halfDiagonal = box.GetSize() * 0.5f;
+    return CBoundingSphere(box.min + halfDiagonal, halfDiagonal.Length());
 }
 } // namespace
 

@@ -328,7 +328,8 @@ protected:
         return {(ndc.x + 1.0f) * 0.5f * kWidth, (1.0f - ndc.y) * 0.5f * kHeight};
     }
 
-    void DrawPartWithOutline(const Mesh& mesh, const Matrix4& world, float displacement)
+    // `partSize`: the part's size as a share of the outline's reference size ("ObjectParm1").
+    void DrawPartWithOutline(const Mesh& mesh, const Matrix4& world, float displacement, float partSize = 1.0f)
     {
         std::vector<EdgeVertex> edgeVertices;
         std::vector<std::uint32_t> fins;
@@ -349,8 +350,9 @@ protected:
         m_device->BeginScene();
         // The viewer draws the outline first (its effect is loaded first), then the part.
         SetCamera(*outline, world);
-        const Vector4 displace(displacement, 0, 0, 0), black(0, 0, 0, 0);
+        const Vector4 displace(displacement, 0, 0, 0), black(0, 0, 0, 0), size(partSize, 0, 0, 0);
         outline->SetValue("Displacement", &displace, sizeof(displace));
+        outline->SetValue("PartSize", &size, sizeof(size));
         outline->SetValue("OutlineColor", &black, sizeof(black));
         DrawIndexed(*outline, kEdgeElements, edgeVertices, fins);
         SetCamera(*part, world);
@@ -545,20 +547,27 @@ TEST_F(EffectsGLTest, CreasesFacingTheEyeAreOutlinedToo)
     EXPECT_FALSE(IsDark(face));
 }
 
-TEST_F(EffectsGLTest, LargerDisplacementWidensTheOutline)
+TEST_F(EffectsGLTest, LargerDisplacementWidensTheOutlineAndTheBandKeepsItsShareOfThePart)
 {
-    auto darkCount = [&](float displacement) {
-        DrawPartWithOutline(MakeSphere(20.0f, 32, 16), Matrix4::Identity(), displacement);
+    auto darkCount = [&](float radius, float displacement, float partSize) {
+        // Drawn as large on screen whatever its radius in model units.
+        Matrix4 world = Matrix4::Identity();
+        world.m[0][0] = world.m[1][1] = world.m[2][2] = 20.0f / radius;
+        DrawPartWithOutline(MakeSphere(radius, 32, 16), world, displacement, partSize);
         const auto pixels = ReadBackBuffer();
         int dark = 0;
         for (std::uint32_t p : pixels)
             dark += IsDark(p) ? 1 : 0;
         return dark;
     };
-    const int thin = darkCount(0.1f);
-    const int wide = darkCount(2.05f);
+    const int thin = darkCount(20.0f, 0.1f, 1.0f);
+    const int wide = darkCount(20.0f, 2.05f, 1.0f);
     EXPECT_GT(thin, 0);
     EXPECT_GT(wide, thin * 2);
+    // A part ten times the size, told so, gets the same band; not told, a thinner one.
+    const int large = darkCount(200.0f, 2.05f, 10.0f);
+    EXPECT_NEAR(large, wide, wide / 50);
+    EXPECT_LT(darkCount(200.0f, 2.05f, 1.0f), (thin + wide) / 2);
 }
 
 } // namespace

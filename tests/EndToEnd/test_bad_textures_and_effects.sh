@@ -140,6 +140,7 @@ expected="$(printf '%s\n' \
   "         | >    valid parameter :: EyePosition -> ViewPosition" \
   "         | >    valid parameter :: Displacement -> ViewParm0" \
   "         | >    valid parameter :: OutlineColor -> ObjectParm0" \
+  "         | >    valid parameter :: PartSize -> ObjectParm1" \
   "         | >" \
   "         | ------------------------------------------------------------" \
   "         | Effect file :: Edge_Mesh.fx successfully loaded.")"

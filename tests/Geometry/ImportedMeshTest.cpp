@@ -156,9 +156,11 @@ TEST(ImportedMeshTest, ExchangeSamplesMatchTheirMilkShapeTwins)
         ASSERT_NE(original, nullptr);
         ASSERT_EQ(imported->GetTriangleCount(), original->GetTriangleCount());
         const float tolerance = 1e-4f * twin.scale;
-        EXPECT_NEAR(imported->GetMinX() * twin.scale, original->GetMinX(), tolerance);
-        EXPECT_NEAR(imported->GetMaxY() * twin.scale, original->GetMaxY(), tolerance);
-        EXPECT_NEAR(imported->GetMinZ() * twin.scale, original->GetMinZ(), tolerance);
+        const CTriMesh::Bounds& importedBox = imported->GetBounds();
+        const CTriMesh::Bounds& originalBox = original->GetBounds();
+        EXPECT_NEAR(importedBox.min.x * twin.scale, originalBox.min.x, tolerance);
+        EXPECT_NEAR(importedBox.max.y * twin.scale, originalBox.max.y, tolerance);
+        EXPECT_NEAR(importedBox.min.z * twin.scale, originalBox.min.z, tolerance);
 
         // Same faces, wound the same way: the same volume enclosed, outwards.
         EXPECT_NEAR(SignedVolume(*imported) * twin.scale * twin.scale * twin.scale, SignedVolume(*original),

@@ -361,10 +361,11 @@ TEST(ModelLoaderFileTest, JeepExtentIsTheMirroredFileExtent)
 {
     std::unique_ptr<CTriMesh> mesh(LoadMeshMS3D(TestData("jeep1.ms3d")));
     ASSERT_NE(mesh, nullptr);
-    EXPECT_NEAR(mesh->GetMinX(), -5.5292368f, 1e-5f);
-    EXPECT_NEAR(mesh->GetMaxX(), 5.5292368f, 1e-5f);
-    EXPECT_NEAR(mesh->GetMinY(), -0.0105057f, 1e-5f);
-    EXPECT_NEAR(mesh->GetMaxY(), 7.6290836f, 1e-5f);
-    EXPECT_NEAR(mesh->GetMinZ(), -8.1090641f, 1e-5f);
-    EXPECT_NEAR(mesh->GetMaxZ(), 8.5368137f, 1e-5f);
+    const CTriMesh::Bounds& box = mesh->GetBounds();
+    EXPECT_NEAR(box.min.x, -5.5292368f, 1e-5f);
+    EXPECT_NEAR(box.max.x, 5.5292368f, 1e-5f);
+    EXPECT_NEAR(box.min.y, -0.0105057f, 1e-5f);
+    EXPECT_NEAR(box.max.y, 7.6290836f, 1e-5f);
+    EXPECT_NEAR(box.min.z, -8.1090641f, 1e-5f);
+    EXPECT_NEAR(box.max.z, 8.5368137f, 1e-5f);
 }

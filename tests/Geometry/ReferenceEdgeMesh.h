@@ -1,28 +1,64 @@
 #pragma once
-// The outline edge mesh built the straightforward way: every vertex compared with every other
-// one for its adjacency list, and every edge with every other edge for the fins. Quadratic, and
-// kept only as the oracle the grid-based builder must agree with bit for bit.
+// The outline edge mesh built the straightforward way: every source position compared with every
+// other one to weld them, and every edge with every other edge to pair them. Quadratic, and kept
+// only as the oracle the builder must agree with bit for bit. It shares nothing with the builder
+// but the weld tolerance (CEdgeMeshBuilder::WeldTolerance) and the crease flag's threshold.
 
-#include "Engine/Core/Array.h"
 #include "Engine/Core/Vector.h"
+#include "Engine/Geometry/EdgeMeshBuilder.h"
 #include "Engine/Geometry/TriMesh.h"
 #include "Engine/Geometry/VertexElement.h"
 #include "Engine/Platform/GraphicsTypes.h"
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <vector>
 
 namespace GeometryTest
 {
 
-inline bool ListContains(const Tess::CArray<int>& list, int value)
+// Whether two positions are within `tolerance` of each other on every axis; never when one has
+// a coordinate that is not finite.
+inline bool ReferenceCoincide(const Tess::Vector3& a, const Tess::Vector3& b, double tolerance)
 {
-    for (int item : list)
+    for (const float c : {a.x, a.y, a.z, b.x, b.y, b.z})
     {
-        if (item == value)
-            return true;
+        if (!std::isfinite(c))
+            return false;
     }
-    return false;
+    return std::fabs(double(a.x) - double(b.x)) <= tolerance && std::fabs(double(a.y) - double(b.y)) <= tolerance &&
+           std::fabs(double(a.z) - double(b.z)) <= tolerance;
+}
+
+// The welded point of every source position: the smallest index joined to it through a chain of
+// coinciding positions, -1 for a position that coincides with nothing, not even itself.
+inline std::vector<int> ReferenceWeld(const std::vector<Tess::Vector3>& positions, double tolerance)
+{
+    const int count = static_cast<int>(positions.size());
+    std::vector<int> point(positions.size());
+    std::iota(point.begin(), point.end(), 0);
+    // Relabel until no two coinciding positions carry different labels: each pass lowers labels
+    // along chains, so the labels settle on each chain's smallest index.
+    for (bool changed = true; changed;)
+    {
+        changed = false;
+        for (int i = 0; i < count; ++i)
+            for (int j = 0; j < count; ++j)
+            {
+                if (point[j] < point[i] && ReferenceCoincide(positions[i], positions[j], tolerance))
+                {
+                    point[i] = point[j];
+                    changed = true;
+                }
+            }
+    }
+    for (int i = 0; i < count; ++i)
+    {
+        if (!ReferenceCoincide(positions[i], positions[i], tolerance))
+            point[i] = -1;
+    }
+    return point;
 }
 
 inline Tess::CTriMesh* BuildEdgeMeshReference(const Tess::CTriMesh& source)
@@ -51,7 +87,15 @@ inline Tess::CTriMesh* BuildEdgeMeshReference(const Tess::CTriMesh& source)
     mesh->AddElement(tangent);
     mesh->AddElement(flag);
 
+    // Welded points of the source positions; an index outside the source reads the nearest one.
+    const int positionCount = std::max(sourcePosition->GetEntryCount(), 1);
+    std::vector<Vector3> sourcePositions;
+    for (int s = 0; s < positionCount; ++s)
+        sourcePositions.push_back(sourcePosition->GetVector3(s));
+    const std::vector<int> weld = ReferenceWeld(sourcePositions, CEdgeMeshBuilder::WeldTolerance(source));
+
     // Edge vertices: a b, b c, c a of every triangle.
+    std::vector<int> point(static_cast<std::size_t>(vertexCount));
     for (int i = 0; i < triangleCount; ++i)
     {
         const CTriMesh::Triangle& t = source.GetTriangle(i);
@@ -61,74 +105,62 @@ inline Tess::CTriMesh* BuildEdgeMeshReference(const Tess::CTriMesh& source)
             position->SetVector3(6 * i + c, sourcePosition->GetVector3(corners[c]));
             normal->SetVector3(6 * i + c, sourceNormal->GetVector3(corners[c]));
             tangent->SetVector3(6 * i + c, sourceNormal->GetVector3(corners[c]));
-        }
-        mesh->AddEdge(6 * i, 6 * i + 1);
-        mesh->AddEdge(6 * i + 2, 6 * i + 3);
-        mesh->AddEdge(6 * i + 4, 6 * i + 5);
-    }
-
-    // Adjacency: every other vertex within 0.1 on each axis.
-    std::vector<CArray<int>> adjacent(static_cast<std::size_t>(vertexCount));
-    for (int m = 0; m < vertexCount; ++m)
-    {
-        const Vector3 pm = position->GetVector3(m);
-        for (int j = 0; j < vertexCount; ++j)
-        {
-            const Vector3 pj = position->GetVector3(j);
-            const float dx = pm.x - pj.x, dy = pm.y - pj.y, dz = pm.z - pj.z;
-            if (j != m && dx * dx <= 0.01f && dy * dy <= 0.01f && dz * dz <= 0.01f)
-                adjacent[m].Add(j);
+            point[6 * i + c] = weld[std::clamp(corners[c], 0, positionCount - 1)];
         }
     }
 
-    // Fins between every pair of coinciding edges, seen from both edges.
+    // Pairs: in increasing order, an edge without a partner takes the first edge without a
+    // partner lying on it the other way round, else the first lying on it the same way.
+    const auto lies = [&](int k, int n, bool otherWay) {
+        const int a = point[2 * k], b = point[2 * k + 1];
+        const int p = point[2 * n + (otherWay ? 1 : 0)], q = point[2 * n + (otherWay ? 0 : 1)];
+        return n != k && a >= 0 && b >= 0 && a == p && b == q;
+    };
+    std::vector<int> partner(static_cast<std::size_t>(edgeCount), -1);
     for (int k = 0; k < edgeCount; ++k)
     {
-        const int a = mesh->GetEdge(k).i0;
-        const int b = mesh->GetEdge(k).i1;
-        for (int n = 0; n < edgeCount; ++n)
+        for (const bool otherWay : {true, false})
         {
-            if (n == k)
-                continue;
-            const int p = mesh->GetEdge(n).i0;
-            const int q = mesh->GetEdge(n).i1;
-            bool matched = false;
-            if (ListContains(adjacent[a], p) && ListContains(adjacent[b], q))
+            for (int n = 0; n < edgeCount && partner[k] < 0; ++n)
             {
-                tangent->SetVector3(a, normal->GetVector3(p));
-                tangent->SetVector3(b, normal->GetVector3(q));
-                matched = true;
-            }
-            else if (ListContains(adjacent[a], q) && ListContains(adjacent[b], p))
-            {
-                tangent->SetVector3(a, normal->GetVector3(q));
-                tangent->SetVector3(b, normal->GetVector3(p));
-                matched = true;
-            }
-            if (matched)
-            {
-                mesh->AddTriangle(a, p, b);
-                mesh->AddTriangle(b, p, q);
+                if (partner[n] < 0 && lies(k, n, otherWay))
+                {
+                    partner[k] = n;
+                    partner[n] = k;
+                }
             }
         }
+    }
+
+    // Tangents from the partner's vertex at the same end, fins for every edge with a partner.
+    for (int k = 0; k < edgeCount; ++k)
+    {
+        const int n = partner[k];
+        if (n < 0)
+            continue;
+        const int a = 2 * k, b = 2 * k + 1, p = 2 * n, q = 2 * n + 1;
+        const bool sameWay = point[a] == point[p] && point[b] == point[q];
+        tangent->SetVector3(a, normal->GetVector3(sameWay ? p : q));
+        tangent->SetVector3(b, normal->GetVector3(sameWay ? q : p));
+        mesh->AddTriangle(a, p, b);
+        mesh->AddTriangle(b, p, q);
     }
 
     // Flags: 1 where the normals are more than 1.47 radians apart; a zero normal is no crease.
     const double creaseCosine = std::cos(1.47);
-    for (int k = 0; k < edgeCount; ++k)
+    for (int v = 0; v < vertexCount; ++v)
     {
-        for (int v : {mesh->GetEdge(k).i0, mesh->GetEdge(k).i1})
-        {
-            const Vector3 n = normal->GetVector3(v).NormalizedOrZero();
-            const Vector3 t = tangent->GetVector3(v).NormalizedOrZero();
-            normal->SetVector3(v, n);
-            tangent->SetVector3(v, t);
-            const bool crease = n.Dot(t) < creaseCosine && !(n == Vector3()) && !(t == Vector3());
-            flag->GetEntry(v)[0] = crease ? 1.0f : 0.0f;
-        }
+        const Vector3 n = normal->GetVector3(v).NormalizedOrZero();
+        const Vector3 t = tangent->GetVector3(v).NormalizedOrZero();
+        const bool crease = n.Dot(t) < creaseCosine && !(n == Vector3()) && !(t == Vector3());
+        flag->GetEntry(v)[0] = crease ? 1.0f : 0.0f;
     }
-
-    mesh->ClearEdges();
+    // Normals last: the tangents above read them as they came from the source.
+    for (int v = 0; v < vertexCount; ++v)
+    {
+        normal->SetVector3(v, normal->GetVector3(v).NormalizedOrZero());
+        tangent->SetVector3(v, tangent->GetVector3(v).NormalizedOrZero());
+    }
     return mesh;
 }
 

@@ -3,6 +3,7 @@
 #include "MeshTestUtil.h"
 
 #include <cmath>
+#include <limits>
 #include <memory>
 
 using namespace Tess;
@@ -149,23 +150,38 @@ TEST(TriMeshNormalsTest, WithoutPositionsTheOldNormalIsDropped)
     EXPECT_EQ(ElementNames(mesh), std::vector<std::string>{"TEXCOORDS0"});
 }
 
-TEST(TriMeshExtentTest, MinimumAndMaximumPerAxis)
+TEST(TriMeshBoundsTest, MinimumAndMaximumPerAxisOverFinitePositions)
 {
-    std::unique_ptr<CTriMesh> mesh(MakeMesh({{1, -2, 3}, {-4, 5, -6}, {7, 8, -9}}, {}));
-    EXPECT_EQ(mesh->GetMinX(), -4.0f);
-    EXPECT_EQ(mesh->GetMaxX(), 7.0f);
-    EXPECT_EQ(mesh->GetMinY(), -2.0f);
+    const float inf = std::numeric_limits<float>::infinity();
+    std::unique_ptr<CTriMesh> mesh(
+        MakeMesh({{1, -2, 3}, {inf, 100, 100}, {-4, 5, -6}, {std::nanf(""), -100, 0}, {7, 8, -9}}, {}));
+    const CTriMesh::Bounds& box = mesh->GetBounds();
+    EXPECT_EQ(box.min, Vector3(-4, -2, -9));
+    EXPECT_EQ(box.max, Vector3(7, 8, 3));
+    EXPECT_EQ(box.GetLargestSide(), 12.0f);
+    EXPECT_DOUBLE_EQ(box.GetDiagonal(), std::sqrt(11.0 * 11 + 10 * 10 + 12 * 12));
     EXPECT_EQ(mesh->GetMaxY(), 8.0f);
-    EXPECT_EQ(mesh->GetMinZ(), -9.0f);
-    EXPECT_EQ(mesh->GetMaxZ(), 3.0f);
 
-    // Entry 0 is the starting value, not 0: an all-negative mesh has a negative maximum.
+    // An all-negative mesh has a negative maximum; without finite positions the box is zero.
     std::unique_ptr<CTriMesh> negative(MakeMesh({{-3, -3, -3}, {-5, -1, -2}}, {}));
-    EXPECT_EQ(negative->GetMaxX(), -3.0f);
-    EXPECT_EQ(negative->GetMaxY(), -1.0f);
-
+    EXPECT_EQ(negative->GetBounds().max, Vector3(-3, -1, -2));
+    std::unique_ptr<CTriMesh> nowhere(MakeMesh({{inf, 0, 0}}, {}));
+    EXPECT_EQ(nowhere->GetBounds().max, Vector3());
     CTriMesh noPositions;
     noPositions.AddElement(TexCoords(2));
-    EXPECT_EQ(noPositions.GetMaxX(), 0.0f);
-    EXPECT_EQ(noPositions.GetMinZ(), 0.0f);
+    EXPECT_EQ(noPositions.GetBounds().min, Vector3());
+}
+
+TEST(TriMeshBoundsTest, TheBoxFollowsPositionsChangedThroughTheMesh)
+{
+    std::unique_ptr<CTriMesh> mesh(MakeMesh({{1, -2, 3}, {-4, 5, -6}}, {}));
+    EXPECT_EQ(mesh->GetBounds().max, Vector3(1, 5, 3));
+    mesh->ScalePositions(-2.0f);
+    EXPECT_EQ(mesh->GetBounds().min, Vector3(-2, -10, -6));
+    EXPECT_EQ(mesh->GetBounds().max, Vector3(8, 4, 12));
+    mesh->AddElement(MakeVector3Element("POSITION", {{0, 0, 0}, {1, 1, 1}}, D3DDECLUSAGE_POSITION));
+    EXPECT_EQ(mesh->GetBounds().max, Vector3(1, 1, 1));
+    mesh->FindElement("POSITION")->SetVector3(0, {-1, -1, -1});
+    mesh->InvalidateBounds();
+    EXPECT_EQ(mesh->GetBounds().min, Vector3(-1, -1, -1));
 }

@@ -99,9 +99,10 @@ TEST_F(ComponentTest, ThePartLoadsItsModelWithNormalsAndBuildsItsBuffersOutlineA
     // Bounds around the model's box centre, wide enough never to be culled.
     const CBoundingSphere& bounds = part.GetBounds();
     EXPECT_FLOAT_EQ(bounds.GetRadius(), 10000.0f);
-    EXPECT_FLOAT_EQ(bounds.GetCentre().x, (mesh->GetMinX() + mesh->GetMaxX()) / 2);
-    EXPECT_FLOAT_EQ(bounds.GetCentre().y, (mesh->GetMinY() + mesh->GetMaxY()) / 2);
-    EXPECT_FLOAT_EQ(bounds.GetCentre().z, (mesh->GetMinZ() + mesh->GetMaxZ()) / 2);
+    const CTriMesh::Bounds& box = mesh->GetBounds();
+    EXPECT_FLOAT_EQ(bounds.GetCentre().x, (box.min.x + box.max.x) / 2);
+    EXPECT_FLOAT_EQ(bounds.GetCentre().y, (box.min.y + box.max.y) / 2);
+    EXPECT_FLOAT_EQ(bounds.GetCentre().z, (box.min.z + box.max.z) / 2);
 
     EXPECT_EQ(part.GetObjectParameter(0), Vector4(0.4f, 0.4f, 0.4f, 0.4f));
     EXPECT_EQ(part.GetObjectParameter(1), Vector4(0.8f, 0.8f, 0.8f, 0.8f));
@@ -220,9 +221,14 @@ TEST_F(ComponentTest, TheOutlineDrawsOnlyBandsThatCanOpenUnlessInWireframe)
     EXPECT_EQ(drawnPrimitives(), allBands) << "a band at rest still shows its edges in wireframe";
     outline.SetWireframe(false);
     EXPECT_EQ(drawnPrimitives(), filled);
+    // The whole frame in wireframe (the viewer's key W) shows every band too.
+    Device().SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
+    EXPECT_EQ(drawnPrimitives(), allBands);
+    Device().SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
+    EXPECT_EQ(drawnPrimitives(), filled);
 }
 
-TEST_F(ComponentTest, ThePartHandsOverBothColoursAndTheOutlineOnlyItsOwn)
+TEST_F(ComponentTest, ThePartHandsOverBothColoursAndTheOutlineItsColourAndSize)
 {
     CComponent part(*renderer);
     part.GetPosition() = Vector3(5.0f, 0.0f, 0.0f);
@@ -232,13 +238,15 @@ TEST_F(ComponentTest, ThePartHandsOverBothColoursAndTheOutlineOnlyItsOwn)
     EXPECT_EQ(renderer->GetObjectParameter(1), Vector4(0.8f, 0.8f, 0.8f, 0.8f));
     EXPECT_FLOAT_EQ(renderer->GetWorldMatrix().m[3][0], 5.0f);
 
-    const Vector4 untouched(0.25f, 0.5f, 0.75f, 1.0f);
-    renderer->SetObjectParameter(1, untouched);
     const std::size_t draws = recording->Count(EDeviceOp::DrawIndexedPrimitive);
     DrawThroughList(*part.GetOutline());
     EXPECT_EQ(recording->Count(EDeviceOp::DrawIndexedPrimitive), draws + 1);
     EXPECT_EQ(renderer->GetObjectParameter(0), Vector4(0, 0, 0, 0));
-    EXPECT_EQ(renderer->GetObjectParameter(1), untouched);
+    // The part's box diagonal as a share of the reference size: the valve body is about 82.5
+    // units across its diagonal.
+    const auto size = static_cast<float>(part.GetMesh()->GetBounds().GetDiagonal() / CComponentOutline::kReferenceSize);
+    EXPECT_EQ(renderer->GetObjectParameter(1), Vector4(size, size, size, size));
+    EXPECT_NEAR(size, 82.47f / 80.0f, 1e-3f);
     EXPECT_FLOAT_EQ(renderer->GetWorldMatrix().m[3][0], 5.0f) << "the outline follows its part";
 }
 

@@ -133,10 +133,8 @@ TEST(OutlineBandCullerTest, KeepsEveryBandTheEffectCanOpenAndDropsMostOfTheRest)
         const std::size_t bandCount = model.bands.size() / 6;
         ASSERT_EQ(culler.GetOrderedIndices().size(), model.bands.size());
 
-        const Vector3 centre((model.mesh->GetMinX() + model.mesh->GetMaxX()) / 2,
-                             (model.mesh->GetMinY() + model.mesh->GetMaxY()) / 2,
-                             (model.mesh->GetMinZ() + model.mesh->GetMaxZ()) / 2);
-        const float size = model.mesh->GetMaxX() - model.mesh->GetMinX();
+        const Vector3 centre = model.mesh->GetBounds().GetCentre();
+        const float size = model.mesh->GetBounds().GetSize().x;
         std::size_t dropped = 0, views = 0;
         for (const Vector3 direction : {Vector3(0, 0, -1), Vector3(1, 0, 0), Vector3(0, 1, 0), Vector3(0.6f, 0.48f, -0.64f),
                                         Vector3(-0.36f, -0.8f, 0.48f)})
@@ -178,21 +176,22 @@ TEST(OutlineBandCullerTest, BandsThatCanDrawAtRestOrAlwaysOpenAreNeverLeftOut)
     EXPECT_EQ(exactCuller.SelectBands({10.5f, 0.5f, 3.0f}).size(), 6u) << "from behind, within the back fade";
     EXPECT_TRUE(exactCuller.SelectBands({0.5f, 0.5f, 10.0f}).empty()) << "from straight behind";
 
-    // Within the tolerance only: the band has area at rest, so it is always drawn.
-    SEdgeMeshOf near(FlatPair(0.05f));
+    // Within the weld tolerance only (a millionth of the pair's diagonal, about 1.4e-6): the band
+    // has area at rest, so it is always drawn.
+    SEdgeMeshOf near(FlatPair(5e-7f));
     ASSERT_EQ(near.bands.size(), 6u);
     COutlineBandCuller nearCuller(*near.edges, near.bands);
     EXPECT_EQ(nearCuller.GetAlwaysDrawnCount(), 6);
     EXPECT_TRUE(nearCuller.SelectBands({0.5f, 0.5f, -10.0f}).empty());
 
     // Creases open from every view.
-    SEdgeMeshOf jeep(LoadMeshMS3D((kSource / "tests/data/jeep1.ms3d").string()));
-    ASSERT_TRUE(jeep.edges);
-    const COutlineBandCuller culler(*jeep.edges, jeep.bands);
-    const CVertexElement& flags = *jeep.edges->FindElement("TEXCOORD0");
+    SEdgeMeshOf bonnet(LoadMeshMS3D((kSource / "Data/Models/Valve_Bonnet.ms3d").string()));
+    ASSERT_TRUE(bonnet.edges);
+    const COutlineBandCuller culler(*bonnet.edges, bonnet.bands);
+    const CVertexElement& flags = *bonnet.edges->FindElement("TEXCOORD0");
     int creaseBands = 0;
-    for (std::size_t i = 0; i < jeep.bands.size(); i += 6)
-        creaseBands += flags.GetEntry(jeep.bands[i + 2])[0] > 0.5f || flags.GetEntry(jeep.bands[i + 5])[0] > 0.5f;
+    for (std::size_t i = 0; i < bonnet.bands.size(); i += 6)
+        creaseBands += flags.GetEntry(bonnet.bands[i + 2])[0] > 0.5f || flags.GetEntry(bonnet.bands[i + 5])[0] > 0.5f;
     EXPECT_GT(creaseBands, 0);
     EXPECT_GE(culler.GetAlwaysDrawnCount(), 6 * creaseBands);
 }

@@ -1,6 +1,6 @@
 // A part's model as the viewer loads it: scaled before anything is built from it, with one log
-// line for a part too small for its outline (naming the scale that fits) and one for a file the
-// importer cannot read.
+// line for a part far smaller than the views are made for (naming a scale that fits) and one for
+// a file the importer cannot read.
 
 #include "Applications/Rigwright/PartModel.h"
 
@@ -40,15 +40,23 @@ TEST(PartModelTest, ASmallPartIsScaledOrNamedWithTheScaleThatFits)
     std::unique_ptr<CTriMesh> scaled(LoadPartMesh(metres, 100.0f));
     ASSERT_NE(scaled, nullptr);
     EXPECT_NEAR(MeasureAcross(*scaled), 48.0f, 1e-3f);
-    EXPECT_NEAR(scaled->GetMinY(), -24.0f, 1e-3f);
+    EXPECT_NEAR(scaled->GetBounds().min.y, -24.0f, 1e-3f);
 
     dir.WriteFile("Broken.ply", "ply\nformat ascii 1.0\nelement vertex 3\n");
     EXPECT_EQ(LoadPartMesh("Broken.ply", 1.0f), nullptr);
+    // Numbers are written out in full, never with an exponent.
+    std::unique_ptr<CTriMesh> tiny(LoadPartMesh(metres, 0.0001f));
+    ASSERT_NE(tiny, nullptr);
+    dir.WriteFile("Tiny.stl", "solid t\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 0.05 0 0\n"
+                              "vertex 0 0.05 0\nendloop\nendfacet\nendsolid t\n");
+    std::unique_ptr<CTriMesh> thousandth(LoadPartMesh("Tiny.stl", 1.0f));
+    ASSERT_NE(thousandth, nullptr);
     EXPECT_EQ(MainLogLines(),
-              (std::vector<std::string>{"Main     | " + metres +
-                                            " is 0.48 units across, too small for its outline (points within 0.1 "
-                                            "units are joined); scale 100 would fit",
-                                        "Main     | Equipment: model Broken.ply not read: its PLY header is incomplete"}));
+              (std::vector<std::string>{
+                  "Main     | " + metres + " is 0.48 units across; scale 100 would bring it to 48 units",
+                  "Main     | Equipment: model Broken.ply not read: its PLY header is incomplete",
+                  "Main     | " + metres + " is 0.000048 units across; scale 100 would bring it to 48 units",
+                  "Main     | Tiny.stl is 0.05 units across; scale 1000 would bring it to 50 units"}));
     GetLog().Close();
 
     // The scale named brings a part to between about 30 and 300 units.
