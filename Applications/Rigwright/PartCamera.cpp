@@ -40,8 +40,8 @@ SBox SceneBoxOf(const CComponent& part)
     if (!mesh || mesh->GetTriangleCount() == 0)
         return box;
     const Vector3& position = part.GetPosition();
-    box.Add(position + Vector3(mesh->GetMinX(), mesh->GetMinY(), mesh->GetMinZ()));
-    box.Add(position + Vector3(mesh->GetMaxX(), mesh->GetMaxY(), mesh->GetMaxZ()));
+    box.Add(position + mesh->GetBounds().min);
+    box.Add(position + mesh->GetBounds().max);
     return box;
 }
 

@@ -72,9 +72,8 @@ Vector3 BoxCentreInScene(const CComponent& component, const Vector3& position)
     const CTriMesh* mesh = component.GetMesh();
     if (!mesh)
         return position;
-    const Vector3 low(mesh->GetMinX(), mesh->GetMinY(), mesh->GetMinZ());
-    const Vector3 high(mesh->GetMaxX(), mesh->GetMaxY(), mesh->GetMaxZ());
-    return position + (low + high) * 0.5f;
+    const CTriMesh::Bounds& box = mesh->GetBounds();
+    return position + (box.min + box.max) * 0.5f;
 }
 } // namespace
 
