@@ -369,6 +369,7 @@ Result CGLDevice::BeginScene()
 {
     if (m_inScene)
         return kInvalidCall;
+    LeaveLostWindow();
     m_inScene = true;
     return kOk;
 }

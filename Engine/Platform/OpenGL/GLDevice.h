@@ -163,6 +163,11 @@ private:
     // Puts the back buffer on other storage (framebuffer 0: the window's), cleared, and deletes
     // the off-screen buffers it had.
     void MoveBackBuffer(GL::Surface& back, const OffscreenBuffers& place);
+    // The window has left the back buffer's size, or is gone: frames go off-screen (and are
+    // scaled to the window at presentation, while there is one).
+    void MoveBackBufferOffscreen(GL::Surface& back);
+    // True once the window is gone, when the back buffer has been moved off-screen for good.
+    bool LeaveLostWindow();
     // New storage holds whatever the driver's memory held: a depth of 0 there would reject every
     // draw until the engine's first clear. These buffers of the bound framebuffer start black, at
     // the far plane and with stencil 0, whatever scissor and write masks the engine set.

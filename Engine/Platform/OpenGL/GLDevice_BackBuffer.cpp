@@ -2,6 +2,7 @@
 // how it takes a new size, and Present.
 
 #include "Engine/Platform/OpenGL/GLDevice.h"
+#include "Engine/Platform/SDL/SDLDisplayWatch.h"
 
 namespace Tess
 {
@@ -27,6 +28,8 @@ GLint AttachmentBits(GLenum attachment, GLenum component)
 
 bool CGLDevice::WindowFitsBackBuffer(std::uint32_t width, std::uint32_t height) const
 {
+    if (Platform::CSDLDisplayWatch::IsLost(m_window))
+        return false;
     int windowWidth = 0, windowHeight = 0;
     SDL_GL_GetDrawableSize(m_window, &windowWidth, &windowHeight);
     const std::array<int, 2> size{static_cast<int>(width), static_cast<int>(height)};
@@ -99,24 +102,21 @@ bool CGLDevice::CreateBackBuffer(std::uint32_t width, std::uint32_t height)
     m_applied.framebuffer = place.framebuffer;
     ClearNewStorage(kAllBuffers);
 
-    GL::Surface back;
-    back.kind = GL::ESurfaceKind::BackBuffer;
-    back.refs = 1;
-    back.width = width;
-    back.height = height;
-    back.format = D3DFMT_X8R8G8B8;
-    back.framebuffer = place.framebuffer;
-    m_backBufferSurface = NextId();
-    m_surfaces[m_backBufferSurface] = back;
-
-    GL::Surface depth;
-    depth.kind = GL::ESurfaceKind::DepthBuffer;
-    depth.refs = 1;
-    depth.width = width;
-    depth.height = height;
-    depth.format = D3DFMT_D24X8;
-    m_depthSurface = NextId();
-    m_surfaces[m_depthSurface] = depth;
+    // Both surfaces hold the device's own reference for as long as it lives.
+    const auto addSurface = [&](GL::ESurfaceKind kind, EFormat format, GLuint framebuffer) {
+        GL::Surface surface;
+        surface.kind = kind;
+        surface.refs = 1;
+        surface.width = width;
+        surface.height = height;
+        surface.format = format;
+        surface.framebuffer = framebuffer;
+        const std::uint32_t id = NextId();
+        m_surfaces[id] = surface;
+        return id;
+    };
+    m_backBufferSurface = addSurface(GL::ESurfaceKind::BackBuffer, D3DFMT_X8R8G8B8, place.framebuffer);
+    m_depthSurface = addSurface(GL::ESurfaceKind::DepthBuffer, D3DFMT_D24X8, 0);
 
     m_currentTarget = m_backBufferSurface;
     m_viewport = Viewport{0, 0, width, height, 0.0f, 1.0f};
@@ -168,6 +168,31 @@ void CGLDevice::MoveBackBuffer(GL::Surface& back, const OffscreenBuffers& place)
     glBindFramebuffer(GL_FRAMEBUFFER, m_applied.framebuffer);
 }
 
+void CGLDevice::MoveBackBufferOffscreen(GL::Surface& back)
+{
+    const OffscreenBuffers offscreen = CreateOffscreenBackBuffer(back.width, back.height);
+    if (offscreen.framebuffer != 0)
+        MoveBackBuffer(back, offscreen);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_applied.framebuffer);
+}
+
+// Mesa's software driver asks the server for a window's size when it first draws into it after a
+// swap; on a dead connection no answer comes, and the viewer crashed in the driver's rasteriser
+// threads or not depending on what was on the stack (e2e.window_lost). So once the window is
+// lost its framebuffer is never used again: frames are drawn off-screen and shown nowhere.
+bool CGLDevice::LeaveLostWindow()
+{
+    if (!Platform::CSDLDisplayWatch::IsLost(m_window))
+        return false;
+    GL::Surface* back = FindSurface(SurfaceId{m_backBufferSurface});
+    if (back && back->framebuffer == 0)
+    {
+        MakeContextCurrent();
+        MoveBackBufferOffscreen(*back);
+    }
+    return true;
+}
+
 void CGLDevice::ClearNewStorage(GLbitfield buffers)
 {
     SetScissor(false, m_applied.scissorBox);
@@ -185,6 +210,8 @@ Result CGLDevice::Present()
     GL::Surface* back = FindSurface(SurfaceId{m_backBufferSurface});
     if (!back)
         return kFail;
+    if (LeaveLostWindow())
+        return kOk;
     MakeContextCurrent();
     int windowWidth = 0, windowHeight = 0;
     SDL_GL_GetDrawableSize(m_window, &windowWidth, &windowHeight);
@@ -208,15 +235,15 @@ Result CGLDevice::Present()
     const bool inWindow = back->framebuffer == 0;
     if (inWindow && !sameSize)
     {
-        const OffscreenBuffers offscreen = CreateOffscreenBackBuffer(back->width, back->height);
-        if (offscreen.framebuffer != 0)
-            MoveBackBuffer(*back, offscreen);
+        MoveBackBufferOffscreen(*back);
     }
-    else if (!inWindow && sameSize && WindowFitsBackBuffer(back->width, back->height))
+    else if (!inWindow && sameSize)
     {
-        MoveBackBuffer(*back, OffscreenBuffers{});
+        if (WindowFitsBackBuffer(back->width, back->height))
+            MoveBackBuffer(*back, OffscreenBuffers{});
+        // The probe bound the window's framebuffer.
+        glBindFramebuffer(GL_FRAMEBUFFER, m_applied.framebuffer);
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, m_applied.framebuffer);
     return kOk;
 }
 
