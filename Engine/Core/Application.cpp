@@ -3,6 +3,7 @@
 #include "Engine/Core/Log.h"
 #include "Engine/Core/Timer.h"
 #include "Engine/Input/Input.h"
+#include "Engine/Platform/Platform.h"
 #include "Engine/Rendering/Renderer.h"
 #include "Engine/Sound/Sound.h"
 
@@ -55,6 +56,26 @@ void CApplication::Shutdown()
     m_renderer = nullptr;
     delete m_sound;
     m_sound = nullptr;
+}
+
+bool CApplication::GetClientSize(int& width, int& height) const
+{
+    return m_window && GetWindowSystem().GetClientSize(m_window, width, height);
+}
+
+// Polled rather than driven by WM_SIZE: the loop takes one message per frame, so a drag queues
+// many sizes that would each cost a frame and a resize, while the window's size now is one call.
+bool CApplication::FitBackBufferToWindow()
+{
+    int width = 0, height = 0;
+    if (!m_renderer || !GetClientSize(width, height) || (width == m_fittedWidth && height == m_fittedHeight))
+        return false;
+    m_fittedWidth = width;
+    m_fittedHeight = height;
+    if (width == static_cast<int>(m_renderer->GetRenderTargetWidth(0)) &&
+        height == static_cast<int>(m_renderer->GetRenderTargetHeight(0)))
+        return false;
+    return m_renderer->ResizeBackBuffer(width, height);
 }
 
 void CApplication::SetTextLine(int line, const char* format, ...)

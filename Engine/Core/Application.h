@@ -46,9 +46,20 @@ public:
     CInput* GetInput() const { return m_input; }
     CRenderer* GetRenderer() const { return m_renderer; }
     CSound* GetSound() const { return m_sound; }
+    // The size the application asked for; the window and the back buffer may differ from it.
     int GetWidth() const { return m_width; }
     int GetHeight() const { return m_height; }
     bool IsWindowed() const { return m_windowed; }
+
+    // The size of the window's client area now; false without a live window.
+    bool GetClientSize(int& width, int& height) const;
+    // Call once per frame, before drawing: when the window's client area has changed size since
+    // the last call and differs from the back buffer, gives the back buffer its size. True when
+    // the back buffer changed size, so that the caller lays out again what depends on it (views'
+    // viewports, projections, panels); false otherwise, also for a minimised window (an empty
+    // client area) and a size the device refused, which is not tried again until the window
+    // changes size. Allocates nothing while the size stays.
+    bool FitBackBufferToWindow();
 
     // Writes text line `line` (0 to 15) with a bounded formatted print: at most 127 characters
     // are kept. Lines outside the table are ignored.
@@ -69,6 +80,11 @@ protected:
     std::int32_t m_width = 0;
     std::int32_t m_height = 0;
     bool m_windowed = true;
+
+private:
+    // The client size FitBackBufferToWindow saw last (0 x 0 before its first call).
+    int m_fittedWidth = 0;
+    int m_fittedHeight = 0;
 };
 
 // The application object, or null when the program defines none.

@@ -75,6 +75,23 @@ public:
     virtual Result EndScene() = 0;
     virtual Result Present() = 0;
 
+    // ---- Back buffer size -------------------------------------------------------------------
+    // Gives the back buffer and its depth-stencil buffer a new size (a window whose client area
+    // changed), as Direct3D 9's Reset with new presentation parameters does. Call it between
+    // frames: inside BeginScene .. EndScene, or with a zero size, it fails with kInvalidCall; a
+    // size the device cannot make fails with kFail and leaves everything as it was.
+    // Every id stays valid, the back buffer's and depth buffer's own included (references held on
+    // them now describe the new size), and every object stays usable: textures, render-target
+    // textures, buffers, declarations, shaders and fonts. Afterwards render target 0 is the back
+    // buffer (a texture level that was selected is given back as SetRenderTarget gives it back),
+    // the viewport covers the whole new back buffer with depth 0..1, and every other state
+    // (render, stage and sampler states, textures, transforms, shaders and their constants, the
+    // declaration, streams and indices) is as it was. The back buffer and depth buffer hold
+    // nothing defined until the next Clear; the contents of render-target textures may be lost.
+    // (A Direct3D 9 device releases its default-pool objects for the Reset and makes them again
+    // behind the same ids, then sets its states again, which the Reset returned to defaults.)
+    virtual Result ResizeBackBuffer(std::uint32_t width, std::uint32_t height) = 0;
+
     // ---- Vertex and index data ------------------------------------------------------------
     // `elements` ends with kDeclarationEnd.
     virtual DeclarationId CreateVertexDeclaration(const VertexElement* elements) = 0;

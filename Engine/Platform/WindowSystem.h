@@ -27,6 +27,7 @@ constexpr std::uint32_t WM_QUIT = 0x0012;
 // Class styles, window styles and show commands the entry routine uses.
 constexpr std::uint32_t CS_VREDRAW = 0x0001;
 constexpr std::uint32_t CS_HREDRAW = 0x0002;
+constexpr std::uint32_t WS_THICKFRAME = 0x00040000; // a border the user can drag: resizable
 constexpr std::uint32_t WS_OVERLAPPEDWINDOW = 0x00CF0000;
 constexpr int SW_SHOW = 5;
 

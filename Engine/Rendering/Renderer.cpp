@@ -229,15 +229,21 @@ void CRenderer::WrapBackBuffer()
     auto record = std::make_unique<RenderTargetRecord>();
     record->surface = m_backBuffer;
     record->texture = -1;
+    m_renderTargets.Add(std::move(record));
+    MeasureBackBuffer();
+    if (m_depthStencil)
+        m_depthStencilSurfaces.Add(m_depthStencil);
+}
+
+void CRenderer::MeasureBackBuffer()
+{
+    RenderTargetRecord& record = *m_renderTargets[0];
     SurfaceDesc desc;
     if (m_backBuffer && m_device->GetSurfaceDesc(m_backBuffer, desc))
     {
-        record->width = static_cast<float>(desc.width);
-        record->height = static_cast<float>(desc.height);
+        record.width = static_cast<float>(desc.width);
+        record.height = static_cast<float>(desc.height);
     }
-    m_renderTargets.Add(std::move(record));
-    if (m_depthStencil)
-        m_depthStencilSurfaces.Add(m_depthStencil);
 }
 
 void CRenderer::CreateVertexDeclarations()

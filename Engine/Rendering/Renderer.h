@@ -102,6 +102,8 @@ public:
 
     IGraphicsDevice* GetDevice() const { return m_device.get(); }
     IGraphicsSystem* GetGraphicsSystem() const { return m_system.get(); }
+    // The size Create was given, which fonts and the default projection are scaled to; the back
+    // buffer's own size is GetRenderTargetWidth(0) x GetRenderTargetHeight(0).
     int GetWidth() const { return m_width; }
     int GetHeight() const { return m_height; }
     bool IsWindowed() const { return m_windowed; }
@@ -136,6 +138,15 @@ public:
     int CreateNormalizationCubeMap(int size);
     // Saves the current colour target as prefix + 100001, 100002, ... + ".bmp".
     void SaveScreenshot(const std::string& prefix);
+    // Gives the back buffer (target 0) a new size, for a window whose client area changed; every
+    // handle and device object stays. Call it between frames, never between BeginScene and
+    // EndScene. False, and nothing changed, for a size below 1 either way (a minimised window)
+    // and when the device cannot make the size (logged). Afterwards target 0 is current with
+    // the device's viewport over all of it, GetRenderTargetWidth/Height(0), screenshots and text
+    // work at the new size, and transforms, the frustum and states are as they were. Whatever
+    // keeps a size of its own (a view's viewport, a projection's aspect, a panel's layout) is
+    // the caller's to lay out again; the other render targets keep their sizes.
+    bool ResizeBackBuffer(int width, int height);
 
     // Pixel height of a font: size points scaled to a 600-pixel-high screen of the given
     // height, then to the display's vertical density.
@@ -269,6 +280,8 @@ private:
     void SetDefaultStates();
     void CreateDefaultResources();
     void WrapBackBuffer();
+    // Target 0's record takes the back buffer's size from the device.
+    void MeasureBackBuffer();
     void CreateVertexDeclarations();
 
     // Draw helpers.

@@ -182,6 +182,21 @@ void CRenderer::SetRenderTarget(int handle)
     m_device->SetRenderTarget(0, record.surface);
 }
 
+bool CRenderer::ResizeBackBuffer(int width, int height)
+{
+    if (!m_device || m_renderTargets.IsEmpty() || width < 1 || height < 1)
+        return false;
+    if (Failed(m_device->ResizeBackBuffer(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height))))
+    {
+        LogRenderer("Resize Back Buffer :: " + std::to_string(width) + " x " + std::to_string(height) + " :: failed");
+        return false;
+    }
+    // The device has selected its back buffer, whose surface kept its id; only the size changed.
+    m_currentRenderTarget = 0;
+    MeasureBackBuffer();
+    return true;
+}
+
 float CRenderer::GetRenderTargetWidth(int handle) const
 {
     if (m_renderTargets.IsEmpty())

@@ -173,6 +173,27 @@ TEST_F(EntryPointTest, EachIterationTakesAtMostOneMessageAndThenRunsOneFrame)
     EXPECT_EQ(application.frames, 10);
 }
 
+TEST_F(EntryPointTest, PolledEachFrameTheBackBufferFollowsTheClientAreaButNotAMinimisedOne)
+{
+    JournalApplication application(journal, 800, 600, true);
+    // Client areas per frame: as created, enlarged (twice), minimised, restored.
+    const std::pair<int, int> sizes[] = {{800, 600}, {1280, 960}, {1280, 960}, {0, 0}, {1280, 960}};
+    std::vector<bool> fitted;
+    application.onUpdate = [&](int frame) {
+        windows.outerWidth = sizes[frame - 1].first + kWindowFrameWidth;
+        windows.outerHeight = sizes[frame - 1].second + kWindowFrameHeight;
+        fitted.push_back(application.FitBackBufferToWindow());
+        EXPECT_EQ(frame == 1 ? 800.0f : 1280.0f, application.GetRenderer()->GetRenderTargetWidth(0));
+        if (frame == 5)
+            windows.PostQuitMessage(0);
+    };
+    WinMain(GetCurrentInstance(), nullptr, nullptr, 0);
+    EXPECT_EQ(fitted, (std::vector<bool>{false, true, false, false, false}));
+    const auto resizes = graphics.log->CallsOf(EDeviceOp::ResizeBackBuffer);
+    ASSERT_EQ(resizes.size(), 1u) << "an unchanged or empty client area never reaches the device";
+    EXPECT_EQ(resizes[0].args, (std::vector<std::uint32_t>{1280, 960}));
+}
+
 TEST_F(EntryPointTest, QuitEndsTheLoopBeforeAnotherFrameAndShutdownRunsOnce)
 {
     JournalApplication application(journal, 800, 600, true);

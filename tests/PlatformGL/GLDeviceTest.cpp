@@ -1,6 +1,6 @@
 // The OpenGL device under Xvfb: creation, clearing, exact pixels of pre-transformed
 // rectangles, culling, depth range, render targets and screenshots, read back upright, with the
-// back buffer in the window and off-screen.
+// back buffer in the window and off-screen, and at a new size.
 
 #include "GLTestDevice.h"
 
@@ -368,4 +368,58 @@ TEST_F(GLDeviceTest, WindowThatChangesSizeGetsTheWholeFrameScaled)
     EXPECT_EQ(CountPixels(pixels, kRed, 10, 20, 110, 70), 100 * 50);
     EXPECT_EQ(CountPixels(pixels, kRed, 0, 0, kWidth, kHeight), 100 * 50);
     EXPECT_EQ(m_device->Present(), kOk);
+}
+
+// The back buffer resized, from either place, to the window's new size (drawn in the window again)
+// and to another size (off-screen): target 0 is selected, and rows, windings, read-back and text
+// follow the new size.
+TEST_P(GLBackBufferTest, ResizedBackBufferDrawsAndReadsBackAtItsNewSize)
+{
+    const FontId font = m_device->CreateFont(-17, 0, 0, 0, false, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                             DEFAULT_QUALITY, DEFAULT_PITCH, "Courier New");
+    const TextureId texture = m_device->CreateTexture(64, 32, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+    const SurfaceId level = m_device->GetSurfaceLevel(texture, 0);
+    const SurfaceId back = m_device->GetRenderTarget(0);
+    m_device->BeginScene();
+    EXPECT_EQ(m_device->ResizeBackBuffer(400, 300), kInvalidCall) << "not inside a frame";
+    m_device->EndScene();
+    EXPECT_EQ(m_device->ResizeBackBuffer(1u << 20, 16), kFail);
+    // The window's size too, first before any frame was shown (the driver keeps the window's
+    // framebuffer at the old size until a swap), then after one; or another size.
+    struct Case { int width, height; bool window, inWindow; };
+    for (const Case& c : {Case{400, 300, true, false}, Case{360, 200, false, false}, Case{420, 280, true, true}})
+    {
+        SCOPED_TRACE(c.width);
+        if (c.window)
+            SDL_SetWindowSize(m_window, c.width, c.height);
+        m_device->SetRenderTarget(0, level);
+        ASSERT_EQ(m_device->ResizeBackBuffer(c.width, c.height), kOk);
+        EXPECT_EQ(m_gl->DrawsToWindow(), c.inWindow);
+        const SurfaceId current = m_device->GetRenderTarget(0);
+        EXPECT_EQ(current, back);
+        m_device->ReleaseSurface(current);
+        Viewport viewport;
+        m_device->GetViewport(viewport);
+        EXPECT_EQ(viewport, (Viewport{0, 0, std::uint32_t(c.width), std::uint32_t(c.height), 0.0f, 1.0f}));
+
+        m_device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0);
+        // Clockwise on screen: culled, and rows placed, by the old height would show here.
+        DrawScreenRect(10, 10, 50, 30, kRed);
+        const Rect box{c.width - 150, c.height - 50, c.width - 10, c.height - 10};
+        EXPECT_GT(m_device->DrawText(font, "Tesserant", -1, box, DT_LEFT | DT_SINGLELINE, 0xFFFFFFFF), 0);
+        const std::vector<std::uint32_t> pixels = ReadBackBuffer();
+        ASSERT_EQ(pixels.size(), std::size_t(c.width) * c.height);
+        EXPECT_EQ(CountPixels(pixels, kRed, 10, 10, 50, 30, c.width), 40 * 20);
+        const int boxArea = (box.right - box.left) * (box.bottom - box.top);
+        const int text = boxArea - CountPixels(pixels, kBackground, box.left, box.top, box.right, box.bottom, c.width);
+        const int drawn = c.width * c.height - CountPixels(pixels, kBackground, 0, 0, c.width, c.height, c.width);
+        EXPECT_GT(text, 20);
+        EXPECT_EQ(drawn, 40 * 20 + text) << "nothing outside the rectangle and the text box";
+        EXPECT_EQ(m_device->Present(), kOk);
+        EXPECT_EQ(m_gl->DrawsToWindow(), c.window) << "a frame shown at the window's size";
+    }
+    m_device->ReleaseSurface(back);
+    m_device->ReleaseSurface(level);
+    m_device->ReleaseTexture(texture);
+    m_device->ReleaseFont(font);
 }

@@ -206,6 +206,7 @@ TEST_F(RendererTest, EveryOperationIsSafeWithoutADevice)
     EXPECT_EQ(nullptr, renderer->GetEffect(0));
     EXPECT_FALSE(renderer->GetTexture(0));
     EXPECT_EQ(0.0f, renderer->GetRenderTargetWidth(0));
+    EXPECT_FALSE(renderer->ResizeBackBuffer(1024, 768));
 
     CEntity entity;
     renderer->BeginScene();

@@ -1,5 +1,5 @@
 // CRenderer resources: textures and their duplicates, fonts and the pixel-height rule, render
-// targets, the normalization cube map and screenshots.
+// targets, the back buffer's new size, the normalization cube map and screenshots.
 
 #include "RendererTestSupport.h"
 
@@ -133,6 +133,44 @@ TEST_F(RendererTest, RenderTargetLookupsClampTheHandle)
     const auto textures = CallsOf(EDeviceOp::CreateTexture);
     EXPECT_EQ((std::vector<std::uint32_t>{128, 64, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT}),
               textures.back().args);
+}
+
+TEST_F(RendererTest, ResizedBackBufferIsTheCurrentTargetAtItsNewSize)
+{
+    ASSERT_TRUE(CreateRenderer(800, 600, true));
+    const int liveObjects = Device().LiveObjectCount();
+    const int references = Device().OutstandingSurfaceReferences();
+    renderer->SetRenderTarget(2);
+    ASSERT_TRUE(renderer->ResizeBackBuffer(1280, 960));
+    EXPECT_EQ((std::vector<std::uint32_t>{1280, 960}), CallsOf(EDeviceOp::ResizeBackBuffer).at(0).args);
+    EXPECT_EQ(1280.0f, renderer->GetRenderTargetWidth(0));
+    EXPECT_EQ(960.0f, renderer->GetRenderTargetHeight(0));
+    EXPECT_EQ(800.0f, renderer->GetRenderTargetWidth(2)) << "other targets keep their size";
+    EXPECT_EQ(0, renderer->GetCurrentRenderTarget());
+    EXPECT_EQ(Device().BackBuffer(), Device().CurrentRenderTarget());
+    Viewport viewport;
+    EXPECT_EQ((Viewport{0, 0, 1280, 960, 0.0f, 1.0f}), *renderer->GetViewport(&viewport));
+    EXPECT_EQ(liveObjects, Device().LiveObjectCount());
+    EXPECT_EQ(references, Device().OutstandingSurfaceReferences());
+    // The renderer knows the device left target 2, so selecting it again reaches the device.
+    renderer->SetRenderTarget(2);
+    EXPECT_NE(Device().BackBuffer(), Device().CurrentRenderTarget());
+    EXPECT_TRUE(Device().Errors().empty());
+}
+
+TEST_F(RendererTest, MinimisedSizesAndResizingInsideAFrameChangeNothing)
+{
+    ASSERT_TRUE(CreateRenderer(800, 600, true));
+    for (const auto& [width, height] : {std::pair{0, 600}, {800, 0}, {-1, -1}})
+        EXPECT_FALSE(renderer->ResizeBackBuffer(width, height));
+    EXPECT_EQ(0u, Count(EDeviceOp::ResizeBackBuffer));
+    renderer->BeginScene();
+    EXPECT_FALSE(renderer->ResizeBackBuffer(1024, 768));
+    renderer->EndScene();
+    EXPECT_EQ(800.0f, renderer->GetRenderTargetWidth(0));
+    EXPECT_EQ(600.0f, renderer->GetRenderTargetHeight(0));
+    EXPECT_TRUE(LogContains(kRendererPrefix + "Resize Back Buffer :: 1024 x 768 :: failed"));
+    EXPECT_EQ((std::vector<std::string>{"ResizeBackBuffer inside a scene"}), Device().Errors());
 }
 
 TEST(NormalizationCube, CornerTexelOfThePositiveXFace)

@@ -221,6 +221,11 @@ public:
         CDeviceScope scope;
         return m_inner.ReleaseSurface(surface);
     }
+    Tess::Result ResizeBackBuffer(std::uint32_t width, std::uint32_t height) override
+    {
+        CDeviceScope scope;
+        return m_inner.ResizeBackBuffer(width, height);
+    }
     Tess::Result Clear(std::uint32_t flags, Tess::Color color, float z, std::uint32_t stencil) override
     {
         CDeviceScope scope;

@@ -496,6 +496,22 @@ void CRecordingDevice::ReleaseSurface(SurfaceId id)
     --it->second.references;
 }
 
+Result CRecordingDevice::ResizeBackBuffer(std::uint32_t width, std::uint32_t height)
+{
+    Record(MakeCall(EDeviceOp::ResizeBackBuffer, {width, height}));
+    if (m_inScene || width == 0 || height == 0)
+    {
+        Error(m_inScene ? "ResizeBackBuffer inside a scene" : "ResizeBackBuffer to an empty size");
+        return kInvalidCall;
+    }
+    // The surfaces keep their ids; their descriptions follow these two.
+    m_backBufferWidth = width;
+    m_backBufferHeight = height;
+    m_renderTargets[0] = m_backBuffer;
+    m_viewport = Viewport{0, 0, width, height, 0.0f, 1.0f};
+    return kOk;
+}
+
 // ---- Frame ---------------------------------------------------------------------------------
 
 Result CRecordingDevice::Clear(std::uint32_t flags, Color color, float z, std::uint32_t stencil)

@@ -87,6 +87,8 @@ public:
     SurfaceId GetDepthStencilSurface() override;
     bool GetSurfaceDesc(SurfaceId surface, SurfaceDesc& out) const override;
     void ReleaseSurface(SurfaceId surface) override;
+    // Records {width, height}; refused (and an error) inside a scene or with a zero size.
+    Result ResizeBackBuffer(std::uint32_t width, std::uint32_t height) override;
 
     Result Clear(std::uint32_t flags, Color color, float z, std::uint32_t stencil) override;
     Result BeginScene() override;

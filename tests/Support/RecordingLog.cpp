@@ -19,6 +19,7 @@ constexpr const char* kOpNames[] = {
     "SetVertexShaderConstantF", "SetVertexShaderConstantI", "SetVertexShaderConstantB",
     "SetPixelShaderConstantF", "SetPixelShaderConstantI", "SetPixelShaderConstantB",
     "SetViewport", "GetRenderTarget", "SetRenderTarget", "GetDepthStencilSurface", "ReleaseSurface",
+    "ResizeBackBuffer",
     "Clear", "BeginScene", "EndScene", "Present",
     "CreateVertexDeclaration", "SetVertexDeclaration", "ReleaseVertexDeclaration",
     "CreateVertexBuffer", "LockVertexBuffer", "UnlockVertexBuffer", "ReleaseVertexBuffer",

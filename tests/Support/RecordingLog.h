@@ -25,6 +25,7 @@ enum class EDeviceOp
     SetPixelShaderConstantF, SetPixelShaderConstantI, SetPixelShaderConstantB,
     // targets
     SetViewport, GetRenderTarget, SetRenderTarget, GetDepthStencilSurface, ReleaseSurface,
+    ResizeBackBuffer,
     // frame
     Clear, BeginScene, EndScene, Present,
     // vertex data

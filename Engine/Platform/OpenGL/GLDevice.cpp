@@ -1,4 +1,4 @@
-// CGLDevice: lifetime, the back buffer, stored states, viewport and the frame.
+// CGLDevice: lifetime, stored states, viewport and the frame bracket.
 
 #include "Engine/Platform/OpenGL/GLDevice.h"
 
@@ -120,11 +120,13 @@ bool CGLDevice::Initialise(const PresentParameters& parameters)
     if (const GLubyte* name = glGetString(GL_RENDERER))
         m_rendererName = reinterpret_cast<const char*>(name);
 
+    // The window's framebuffer takes the window's size when a context is first made current on it.
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(m_window, &w, &h);
+    m_windowFramebufferSize = {w, h};
     std::uint32_t width = parameters.backBufferWidth, height = parameters.backBufferHeight;
     if (width == 0 || height == 0)
     {
-        int w = 0, h = 0;
-        SDL_GL_GetDrawableSize(m_window, &w, &h);
         width = static_cast<std::uint32_t>(w > 0 ? w : 1);
         height = static_cast<std::uint32_t>(h > 0 ? h : 1);
     }
@@ -168,128 +170,6 @@ bool CGLDevice::Initialise(const PresentParameters& parameters)
     glFrontFace(m_applied.frontFace);
     BindFramebuffer(CurrentFramebuffer());
     return glGetError() == GL_NO_ERROR;
-}
-
-namespace
-{
-
-// Bits of one component of an attachment of the bound framebuffer; 0 where it has none.
-GLint AttachmentBits(GLenum attachment, GLenum component)
-{
-    GLint type = GL_NONE;
-    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, attachment, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &type);
-    if (type == GL_NONE)
-        return 0;
-    GLint bits = 0;
-    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, attachment, component, &bits);
-    return bits;
-}
-
-} // namespace
-
-bool CGLDevice::WindowFitsBackBuffer(std::uint32_t width, std::uint32_t height) const
-{
-    int windowWidth = 0, windowHeight = 0;
-    SDL_GL_GetDrawableSize(m_window, &windowWidth, &windowHeight);
-    if (windowWidth != static_cast<int>(width) || windowHeight != static_cast<int>(height))
-        return false;
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    const bool fits = AttachmentBits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE) >= 8 &&
-                      AttachmentBits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE) >= 8 &&
-                      AttachmentBits(GL_BACK_LEFT, GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE) >= 8 &&
-                      AttachmentBits(GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE) >= 24 &&
-                      AttachmentBits(GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE) >= 8;
-    // A window whose framebuffer cannot be asked about (no query errors expected) is not used.
-    return glGetError() == GL_NO_ERROR && fits;
-}
-
-GLuint CGLDevice::CreateOffscreenBackBuffer(std::uint32_t width, std::uint32_t height)
-{
-    GLint maxSize = 0;
-    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxSize);
-    if (width > static_cast<std::uint32_t>(maxSize) || height > static_cast<std::uint32_t>(maxSize))
-        return 0;
-    GLuint framebuffer = 0;
-    glGenFramebuffers(1, &framebuffer);
-    glGenRenderbuffers(1, &m_backColor);
-    glGenRenderbuffers(1, &m_backDepth);
-    glBindRenderbuffer(GL_RENDERBUFFER, m_backColor);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
-    glBindRenderbuffer(GL_RENDERBUFFER, m_backDepth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_backColor);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, m_backDepth);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
-    {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glDeleteFramebuffers(1, &framebuffer);
-        return 0;
-    }
-    return framebuffer;
-}
-
-// Drawing goes straight to the window when it is as large as the back buffer; otherwise into an
-// off-screen back buffer that Present scales to the window, as a Direct3D back buffer of another
-// size is stretched.
-bool CGLDevice::CreateBackBuffer(std::uint32_t width, std::uint32_t height)
-{
-    GLuint framebuffer = 0;
-    if (!WindowFitsBackBuffer(width, height))
-    {
-        framebuffer = CreateOffscreenBackBuffer(width, height);
-        if (framebuffer == 0)
-            return false;
-    }
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    m_applied.framebuffer = framebuffer;
-    ClearNewStorage(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-
-    GL::Surface back;
-    back.kind = GL::ESurfaceKind::BackBuffer;
-    back.refs = 1;
-    back.width = width;
-    back.height = height;
-    back.format = D3DFMT_X8R8G8B8;
-    back.framebuffer = framebuffer;
-    m_backBufferSurface = NextId();
-    m_surfaces[m_backBufferSurface] = back;
-
-    GL::Surface depth;
-    depth.kind = GL::ESurfaceKind::DepthBuffer;
-    depth.refs = 1;
-    depth.width = width;
-    depth.height = height;
-    depth.format = D3DFMT_D24X8;
-    m_depthSurface = NextId();
-    m_surfaces[m_depthSurface] = depth;
-
-    m_currentTarget = m_backBufferSurface;
-    m_viewport = Viewport{0, 0, width, height, 0.0f, 1.0f};
-    return true;
-}
-
-void CGLDevice::MoveBackBufferOffscreen(GL::Surface& back)
-{
-    const GLuint framebuffer = CreateOffscreenBackBuffer(back.width, back.height);
-    if (framebuffer == 0)
-        return;
-    ClearNewStorage(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    back.framebuffer = framebuffer;
-    // The next draw binds the current target again, whichever framebuffer now stands for it.
-    glBindFramebuffer(GL_FRAMEBUFFER, m_applied.framebuffer);
-}
-
-void CGLDevice::ClearNewStorage(GLbitfield buffers)
-{
-    SetScissor(false, m_applied.scissorBox);
-    SetColorMask(0xF);
-    SetDepth(m_applied.depthTest, true, m_applied.depthFunc);
-    glStencilMask(0xFFFFFFFFu);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClearDepth(1.0);
-    glClearStencil(0);
-    glClear(buffers);
 }
 
 void CGLDevice::InitialiseDefaultStates()
@@ -489,6 +369,7 @@ Result CGLDevice::BeginScene()
 {
     if (m_inScene)
         return kInvalidCall;
+    LeaveLostWindow();
     m_inScene = true;
     return kOk;
 }
@@ -498,35 +379,6 @@ Result CGLDevice::EndScene()
     if (!m_inScene)
         return kInvalidCall;
     m_inScene = false;
-    return kOk;
-}
-
-Result CGLDevice::Present()
-{
-    GL::Surface* back = FindSurface(SurfaceId{m_backBufferSurface});
-    if (!back)
-        return kFail;
-    MakeContextCurrent();
-    int windowWidth = 0, windowHeight = 0;
-    SDL_GL_GetDrawableSize(m_window, &windowWidth, &windowHeight);
-    if (back->framebuffer == 0)
-    {
-        SDL_GL_SwapWindow(m_window);
-        if (windowWidth != static_cast<int>(back->width) || windowHeight != static_cast<int>(back->height))
-            MoveBackBufferOffscreen(*back);
-        return kOk;
-    }
-    // The blit honours the scissor test and write masks; it must copy everything.
-    SetScissor(false, m_applied.scissorBox);
-    SetColorMask(0xF);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, back->framebuffer);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    const bool sameSize = windowWidth == static_cast<int>(back->width) && windowHeight == static_cast<int>(back->height);
-    // Row 0 of the back buffer is its top; the window's row 0 is its bottom.
-    glBlitFramebuffer(0, 0, static_cast<GLint>(back->width), static_cast<GLint>(back->height), 0,
-                      windowHeight, windowWidth, 0, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
-    SDL_GL_SwapWindow(m_window);
-    glBindFramebuffer(GL_FRAMEBUFFER, m_applied.framebuffer);
     return kOk;
 }
 

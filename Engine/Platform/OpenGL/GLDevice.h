@@ -1,9 +1,10 @@
 #pragma once
-// CGLDevice: IGraphicsDevice on OpenGL 3.3 core through an SDL2 context. Everything is drawn
-// into an offscreen back buffer that Present blits to the window, so every render target
-// keeps row 0 at the top and the window size never changes what is drawn. Direct3D
-// conventions (depth 0..1, clockwise front faces, pre-transformed pixels) are kept by the
-// stage prologue/epilogue and the state mapping. Split by topic over GLDevice*.cpp.
+// CGLDevice: IGraphicsDevice on OpenGL 3.3 core through an SDL2 context. The back buffer is the
+// window's own framebuffer while the window is as large as it, and otherwise an off-screen one
+// that Present scales to the window, so the window's size never changes what is drawn; texture
+// targets keep row 0 at the top. Direct3D conventions (depth 0..1, clockwise front faces,
+// pre-transformed pixels) are kept by the stage prologue/epilogue and the state mapping. Split by
+// topic over GLDevice*.cpp.
 
 #include "Engine/Platform/OpenGL/GLObjects.h"
 #include "Engine/Platform/Fonts/TextLayout.h"
@@ -13,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <tuple>
 #include <utility>
@@ -77,6 +79,7 @@ public:
     Result BeginScene() override;
     Result EndScene() override;
     Result Present() override;
+    Result ResizeBackBuffer(std::uint32_t width, std::uint32_t height) override;
 
     // ---- Vertex and index data ------------------------------------------------------------
     DeclarationId CreateVertexDeclaration(const VertexElement* elements) override;
@@ -143,13 +146,28 @@ private:
     void InitialiseDefaultStates();
     bool CreateBackBuffer(std::uint32_t width, std::uint32_t height);
     // Whether the window's own framebuffer can serve as the back buffer: the window is as large
-    // and its depth and stencil are as deep as the off-screen back buffer's.
+    // (and so is that framebuffer, as far as known), and its depth and stencil are as deep as the
+    // off-screen back buffer's.
     bool WindowFitsBackBuffer(std::uint32_t width, std::uint32_t height) const;
-    // An off-screen back buffer and depth buffer (framebuffer 0 when the driver refuses them).
-    GLuint CreateOffscreenBackBuffer(std::uint32_t width, std::uint32_t height);
-    // The window has left the back buffer's size: from now on frames go off-screen and are
-    // scaled to the window at presentation.
+    // An off-screen back buffer: a framebuffer with colour and depth-stencil renderbuffers.
+    struct OffscreenBuffers
+    {
+        GLuint framebuffer = 0, color = 0, depth = 0;
+    };
+    // All zero when the driver refuses them (nothing is left behind then).
+    OffscreenBuffers CreateOffscreenBackBuffer(std::uint32_t width, std::uint32_t height);
+    static void DeleteOffscreenBuffers(const OffscreenBuffers& buffers);
+    // Where the back buffer of this size goes: the window (framebuffer 0), or new off-screen
+    // buffers. False when off-screen buffers are needed and cannot be made.
+    bool PlaceBackBuffer(std::uint32_t width, std::uint32_t height, OffscreenBuffers& place);
+    // Puts the back buffer on other storage (framebuffer 0: the window's), cleared, and deletes
+    // the off-screen buffers it had.
+    void MoveBackBuffer(GL::Surface& back, const OffscreenBuffers& place);
+    // The window has left the back buffer's size, or is gone: frames go off-screen (and are
+    // scaled to the window at presentation, while there is one).
     void MoveBackBufferOffscreen(GL::Surface& back);
+    // True once the window is gone, when the back buffer has been moved off-screen for good.
+    bool LeaveLostWindow();
     // New storage holds whatever the driver's memory held: a depth of 0 there would reject every
     // draw until the engine's first clear. These buffers of the bound framebuffer start black, at
     // the far plane and with stencil 0, whatever scissor and write masks the engine set.
@@ -238,6 +256,10 @@ private:
     std::uint32_t m_backBufferSurface = 0;
     std::uint32_t m_depthSurface = 0;
     GLuint m_backColor = 0, m_backDepth = 0;
+    // The size the driver gave the window's framebuffer, while known. Mesa's software driver sizes
+    // it anew only at its first use after a swap: until a swap, a window that has changed size is
+    // still drawn at the old one.
+    std::optional<std::array<int, 2>> m_windowFramebufferSize;
     std::uint32_t m_currentTarget = 0;
 
     // Direct3D-side state, as the engine set it.

@@ -114,7 +114,7 @@ VertexShaderId CGLDevice::CreateVertexShader(const std::string& source, std::str
     if (!name)
         return {};
     const std::uint32_t id = NextId();
-    m_shaders[id] = GL::Shader{name, true};
+    m_shaders[id] = GL::Shader{name, true, 0, {}};
     return VertexShaderId{id};
 }
 

@@ -50,7 +50,7 @@ bool CSDLWindowSystem::RegisterClass(const WindowClass& windowClass)
 }
 
 WindowHandle CSDLWindowSystem::CreateWindow(const std::string& className, const std::string& title,
-                                            std::uint32_t, int x, int y, int outerWidth,
+                                            std::uint32_t style, int x, int y, int outerWidth,
                                             int outerHeight, InstanceHandle)
 {
     const auto windowClass = m_classes.find(className);
@@ -62,7 +62,7 @@ WindowHandle CSDLWindowSystem::CreateWindow(const std::string& className, const 
     const int clientWidth = std::max(1, outerWidth - kWindowFrameWidth);
     const int clientHeight = std::max(1, outerHeight - kWindowFrameHeight);
     SDL_Window* sdlWindow =
-        m_videoStarted ? CreateSDLWindow(title, x, y, clientWidth, clientHeight) : nullptr;
+        m_videoStarted ? CreateSDLWindow(title, x, y, clientWidth, clientHeight, (style & WS_THICKFRAME) != 0) : nullptr;
     if (!sdlWindow)
     {
         // Without a window nothing could ever end the program (no close box, no keys), so the
@@ -87,25 +87,27 @@ WindowHandle CSDLWindowSystem::CreateWindow(const std::string& className, const 
 }
 
 SDL_Window* CSDLWindowSystem::CreateSDLWindow(const std::string& title, int x, int y, int width,
-                                              int height)
+                                              int height, bool resizable)
 {
+    // A style with a sizing border makes a window the user can resize and maximise, as on Win32;
+    // the application gives its back buffer the new size (CApplication::FitBackBufferToWindow).
+    const Uint32 flags = SDL_WINDOW_HIDDEN | (resizable ? SDL_WINDOW_RESIZABLE : 0u);
     // A window with the depth and stencil of the graphics device's back buffer can be drawn to
     // directly, sparing a copy of every frame; a display without such a configuration gets
     // SDL's defaults. The attributes stay set: the context made for the window later must
     // choose the same configuration.
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
-    SDL_Window* window = SDL_CreateWindow(title.c_str(), x, y, width, height,
-                                          SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    SDL_Window* window = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_OPENGL | flags);
     if (!window)
     {
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
         SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
-        window = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        window = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_OPENGL | flags);
     }
     // A display without OpenGL still gets its window: the program runs on without graphics.
     if (!window)
-        window = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_HIDDEN);
+        window = SDL_CreateWindow(title.c_str(), x, y, width, height, flags);
     return window;
 }
 

@@ -62,7 +62,7 @@ private:
 
     Window* FindLive(WindowHandle window);
     Window* FindLiveById(std::uint32_t sdlWindowId);
-    SDL_Window* CreateSDLWindow(const std::string& title, int x, int y, int width, int height);
+    SDL_Window* CreateSDLWindow(const std::string& title, int x, int y, int width, int height, bool resizable);
     void WaitForInputFocus(SDL_Window* window);
     void ReadSDLEvents();
     void CloseLostWindows();
