@@ -279,6 +279,17 @@ bool CRigwright::KeyPressed(int key) const
 
 void CRigwright::FollowWindowSize()
 {
+    if (!FitBackBufferToWindow())
+        return;
+    const float width = m_renderer->GetRenderTargetWidth(0);
+    const float height = m_renderer->GetRenderTargetHeight(0);
+    Viewport whole;
+    whole.Width = static_cast<std::uint32_t>(width);
+    whole.Height = static_cast<std::uint32_t>(height);
+    whole.MaxZ = 1.0f;
+    m_mainView->SetViewport(whole);
+    m_guiView->SetViewport(whole);
+    ApplyLayout(width, height);
 }
 
 void CRigwright::UpdateCamera()

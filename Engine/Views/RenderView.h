@@ -55,6 +55,9 @@ public:
     CEntity* GetCamera() const { return m_camera; }
     Color GetClearColor() const { return m_clearColor; }
     const Viewport& GetViewport() const { return m_viewport; }
+    // The rectangle of the target the view draws into; after the back buffer changes size, its
+    // owner gives the view the new one.
+    void SetViewport(const Viewport& viewport) { m_viewport = viewport; }
 
 protected:
     // Every index -1, eye at the origin, identity matrices, no root nodes.

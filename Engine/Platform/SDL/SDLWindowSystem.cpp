@@ -91,7 +91,7 @@ SDL_Window* CSDLWindowSystem::CreateSDLWindow(const std::string& title, int x, i
 {
     // A style with a sizing border makes a window the user can resize and maximise, as on Win32;
     // the application gives its back buffer the new size (CApplication::FitBackBufferToWindow).
-    const Uint32 flags = SDL_WINDOW_HIDDEN | (resizable ? SDL_WINDOW_RESIZABLE : 0u);
+    const Uint32 flags = SDL_WINDOW_HIDDEN | (resizable ? static_cast<Uint32>(SDL_WINDOW_RESIZABLE) : 0u);
     // A window with the depth and stencil of the graphics device's back buffer can be drawn to
     // directly, sparing a copy of every frame; a display without such a configuration gets
     // SDL's defaults. The attributes stay set: the context made for the window later must
