@@ -11,8 +11,8 @@
 #   tools/compare_f3d.sh [build directory] [model files...]
 #
 # Without model files it takes 2CylinderEngine.glb and counter.unitsmm.STL from
-# ../shared/real-models beside the checkout, and a 200,000-triangle torus knot made by the peers'
-# make_ms3d.py. f3d is left out, with a note, when it is not installed (apt-get install f3d).
+# ../shared/real-models beside the checkout, and a 200,000-triangle torus knot (STL, 300 units
+# across) made by tools/make_knot_stl.py. f3d is left out, with a note, when it is not installed (apt-get install f3d).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$ROOT/tools/viewer_session.sh"
@@ -37,8 +37,8 @@ trap cleanup EXIT
 models=("$@")
 if (( ${#models[@]} == 0 )); then
   models=("$SHARED/real-models/2CylinderEngine.glb" "$SHARED/real-models/counter.unitsmm.STL")
-  knot="$WORK/knot_200k.ms3d"
-  python3 "$SHARED/peers/make_ms3d.py" "$knot" 1000 100 >/dev/null
+  knot="$WORK/knot_200k.stl"
+  python3 "$ROOT/tools/make_knot_stl.py" "$knot" 1000 100 >/dev/null
   models+=("$knot")
 fi
 

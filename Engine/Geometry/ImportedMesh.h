@@ -15,6 +15,11 @@ struct SImportedModel;
 // A new mesh owned by the caller, or null with `whyNot` saying why in a few words.
 CTriMesh* LoadMeshImported(const std::string& path, std::string& whyNot);
 
+// Makes vertices that are equal in every bit of position, normal and texture coordinates one
+// vertex, renumbering the triangles' corners: an OBJ file repeats a vertex for every face that
+// uses it, and only shared vertices get smooth normals. Corners that name no vertex are left alone.
+void JoinIdenticalVertices(SImportedModel& model);
+
 // The mesh of an imported model; null when the model names a vertex it does not have or its
 // streams disagree in length.
 CTriMesh* BuildImportedMesh(const SImportedModel& model);

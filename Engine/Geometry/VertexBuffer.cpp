@@ -15,9 +15,16 @@ CVertexBuffer::CVertexBuffer(CTriMesh& mesh, IGraphicsDevice* device) : CDeviceR
     m_vertexCount = mesh.GetVertexCount();
     m_triangleCount = mesh.GetTriangleCount();
     BuildDeclaration(mesh);
-    Interleave(mesh);
+    m_dataSize = static_cast<std::uint32_t>(m_stride) * static_cast<std::uint32_t>(m_vertexCount);
     if (GetDevice())
-        CreateDeviceObjects();
+    {
+        CreateDeviceObjects(mesh);
+        return;
+    }
+    // Zeroed: an element shorter than the first leaves the rest of its column at 0 instead of
+    // whatever the memory held.
+    m_data = std::make_unique<std::uint8_t[]>(m_dataSize);
+    Interleave(mesh, m_data.get());
 }
 
 CVertexBuffer::~CVertexBuffer()
@@ -63,31 +70,30 @@ void CVertexBuffer::BuildDeclaration(const CTriMesh& mesh)
     m_stride = offset;
 }
 
-void CVertexBuffer::Interleave(const CTriMesh& mesh)
+void CVertexBuffer::Interleave(const CTriMesh& mesh, std::uint8_t* target) const
 {
-    m_dataSize = static_cast<std::uint32_t>(m_stride) * static_cast<std::uint32_t>(m_vertexCount);
-    // Zeroed: an element shorter than the first leaves the rest of its column at 0 instead of
-    // whatever the memory held.
-    m_data = std::make_unique<std::uint8_t[]>(m_dataSize);
-
     for (int i = 0; i < mesh.GetElementCount(); ++i)
     {
         const CVertexElement& element = *mesh.GetElement(i);
         const std::size_t bytes = static_cast<std::size_t>(element.GetComponentCount()) * 4;
-        // An element longer than the first must not write past the last vertex.
+        // An element longer than the first must not write past the last vertex; one shorter
+        // leaves the rest of its column at 0.
         const int entries = std::min(element.GetEntryCount(), m_vertexCount);
         const float* source = element.GetData();
-        std::uint8_t* target = m_data.get() + m_declarationElements[i].offset;
-        for (int j = 0; j < entries; ++j)
+        std::uint8_t* column = target + m_declarationElements[i].offset;
+        for (int j = 0; j < m_vertexCount; ++j)
         {
-            std::memcpy(target, source, bytes);
-            source += element.GetComponentCount();
-            target += m_stride;
+            if (j < entries)
+                std::memcpy(column, source, bytes);
+            else
+                std::memset(column, 0, bytes);
+            source += j < entries ? element.GetComponentCount() : 0;
+            column += m_stride;
         }
     }
 }
 
-void CVertexBuffer::CreateDeviceObjects()
+void CVertexBuffer::CreateDeviceObjects(const CTriMesh& mesh)
 {
     m_declaration = GetDevice()->CreateVertexDeclaration(m_declarationElements.get());
     // A zero-length buffer is not a valid device buffer; a mesh without vertices draws nothing.
@@ -98,7 +104,7 @@ void CVertexBuffer::CreateDeviceObjects()
         return;
     if (void* locked = GetDevice()->LockVertexBuffer(m_buffer, 0, 0))
     {
-        std::memcpy(locked, m_data.get(), m_dataSize);
+        Interleave(mesh, static_cast<std::uint8_t*>(locked));
         GetDevice()->UnlockVertexBuffer(m_buffer);
     }
 }

@@ -1,7 +1,8 @@
 #pragma once
 // CVertexBuffer: a mesh's elements interleaved into one static vertex buffer, with the vertex
-// declaration that describes the layout. The bytes are also kept on the CPU side, so a buffer
-// built without a device (tests, tools) still carries its full layout and contents.
+// declaration that describes the layout. With a device the bytes are written straight into the
+// device's buffer and nothing is kept on the CPU side (a large part's outline would otherwise be
+// held twice); a buffer built without a device (tests, tools) keeps them instead.
 
 #include "Engine/Platform/GraphicsTypes.h"
 #include "Engine/Rendering/DeviceResource.h"
@@ -18,9 +19,9 @@ class IGraphicsDevice;
 class CVertexBuffer : public CDeviceResource
 {
 public:
-    // Lays out the mesh's elements in mesh order and fills the interleaved bytes. With a device,
-    // also creates the declaration and a write-only managed buffer on it and fills the buffer;
-    // with null, creates nothing on any device. The mesh is not kept.
+    // Lays out the mesh's elements in mesh order. With a device, creates the declaration and a
+    // write-only managed buffer on it and fills the buffer; with null, creates nothing on any
+    // device and keeps the interleaved bytes. The mesh is not kept.
     CVertexBuffer(CTriMesh& mesh, IGraphicsDevice* device);
     // The same on the renderer's device (GetRenderer()); CPU side only when there is none.
     explicit CVertexBuffer(CTriMesh& mesh);
@@ -50,7 +51,8 @@ public:
     // line list.
     int GetPrimitiveCount() const;
 
-    // The interleaved vertices, stride x vertex count bytes, as written to the device buffer.
+    // The interleaved vertices, stride x vertex count bytes, of a buffer built without a device;
+    // null on a device.
     const std::uint8_t* GetData() const { return m_data.get(); }
     std::uint32_t GetDataSize() const { return m_dataSize; }
 
@@ -59,8 +61,9 @@ protected:
 
 private:
     void BuildDeclaration(const CTriMesh& mesh);
-    void Interleave(const CTriMesh& mesh);
-    void CreateDeviceObjects();
+    // Writes the vertices to `target`, stride x vertex count bytes.
+    void Interleave(const CTriMesh& mesh, std::uint8_t* target) const;
+    void CreateDeviceObjects(const CTriMesh& mesh);
 
     VertexBufferId m_buffer;
     DeclarationId m_declaration;

@@ -118,9 +118,12 @@ TEST(VertexBufferDeviceTest, CreatesFillsAndReleasesItsDeviceObjects)
         EXPECT_EQ(locks[0].args, (std::vector<std::uint32_t>{buffer.GetBuffer().value, 0, 0}));
         EXPECT_EQ(device->Log().Count(EDeviceOp::UnlockVertexBuffer), 1u);
 
+        // Written straight into the device's buffer, laid out as without a device; no copy kept.
         const auto* data = device->VertexBufferData(buffer.GetBuffer());
         ASSERT_NE(data, nullptr);
-        EXPECT_EQ(*data, std::vector<std::uint8_t>(buffer.GetData(), buffer.GetData() + buffer.GetDataSize()));
+        const CVertexBuffer layout(*mesh, nullptr);
+        EXPECT_EQ(*data, std::vector<std::uint8_t>(layout.GetData(), layout.GetData() + layout.GetDataSize()));
+        EXPECT_EQ(buffer.GetData(), nullptr);
     }
     EXPECT_EQ(device->Log().Count(EDeviceOp::ReleaseVertexBuffer), 1u);
     EXPECT_EQ(device->Log().Count(EDeviceOp::ReleaseVertexDeclaration), 1u);

@@ -162,6 +162,11 @@ TEST(ImportedMeshTest, ExchangeSamplesMatchTheirMilkShapeTwins)
         EXPECT_NEAR(importedBox.max.y * twin.scale, originalBox.max.y, tolerance);
         EXPECT_NEAR(importedBox.min.z * twin.scale, originalBox.min.z, tolerance);
 
+        // Smooth surfaces share their vertices as in the MilkShape file, so they shade smooth;
+        // an STL triangle keeps corners of its own and shades flat.
+        const bool stl = std::string(twin.sample).ends_with(".stl");
+        EXPECT_EQ(imported->GetVertexCount(), stl ? 3 * imported->GetTriangleCount() : original->GetVertexCount());
+
         // Same faces, wound the same way: the same volume enclosed, outwards.
         EXPECT_NEAR(SignedVolume(*imported) * twin.scale * twin.scale * twin.scale, SignedVolume(*original),
                     1e-4 * SignedVolume(*original));
@@ -221,4 +226,18 @@ TEST(ImportedMeshTest, AModelNamingAVertexItLacksBuildsNoMesh)
     ASSERT_NE(mesh, nullptr);
     // Corners swapped against the mirror of z, as the MilkShape loader does.
     EXPECT_EQ(mesh->GetTriangle(0), (CTriMesh::Triangle{0, 2, 1}));
+}
+
+TEST(ImportedMeshTest, VerticesJoinOnlyWhenEqualInEveryValue)
+{
+    // Two triangles of a quad sharing two corners; a third whose corner has another normal.
+    SImportedModel model;
+    model.positions = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 0, 0, 1, 1, 0, 0, 1, 0, 1, 1, 0};
+    model.normals = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 1, 0, 0};
+    model.texcoords.assign(14, 0.0f);
+    model.indices = {0, 1, 2, 3, 4, 5, 6, 1, 0};
+    JoinIdenticalVertices(model);
+    EXPECT_EQ(model.GetVertexCount(), 5u);
+    EXPECT_EQ(model.indices, (std::vector<std::uint32_t>{0, 1, 2, 0, 2, 3, 4, 1, 0}));
+    EXPECT_EQ(model.normals[12], 1.0f) << "the corner with its own normal stays a vertex of its own";
 }

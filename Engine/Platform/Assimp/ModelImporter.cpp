@@ -185,16 +185,12 @@ private:
     std::vector<std::unique_ptr<Assimp::BaseImporter>> m_unregistered;
 };
 
-unsigned int PostProcessFlags(const std::string& extension)
+unsigned int PostProcessFlags()
 {
-    unsigned int flags = aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_JoinIdenticalVertices |
-                         aiProcess_ValidateDataStructure;
-    // STL corners come unshared, with the file's facet normals, which exporters often leave at
-    // zero. Fresh face normals let the join share vertices across flat faces only, so folds stay
-    // sharp instead of the whole part being smoothed into one surface.
-    if (extension == "stl")
-        flags |= aiProcess_GenNormals | aiProcess_ForceGenNormals;
-    return flags;
+    // No joining of identical vertices and no normals: the engine joins vertices itself
+    // (JoinIdenticalVertices, in a single pass where assimp's spatial sort took most of a second
+    // and hundreds of megabytes for a dense STL file) and always computes its own normals.
+    return aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_ValidateDataStructure;
 }
 
 // Collects the triangles of every node's meshes, each placed by the node's accumulated transform.
@@ -321,7 +317,7 @@ bool Import(bool allowFiles, const std::string& extension, std::string_view star
     try
     {
         CRestrictedImporter importer(allowFiles);
-        const aiScene* scene = read(importer.Get(), PostProcessFlags(extension));
+        const aiScene* scene = read(importer.Get(), PostProcessFlags());
         if (!scene)
         {
             const char* error = importer.Get().GetErrorString();

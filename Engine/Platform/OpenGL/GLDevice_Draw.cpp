@@ -107,10 +107,11 @@ VertexBufferId CGLDevice::CreateVertexBuffer(std::uint32_t length, std::uint32_t
         return {};
     MakeContextCurrent();
     GL::Buffer buffer;
-    buffer.data.assign(length, 0);
+    buffer.length = length;
     glGenBuffers(1, &buffer.name);
     glBindBuffer(GL_ARRAY_BUFFER, buffer.name);
-    glBufferData(GL_ARRAY_BUFFER, length, buffer.data.data(), GL_STATIC_DRAW);
+    // Contents are undefined until the first lock writes them, as on a Direct3D device.
+    glBufferData(GL_ARRAY_BUFFER, length, nullptr, GL_STATIC_DRAW);
     const std::uint32_t id = NextId();
     m_buffers[id] = std::move(buffer);
     MarkAttributesDirty();
@@ -125,6 +126,7 @@ IndexBufferId CGLDevice::CreateIndexBuffer(std::uint32_t length, std::uint32_t, 
     GL::Buffer buffer;
     buffer.index = true;
     buffer.indexFormat = format;
+    buffer.length = length;
     buffer.data.assign(length, 0);
     glGenBuffers(1, &buffer.name);
     // Element buffers bind to the vertex array; ours is the only one and stays bound.
@@ -140,35 +142,45 @@ IndexBufferId CGLDevice::CreateIndexBuffer(std::uint32_t length, std::uint32_t, 
 namespace
 {
 
-void* LockBuffer(std::unordered_map<std::uint32_t, GL::Buffer>& buffers, std::uint32_t id, bool index,
-                 std::uint32_t offset, std::uint32_t size)
+// Checks a lock of [offset, offset + size) (0, 0: the whole buffer) and marks the buffer locked.
+GL::Buffer* BeginLock(std::unordered_map<std::uint32_t, GL::Buffer>& buffers, std::uint32_t id, bool index,
+                      std::uint32_t& offset, std::uint32_t& size)
 {
     auto it = buffers.find(id);
     if (it == buffers.end() || it->second.index != index || it->second.locked)
         return nullptr;
     GL::Buffer& buffer = it->second;
-    const std::uint64_t length = buffer.data.size();
-    // Lock(0, 0) maps the whole buffer.
     if (offset == 0 && size == 0)
-        size = static_cast<std::uint32_t>(length);
-    if (size == 0 || std::uint64_t(offset) + size > length)
+        size = buffer.length;
+    if (size == 0 || std::uint64_t(offset) + size > buffer.length)
         return nullptr;
     buffer.locked = true;
     buffer.lockOffset = offset;
     buffer.lockSize = size;
-    return buffer.data.data() + offset;
+    return &buffer;
 }
 
 } // namespace
 
-void* CGLDevice::LockVertexBuffer(VertexBufferId buffer, std::uint32_t offset, std::uint32_t size)
+void* CGLDevice::LockVertexBuffer(VertexBufferId id, std::uint32_t offset, std::uint32_t size)
 {
-    return LockBuffer(m_buffers, buffer.value, false, offset, size);
+    GL::Buffer* buffer = BeginLock(m_buffers, id.value, false, offset, size);
+    if (!buffer)
+        return nullptr;
+    MakeContextCurrent();
+    glBindBuffer(GL_ARRAY_BUFFER, buffer->name);
+    // Read and write: a lock hands out the buffer's contents, as a managed Direct3D buffer does.
+    void* mapped = glMapBufferRange(GL_ARRAY_BUFFER, offset, size, GL_MAP_READ_BIT | GL_MAP_WRITE_BIT);
+    MarkAttributesDirty();
+    if (!mapped)
+        buffer->locked = false;
+    return mapped;
 }
 
-void* CGLDevice::LockIndexBuffer(IndexBufferId buffer, std::uint32_t offset, std::uint32_t size)
+void* CGLDevice::LockIndexBuffer(IndexBufferId id, std::uint32_t offset, std::uint32_t size)
 {
-    return LockBuffer(m_buffers, buffer.value, true, offset, size);
+    GL::Buffer* buffer = BeginLock(m_buffers, id.value, true, offset, size);
+    return buffer ? buffer->data.data() + offset : nullptr;
 }
 
 Result CGLDevice::UnlockVertexBuffer(VertexBufferId id)
@@ -179,10 +191,10 @@ Result CGLDevice::UnlockVertexBuffer(VertexBufferId id)
     MakeContextCurrent();
     GL::Buffer& buffer = it->second;
     glBindBuffer(GL_ARRAY_BUFFER, buffer.name);
-    glBufferSubData(GL_ARRAY_BUFFER, buffer.lockOffset, buffer.lockSize, buffer.data.data() + buffer.lockOffset);
+    const bool intact = glUnmapBuffer(GL_ARRAY_BUFFER) == GL_TRUE;
     buffer.locked = false;
     MarkAttributesDirty();
-    return kOk;
+    return intact ? kOk : kFail;
 }
 
 Result CGLDevice::UnlockIndexBuffer(IndexBufferId id)
@@ -358,7 +370,8 @@ bool CGLDevice::StreamsCover(std::uint64_t first, std::uint64_t count, bool skip
             return false;
         const std::uint64_t end = stream.offset + (first + count - 1) * stream.stride + element.offset +
                                   FormatOf(element.type).bytes;
-        if (end > buffer->second.data.size())
+        // OpenGL draws from no buffer that is mapped.
+        if (end > buffer->second.length || buffer->second.locked)
             return false;
     }
     return true;

@@ -49,7 +49,10 @@ struct Buffer
     GLuint name = 0;
     bool index = false;
     EFormat indexFormat = D3DFMT_INDEX16;
-    std::vector<std::uint8_t> data;  // the CPU copy locks hand out
+    std::uint32_t length = 0;        // bytes
+    // Index buffers only: the CPU copy locks hand out, which draws check their indices against.
+    // A vertex buffer's lock maps OpenGL's own storage, so a large mesh is not held twice.
+    std::vector<std::uint8_t> data;
     bool locked = false;
     std::uint32_t lockOffset = 0, lockSize = 0;
     // The smallest and largest index of the last range an indexed draw read, so that drawing
