@@ -4,8 +4,9 @@
 # - Rigwright: the time from launch to exit with Escape sent as soon as its window shows, and
 #   the peak resident memory of that run;
 # - f3d: the time from launch to its picture written (--output, 800 x 600), and its peak memory;
-# - Rigwright's frame rate with the model alone on screen (outline and panel on), from the
-#   probed viewer's frames over SECONDS_PER_RUN seconds (default 6), still.
+# - Rigwright's time from launch to its first presented frame, and its frame rate with the model
+#   alone on screen (outline and panel on), from the probed viewer's frames over SECONDS_PER_RUN
+#   seconds (default 6), still.
 # Each time is the median of RUNS runs (default 3); memory is the largest of them.
 #
 #   tools/compare_f3d.sh [build directory] [model files...]
@@ -83,16 +84,17 @@ f3d_to_picture() {
   cat "$WORK/f3d_time.txt"
 }
 
-viewer_fps() {
+# "launch_ms average_fps" of one probed run.
+viewer_first_frame_and_fps() {
   local dir
   dir="$(prepare "$1")"
   cd "$dir"
-  session_probe_run "$PROBE" still "$SECONDS_PER_RUN" | cut -d' ' -f3
+  session_probe_run "$PROBE" still "$SECONDS_PER_RUN" | cut -d' ' -f1,3
   cd "$ROOT"
 }
 
 echo "display $DISPLAY, $RUNS runs each"
-printf '%-28s %22s %22s %14s\n' "model" "Rigwright to exit" "f3d to picture" "Rigwright fps"
+printf '%-24s %20s %20s %12s %8s\n' "model" "Rigwright to exit" "f3d to picture" "first frame" "fps"
 for model in "${models[@]}"; do
   [[ -f "$model" ]] || { echo "missing: $model" >&2; continue; }
   ours="$(for _ in $(seq "$RUNS"); do viewer_to_exit "$model"; done)"
@@ -103,6 +105,6 @@ for model in "${models[@]}"; do
     f3d_runs="$(for _ in $(seq "$RUNS"); do f3d_to_picture "$model"; done)"
     theirs="$(echo "$f3d_runs" | cut -d' ' -f1 | median) s, $(( $(echo "$f3d_runs" | cut -d' ' -f2 | largest) / 1024 )) MB"
   fi
-  fps="$(viewer_fps "$model")"
-  printf '%-28s %22s %22s %14s\n' "$(basename "$model")" "$ours_time, $ours_memory" "$theirs" "$fps"
+  read -r first fps < <(viewer_first_frame_and_fps "$model")
+  printf '%-24s %20s %20s %12s %8s\n' "$(basename "$model")" "$ours_time, $ours_memory" "$theirs" "$first ms" "$fps"
 done

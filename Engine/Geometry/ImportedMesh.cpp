@@ -1,5 +1,6 @@
 #include "Engine/Geometry/ImportedMesh.h"
 
+#include "Engine/Geometry/SmoothCorners.h"
 #include "Engine/Geometry/TriMesh.h"
 #include "Engine/Geometry/VertexElement.h"
 #include "Engine/Platform/GraphicsTypes.h"
@@ -145,9 +146,11 @@ CTriMesh* LoadMeshImported(const std::string& path, std::string& whyNot)
     if (!ImportModelFile(path, model, whyNot))
         return nullptr;
     // An STL file gives every triangle corners of its own, and normals that exporters often leave
-    // at zero: joined by position, a fold would be smoothed over. Each triangle keeps its corners
-    // and its own face normal, and shades flat, as a faceted CAD export should.
-    if (!EndsWithStl(path))
+    // at zero: its corners are shared where the surface is smooth and split at its folds. The
+    // other formats name their vertices' normals and texture coordinates; equal ones are joined.
+    if (EndsWithStl(path))
+        ShareSmoothCorners(model.positions, model.normals, model.texcoords, model.indices);
+    else
         JoinIdenticalVertices(model);
     CTriMesh* mesh = BuildImportedMesh(model);
     if (!mesh)
