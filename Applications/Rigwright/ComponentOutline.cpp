@@ -30,6 +30,13 @@ CComponentOutline::CComponentOutline(CRenderer& renderer, CTriMesh* edgeMesh) : 
         // The edge mesh has the part's own positions, so its box is the part's.
         const float size = static_cast<float>(m_edgeMesh->GetBounds().GetDiagonal() / kReferenceSize);
         SetObjectParameter(1, Vector4(size, size, size, size));
+        // On a device its buffers and the culler hold all the outline draws from; the edge mesh,
+        // six vertices a source triangle, would double a large part's outline in memory.
+        if (renderer.GetDevice())
+        {
+            delete m_edgeMesh;
+            m_edgeMesh = nullptr;
+        }
     }
     m_alive = true;
     m_bounds.SetCentre(m_position);
@@ -62,12 +69,18 @@ void CComponentOutline::Draw(CRenderer& renderer)
     renderer.SetWorldMatrix(m_worldMatrix);
     renderer.SetObjectParameter(0, GetObjectParameter(0));
     renderer.SetObjectParameter(1, GetObjectParameter(1));
-    SelectBands(renderer);
+    // The eye in the part's own space: the effect opens the bands by it, and the culler keeps
+    // the bands that may open from it.
+    const Vector3 eye = COutlineBandCuller::EyeInModel(m_worldMatrix, renderer.GetViewPosition().XYZ());
+    SetObjectParameter(2, Vector4(eye.x, eye.y, eye.z, 1.0f));
+    renderer.SetObjectParameter(2, GetObjectParameter(2));
+    SelectBands(renderer, eye);
     DrawPartMesh(renderer, GetResourceHandle(kMainViewLayer), *m_vertexBuffer, m_indexBuffer, m_wireframe);
-    DrawMeshVectors(*m_edgeMesh, {m_showNormals, m_showTangents, m_showBinormals});
+    if (m_edgeMesh)
+        DrawMeshVectors(*m_edgeMesh, {m_showNormals, m_showTangents, m_showBinormals});
 }
 
-void CComponentOutline::SelectBands(CRenderer& renderer)
+void CComponentOutline::SelectBands(CRenderer& renderer, const Vector3& eye)
 {
     const int always = m_culler->GetAlwaysDrawnCount();
     if (DrawsLines(renderer))
@@ -80,7 +93,6 @@ void CComponentOutline::SelectBands(CRenderer& renderer)
         m_drawsEveryBand = true;
         return;
     }
-    const Vector3 eye = COutlineBandCuller::EyeInModel(m_worldMatrix, renderer.GetViewPosition().XYZ());
     const std::span<const std::int32_t> selected = m_culler->SelectBands(eye);
     m_indexBuffer->ReplaceTail(always, selected.data(), static_cast<int>(selected.size()));
     m_drawsEveryBand = false;

@@ -4,8 +4,9 @@
 // draws it with "Edge_Mesh.fx", which opens the fins along creases and the silhouette by the
 // displacement the application hands over as "ViewParm0".x, scaled by the part's size: the
 // outline hands the effect the diagonal of the part's box as a share of kReferenceSize
-// ("ObjectParm1"), so its band is the same share of any part on screen. The part keeps its outline
-// as its child, so the outline follows the part's transform.
+// ("ObjectParm1"), so its band is the same share of any part on screen, and the eye in the
+// part's own space ("ObjectParm2", found once a draw). The part keeps its outline as its child,
+// so the outline follows the part's transform.
 //
 // Drawn filled, only the bands that may open from the current eye go to the device (see
 // COutlineBandCuller); in wireframe, all of them: with the outline's own wireframe switch, and
@@ -47,10 +48,18 @@ public:
     // Moves with the parent part; the bounds centre follows the position.
     void Update(CTimer& timer) override;
     // World matrix, outline colour ("ObjectParm0"), the part's size ("ObjectParm1", its x as a
-    // share of kReferenceSize), then the edge mesh through the outline effect.
+    // share of kReferenceSize), the eye in model space ("ObjectParm2"), then the bands through
+    // the outline effect.
     void Draw(CRenderer& renderer) override;
 
     bool HasGeometry() const { return m_vertexBuffer && m_indexBuffer; }
+    const CVertexBuffer* GetVertexBuffer() const { return m_vertexBuffer; }
+    // Every band's indices, those drawn whatever the view first (its capacity is every band's).
+    const CIndexBuffer* GetIndexBuffer() const { return m_indexBuffer; }
+    // The edge mesh the outline was built from, kept only without a device (tests, tools): on a
+    // device, the buffers and the band culler hold what the outline draws, and the edge mesh is
+    // let go once they are made. The normal, tangent and binormal vectors are drawn from it, so
+    // on a device an outline draws none.
     CTriMesh* GetEdgeMesh() const { return m_edgeMesh; }
     bool IsWireframe() const { return m_wireframe; }
     void SetWireframe(bool wireframe) { m_wireframe = wireframe; }
@@ -60,7 +69,7 @@ public:
 
 private:
     // Fills the index buffer's view-dependent part for this frame's eye, or with every band.
-    void SelectBands(CRenderer& renderer);
+    void SelectBands(CRenderer& renderer, const Vector3& eyeInModel);
     // Whether this draw fills with lines: a degenerate band still shows its edges then.
     bool DrawsLines(CRenderer& renderer) const;
 

@@ -33,46 +33,49 @@ COutlineBandCuller::COutlineBandCuller(const CTriMesh& edgeMesh, const std::vect
                                  edgeMesh.FindElement("TANGENT"), edgeMesh.FindElement("TEXCOORD0"),
                                  edgeMesh.GetVertexCount()};
     const std::size_t bandCount = bandIndices.size() / kIndicesPerBand;
-    std::vector<std::int32_t> viewDependent;
-    viewDependent.reserve(bandCount * kIndicesPerBand);
-    m_orderedIndices.reserve(bandCount * kIndicesPerBand);
-    std::vector<SCorner> corners;
-    corners.reserve(bandCount * 2);
+    // Which bands depend on the view, counted first so that every array is made once at its
+    // size: a large part's are tens of megabytes, and no temporary copy of them is made.
+    std::vector<std::uint8_t> viewDependent(bandCount);
+    std::size_t dependentCount = 0;
     for (std::size_t i = 0; i < bandCount; ++i)
     {
         const std::int32_t* band = bandIndices.data() + i * kIndicesPerBand;
-        if (!HasBandShape(mesh, band))
-        {
-            m_orderedIndices.insert(m_orderedIndices.end(), band, band + kIndicesPerBand);
-            continue;
-        }
-        const SCorner b = CornerOf(mesh, band[2]);
-        const SCorner q = CornerOf(mesh, band[5]);
-        if (IsAlwaysDrawn(mesh, band, b, q))
-        {
-            m_orderedIndices.insert(m_orderedIndices.end(), band, band + kIndicesPerBand);
-            continue;
-        }
-        viewDependent.insert(viewDependent.end(), band, band + kIndicesPerBand);
-        corners.push_back(b);
-        corners.push_back(q);
+        viewDependent[i] = HasBandShape(mesh, band) &&
+                           !IsAlwaysDrawn(mesh, band, CornerOf(mesh, band[2]), CornerOf(mesh, band[5]));
+        dependentCount += viewDependent[i];
     }
-    m_cornerCount = corners.size();
+
+    m_orderedIndices.resize(bandCount * kIndicesPerBand);
+    m_alwaysDrawnCount = static_cast<int>((bandCount - dependentCount) * kIndicesPerBand);
+    std::int32_t* always = m_orderedIndices.data();
+    std::int32_t* dependent = always + m_alwaysDrawnCount;
+    m_cornerCount = 2 * dependentCount;
     m_cornerComponents.resize(9 * m_cornerCount);
-    for (std::size_t i = 0; i < m_cornerCount; ++i)
+    std::size_t corner = 0;
+    for (std::size_t i = 0; i < bandCount; ++i)
     {
-        const Vector3* vectors[] = {&corners[i].position, &corners[i].normal, &corners[i].otherNormal};
-        for (int v = 0; v < 3; ++v)
-        {
-            m_cornerComponents[(3 * v + 0) * m_cornerCount + i] = vectors[v]->x;
-            m_cornerComponents[(3 * v + 1) * m_cornerCount + i] = vectors[v]->y;
-            m_cornerComponents[(3 * v + 2) * m_cornerCount + i] = vectors[v]->z;
-        }
+        const std::int32_t* band = bandIndices.data() + i * kIndicesPerBand;
+        std::int32_t*& out = viewDependent[i] ? dependent : always;
+        out = std::copy_n(band, kIndicesPerBand, out);
+        if (!viewDependent[i])
+            continue;
+        StoreCorner(corner++, CornerOf(mesh, band[2]));
+        StoreCorner(corner++, CornerOf(mesh, band[5]));
     }
     m_resting.resize(m_cornerCount);
-    m_alwaysDrawnCount = static_cast<int>(m_orderedIndices.size());
-    m_orderedIndices.insert(m_orderedIndices.end(), viewDependent.begin(), viewDependent.end());
-    m_selected.resize(viewDependent.size());
+    // Written band by band each frame, up to the bands kept; never read beyond.
+    m_selected = std::make_unique_for_overwrite<std::int32_t[]>(dependentCount * kIndicesPerBand);
+}
+
+void COutlineBandCuller::StoreCorner(std::size_t i, const SCorner& corner)
+{
+    const Vector3* vectors[] = {&corner.position, &corner.normal, &corner.otherNormal};
+    for (int v = 0; v < 3; ++v)
+    {
+        m_cornerComponents[(3 * v + 0) * m_cornerCount + i] = vectors[v]->x;
+        m_cornerComponents[(3 * v + 1) * m_cornerCount + i] = vectors[v]->y;
+        m_cornerComponents[(3 * v + 2) * m_cornerCount + i] = vectors[v]->z;
+    }
 }
 
 bool COutlineBandCuller::HasBandShape(const SEdgeMeshElements& mesh, const std::int32_t* band)
@@ -113,7 +116,7 @@ COutlineBandCuller::SCorner COutlineBandCuller::CornerOf(const SEdgeMeshElements
 std::span<const std::int32_t> COutlineBandCuller::SelectBands(const Vector3& eyeInModel)
 {
     MarkRestingCorners(eyeInModel);
-    std::int32_t* out = m_selected.data();
+    std::int32_t* out = m_selected.get();
     const std::int32_t* band = m_orderedIndices.data() + m_alwaysDrawnCount;
     for (std::size_t i = 0; i < m_cornerCount; i += 2, band += kIndicesPerBand)
     {
@@ -122,7 +125,7 @@ std::span<const std::int32_t> COutlineBandCuller::SelectBands(const Vector3& eye
         std::copy_n(band, kIndicesPerBand, out);
         out += kIndicesPerBand;
     }
-    return {m_selected.data(), static_cast<std::size_t>(out - m_selected.data())};
+    return {m_selected.get(), static_cast<std::size_t>(out - m_selected.get())};
 }
 
 void COutlineBandCuller::MarkRestingCorners(const Vector3& eye)

@@ -19,6 +19,7 @@
 #include "Engine/Core/Vector.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -81,6 +82,8 @@ private:
     static bool IsAlwaysDrawn(const SEdgeMeshElements& mesh, const std::int32_t* band, const SCorner& b,
                               const SCorner& q);
     static SCorner CornerOf(const SEdgeMeshElements& mesh, std::int32_t vertex);
+    // Writes moving corner i into the component arrays.
+    void StoreCorner(std::size_t i, const SCorner& corner);
     // Sets m_resting for every moving corner: whether it certainly stays put with the eye there.
     void MarkRestingCorners(const Vector3& eyeInModel);
 
@@ -93,7 +96,7 @@ private:
     std::vector<float> m_cornerComponents;
     std::size_t m_cornerCount = 0;
     std::vector<std::uint8_t> m_resting;
-    std::vector<std::int32_t> m_selected;
+    std::unique_ptr<std::int32_t[]> m_selected;
 };
 
 } // namespace Tess

@@ -2,9 +2,9 @@
 //
 // The edge mesh holds every edge of the part twice (edge k joins vertices 2k and 2k+1) and, for
 // each pair of edges that lie on top of each other (one pair per shared edge), zero-area fins
-// joining them. Each vertex
-// carries its own NORMAL, the NORMAL of the coinciding vertex across the edge (TANGENT) and a
-// crease flag (TEXCOORD0: 1.0 where the two normals differ by more than 1.47 radians).
+// joining them. Each vertex carries its own unit NORMAL, the unit NORMAL of the coinciding vertex
+// across the edge (TANGENT; either is zero on a face of no area) and a crease flag (TEXCOORD0:
+// 1.0 where the two normals differ by more than 1.47 radians).
 //
 // How the outline appears: a fin gets area when its corners move apart. Only the second vertex
 // of each edge (odd gl_VertexID) moves; on a consistently wound closed mesh the two edges of a
@@ -27,13 +27,15 @@
 //   outwards in the direction of the normal as the eye sees it.
 // Fins facing the eye squarely stay degenerate and draw nothing. The band is drawn in
 // "ObjectParm0" (black for the outline entity), depth-tested against the part.
+//
+// The eye comes in the part's own space, as "ObjectParm2".xyz: the outline finds it once a draw
+// (the same point its band culler tests corners against) instead of every vertex solving for it.
 
-float4x4 World : World;
 float4x4 WorldViewProj : WorldViewProjection;
-float4 EyePosition : ViewPosition;
 float4 Displacement : ViewParm0;
 float4 OutlineColor : ObjectParm0;
 float4 PartSize : ObjectParm1;
+float4 EyeInModel : ObjectParm2;
 
 glsl FinVS
 {
@@ -55,27 +57,11 @@ glsl FinVS
         return length2 > 1e-12 ? v * inversesqrt(length2) : fallback;
     }
 
-    // The eye in model space. The world matrix maps a model point p to p.x r0 + p.y r1 + p.z r2 + t
-    // (its rows); the eye's offset from t is solved for with Cramer's rule, which takes a few
-    // cross products where a full 4 x 4 inverse, evaluated for every vertex, takes many times more.
-    vec3 EyeInModel()
-    {
-        vec3 r0 = vec3(1.0, 0.0, 0.0) * mat3(World);
-        vec3 r1 = vec3(0.0, 1.0, 0.0) * mat3(World);
-        vec3 r2 = vec3(0.0, 0.0, 1.0) * mat3(World);
-        vec3 offset = EyePosition.xyz - (vec4(0.0, 0.0, 0.0, 1.0) * World).xyz;
-        vec3 c12 = cross(r1, r2);
-        float determinant = dot(r0, c12);
-        if (determinant == 0.0)
-            return offset;
-        return vec3(dot(offset, c12), dot(offset, cross(r2, r0)), dot(offset, cross(r0, r1))) / determinant;
-    }
-
     // Model-space direction in which this corner moves, and how strongly (0 to 1).
     vec4 Opening(vec3 toEye)
     {
-        vec3 n = UnitOr(Normal, vec3(0.0));
-        vec3 m = UnitOr(OtherNormal, n);
+        vec3 n = Normal;
+        vec3 m = dot(OtherNormal, OtherNormal) > 0.0 ? OtherNormal : n;
         // A fold whose one side faces the eye and whose other side faces away is on the
         // silhouette, however gentle the fold: it opens like a crease.
         bool silhouetteFold = dot(n, toEye) * dot(m, toEye) < 0.0;
@@ -103,7 +89,7 @@ glsl FinVS
         if ((gl_VertexID & 1) == 0 || base.w <= 0.0)
             return;
 
-        vec3 toEye = UnitOr(EyeInModel() - Position, vec3(0.0, 0.0, -1.0));
+        vec3 toEye = UnitOr(EyeInModel.xyz - Position, vec3(0.0, 0.0, -1.0));
         vec4 opening = Opening(toEye);
         if (opening.w <= 0.0 || dot(opening.xyz, opening.xyz) == 0.0)
             return;

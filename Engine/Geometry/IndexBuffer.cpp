@@ -17,6 +17,13 @@ CIndexBuffer::CIndexBuffer(CTriMesh& mesh, IGraphicsDevice* device) : CDeviceRes
         CreateDeviceBuffer();
 }
 
+void CIndexBuffer::CreateDeviceBuffer()
+{
+    UploadIndices();
+    // The device holds them now; a large part's would otherwise be kept twice.
+    m_indices.reset();
+}
+
 CIndexBuffer::CIndexBuffer(const std::vector<std::int32_t>& triangleIndices, IGraphicsDevice* device)
     : CDeviceResource(device)
 {
@@ -78,7 +85,7 @@ void CIndexBuffer::CopyIndices(const CTriMesh& mesh)
     }
 }
 
-void CIndexBuffer::CreateDeviceBuffer()
+void CIndexBuffer::UploadIndices()
 {
     // A zero-length buffer is not a valid device buffer; an empty mesh draws nothing.
     if (m_capacity == 0)
@@ -96,11 +103,11 @@ void CIndexBuffer::CreateDeviceBuffer()
 
 void CIndexBuffer::ReplaceTail(int first, const std::int32_t* indices, int count)
 {
-    if (m_primitiveType != D3DPT_TRIANGLELIST || !m_indices)
+    if (m_primitiveType != D3DPT_TRIANGLELIST || (!m_indices && !m_buffer))
         return;
     first = std::clamp(first, 0, m_capacity) / 3 * 3;
     count = std::clamp(count, 0, m_capacity - first) / 3 * 3;
-    if (count > 0)
+    if (count > 0 && m_indices)
         std::copy_n(indices, count, m_indices.get() + first);
     m_indexCount = first + count;
     m_primitiveCount = m_indexCount / 3;
@@ -110,7 +117,7 @@ void CIndexBuffer::ReplaceTail(int first, const std::int32_t* indices, int count
     const auto length = static_cast<std::uint32_t>(count) * 4;
     if (void* locked = GetDevice()->LockIndexBuffer(m_buffer, offset, length))
     {
-        std::memcpy(locked, m_indices.get() + first, length);
+        std::memcpy(locked, indices, length);
         GetDevice()->UnlockIndexBuffer(m_buffer);
     }
 }

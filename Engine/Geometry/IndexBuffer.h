@@ -1,6 +1,6 @@
 #pragma once
 // CIndexBuffer: a mesh's triangles (or, for a mesh without triangles, its edges) as a static
-// buffer of 32-bit indices, with a CPU copy of the indices.
+// buffer of 32-bit indices. Built without a device, it keeps the indices on the CPU side instead.
 
 #include "Engine/Platform/GraphicsTypes.h"
 #include "Engine/Rendering/DeviceResource.h"
@@ -42,7 +42,7 @@ public:
     EPrimitiveType GetPrimitiveType() const { return m_primitiveType; }
     // 3 x triangles, or 2 x edges.
     int GetIndexCount() const { return m_indexCount; }
-    // The CPU copy of the indices; null when there are none.
+    // The indices of a buffer built without a device; null on a device, or when there are none.
     const std::int32_t* GetIndices() const { return m_indices.get(); }
     // The indices the buffer was built with: its size, which never changes.
     int GetCapacity() const { return m_capacity; }
@@ -58,7 +58,9 @@ protected:
 
 private:
     void CopyIndices(const CTriMesh& mesh);
+    // Creates the device buffer, fills it and lets go of the CPU copy.
     void CreateDeviceBuffer();
+    void UploadIndices();
 
     IndexBufferId m_buffer;
     int m_primitiveCount = 0;

@@ -353,6 +353,13 @@ protected:
         const Vector4 displace(displacement, 0, 0, 0), black(0, 0, 0, 0), size(partSize, 0, 0, 0);
         outline->SetValue("Displacement", &displace, sizeof(displace));
         outline->SetValue("PartSize", &size, sizeof(size));
+        // The eye in the part's own space, as the outline hands it over.
+        const Vector3 r0 = world.Row3(0), r1 = world.Row3(1), r2 = world.Row3(2);
+        const Vector3 offset = Vector3(0.0f, 0.0f, -100.0f) - world.Row3(3);
+        const float determinant = r0.Dot(r1.Cross(r2));
+        const Vector4 eyeInModel(offset.Dot(r1.Cross(r2)) / determinant, offset.Dot(r2.Cross(r0)) / determinant,
+                                 offset.Dot(r0.Cross(r1)) / determinant, 1.0f);
+        outline->SetValue("EyeInModel", &eyeInModel, sizeof(eyeInModel));
         outline->SetValue("OutlineColor", &black, sizeof(black));
         DrawIndexed(*outline, kEdgeElements, edgeVertices, fins);
         SetCamera(*part, world);

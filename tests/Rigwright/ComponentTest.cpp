@@ -7,7 +7,9 @@
 #include "Engine/Core/Matrix.h"
 #include "Engine/Core/Timer.h"
 #include "Engine/Geometry/EdgeMeshBuilder.h"
+#include "Engine/Geometry/IndexBuffer.h"
 #include "Engine/Geometry/TriMesh.h"
+#include "Engine/Geometry/VertexBuffer.h"
 #include "Engine/Geometry/VertexElement.h"
 #include "Support/RecordingDevice.h"
 #include "Engine/Rendering/Renderer.h"
@@ -82,12 +84,15 @@ TEST_F(ComponentTest, ThePartLoadsItsModelWithNormalsAndBuildsItsBuffersOutlineA
     // Recomputed normals are the last element.
     EXPECT_EQ(mesh->GetElement(mesh->GetElementCount() - 1), mesh->FindElement("NORMAL"));
 
-    // The outline is the first child and owns an edge mesh of six vertices per triangle.
+    // The outline is the first child; its buffers hold the edge mesh, six vertices a triangle,
+    // which it lets go of on a device.
     ASSERT_EQ(part.GetChildCount(), 1);
     EXPECT_EQ(part.GetChild(0), part.GetOutline());
     EXPECT_EQ(part.GetOutline()->GetParent(), &part);
     ASSERT_TRUE(part.GetOutline()->HasGeometry());
-    EXPECT_EQ(part.GetOutline()->GetEdgeMesh()->GetVertexCount(), 6 * mesh->GetTriangleCount());
+    EXPECT_EQ(part.GetOutline()->GetEdgeMesh(), nullptr);
+    const CVertexBuffer* outlineVertices = part.GetOutline()->GetVertexBuffer();
+    EXPECT_EQ(outlineVertices->GetVertexCount(), 6 * mesh->GetTriangleCount());
 
     // Each draws with its own effect in the 3D view's slot.
     EXPECT_EQ(part.GetResourceHandle(8), renderer->LoadEffect("default_color.fx"));
@@ -211,8 +216,7 @@ TEST_F(ComponentTest, TheOutlineDrawsOnlyBandsThatCanOpenUnlessInWireframe)
                 primitives += recording->Calls()[i].Arg(5);
         return primitives;
     };
-    const auto allBands = static_cast<std::uint32_t>(
-        CEdgeMeshBuilder::DrawnFinIndices(*outline.GetEdgeMesh()).size() / 3);
+    const auto allBands = static_cast<std::uint32_t>(outline.GetIndexBuffer()->GetCapacity() / 3);
 
     const std::uint32_t filled = drawnPrimitives();
     EXPECT_GT(filled, 0u);

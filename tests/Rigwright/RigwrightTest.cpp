@@ -2,7 +2,8 @@
 
 #include "Applications/Rigwright/Component.h"
 #include "Applications/Rigwright/ComponentOutline.h"
-#include "Engine/Geometry/EdgeMeshBuilder.h"
+#include "Engine/Geometry/IndexBuffer.h"
+#include "Engine//Geometry/EdgeMeshBuilder.h"
 #include "Engine/Geometry/TriMesh.h"
 #include "Engine/Views/RenderViewMain.h"
 
@@ -293,7 +294,7 @@ TEST_F(RigwrightTest, UnderWireframeTheOutlinesDrawEveryBand)
             {
                 const CComponent& part = *viewer.GetComponent(i);
                 partsAndEveryBand += static_cast<unsigned long>(part.GetMesh()->GetTriangleCount()) +
-                                     CEdgeMeshBuilder::DrawnFinIndices(*part.GetOutline()->GetEdgeMesh()).size() / 3;
+                                     part.GetOutline()->GetIndexBuffer()->GetCapacity() / 3;
             }
         },
         7);

@@ -1,5 +1,7 @@
 #include "Engine/Platform/SDL/SDLEvents.h"
 
+#include "Engine/Platform/SDL/HeapTuning.h"
+
 #include <SDL.h>
 
 namespace Tess::Platform
@@ -52,6 +54,8 @@ int SDLCALL FilterEvent(void* userData, SDL_Event* event)
 
 bool CSDLEvents::StartVideo()
 {
+    // A windowed program is about to load its models.
+    KeepLargeBlocksInHeap();
     ChooseVisibleVideoDrivers();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
         return false;
