@@ -66,6 +66,22 @@ protected:
                                                   dir.Path() / "Data");
     }
 
+    // A Data directory of the repository's effects and textures, the given models and, unless
+    // empty, `script` as the equipment script.
+    void UseEquipment(const std::string& script, const std::vector<std::string>& models)
+    {
+        const std::filesystem::path source = std::filesystem::path(TESS_SOURCE_DIR) / "Data";
+        const std::filesystem::path data = dir.Path() / "Data";
+        std::filesystem::create_directories(data / "Models");
+        std::filesystem::create_directories(data / "Scripts");
+        std::filesystem::copy(source / "Effects", data / "Effects");
+        std::filesystem::copy(source / "Textures", data / "Textures");
+        for (const std::string& model : models)
+            std::filesystem::copy_file(source / "Models" / model, data / "Models" / model);
+        if (!script.empty())
+            dir.WriteFile("Data/Scripts/Equipment_Configuration.lua", script);
+    }
+
     // Runs until the viewer quits or `maxFrames` frames have run. Frame n runs after the n-th
     // call of `beforeFrame`.
     int Run(std::function<void(int frame, CRigwright& viewer)> beforeFrame, int maxFrames = 500)
@@ -136,13 +152,13 @@ void ExpectCameraOn(const CCameraSpherical& camera, const Vector3& target, float
     EXPECT_NEAR(camera.GetRadius(), radius, 1e-4f);
 }
 
-void ExpectCameraOnView(const CCameraSpherical& camera, const CComponent& part)
+inline void ExpectCameraOnView(const CCameraSpherical& camera, const CComponent& part)
 {
     ExpectCameraOn(camera, part.GetViewTarget(), part.GetViewPitch(), part.GetViewYaw(), part.GetViewRadius());
 }
 
 // The view a glide shows with weight s on `from` and t = 1 - s on `to`.
-void ExpectCameraBetween(const CCameraSpherical& camera, const CComponent& from, const CComponent& to, float s)
+inline void ExpectCameraBetween(const CCameraSpherical& camera, const CComponent& from, const CComponent& to, float s)
 {
     const float t = 1.0f - s;
     ExpectCameraOn(camera, from.GetViewTarget() * s + to.GetViewTarget() * t,

@@ -51,21 +51,6 @@ protected:
             input.mouse.rgbButtons[0] = 0;
         return frame == first + 3;
     }
-
-    // The equipment script and the models it names, in the test's working directory.
-    void UseEquipment(const std::string& script, const std::vector<std::string>& models)
-    {
-        const std::filesystem::path source = std::filesystem::path(TESS_SOURCE_DIR) / "Data";
-        const std::filesystem::path data = dir.Path() / "Data";
-        std::filesystem::create_directories(data / "Models");
-        std::filesystem::create_directories(data / "Scripts");
-        std::filesystem::copy(source / "Effects", data / "Effects");
-        std::filesystem::copy(source / "Textures", data / "Textures");
-        for (const std::string& model : models)
-            std::filesystem::copy_file(source / "Models" / model, data / "Models" / model);
-        if (!script.empty())
-            dir.WriteFile("Data/Scripts/Equipment_Configuration.lua", script);
-    }
 };
 
 TEST_F(ViewerPanelTest, PanelIsBuiltShownAndFilledWithTheFirstPartBeforeTheFirstFrame)
