@@ -28,10 +28,13 @@
 // Fins facing the eye squarely stay degenerate and draw nothing. The band is drawn in
 // "ObjectParm0" (black for the outline entity), depth-tested against the part.
 //
-// The eye comes in the part's own space, as "ObjectParm2".xyz: the outline finds it once a draw
-// (the same point its band culler tests corners against) instead of every vertex solving for it.
+// The eye in the part's own space comes as "ObjectParm2".xyz with w = 1: the outline entity finds
+// it once a draw (the same point its band culler tests corners against). An entity that hands
+// over nothing there (w = 0) still gets its outline: each vertex then solves for the eye itself.
 
+float4x4 World : World;
 float4x4 WorldViewProj : WorldViewProjection;
+float4 EyePosition : ViewPosition;
 float4 Displacement : ViewParm0;
 float4 OutlineColor : ObjectParm0;
 float4 PartSize : ObjectParm1;
@@ -55,6 +58,24 @@ glsl FinVS
     {
         float length2 = dot(v, v);
         return length2 > 1e-12 ? v * inversesqrt(length2) : fallback;
+    }
+
+    // The eye in model space, handed over or solved for. The world matrix maps a model point p to
+    // p.x r0 + p.y r1 + p.z r2 + t (its rows); the eye's offset from t is solved for with
+    // Cramer's rule, a few cross products where a full 4 x 4 inverse takes many times more.
+    vec3 EyeInModelSpace()
+    {
+        if (EyeInModel.w != 0.0)
+            return EyeInModel.xyz;
+        vec3 r0 = vec3(1.0, 0.0, 0.0) * mat3(World);
+        vec3 r1 = vec3(0.0, 1.0, 0.0) * mat3(World);
+        vec3 r2 = vec3(0.0, 0.0, 1.0) * mat3(World);
+        vec3 offset = EyePosition.xyz - (vec4(0.0, 0.0, 0.0, 1.0) * World).xyz;
+        vec3 c12 = cross(r1, r2);
+        float determinant = dot(r0, c12);
+        if (determinant == 0.0)
+            return offset;
+        return vec3(dot(offset, c12), dot(offset, cross(r2, r0)), dot(offset, cross(r0, r1))) / determinant;
     }
 
     // Model-space direction in which this corner moves, and how strongly (0 to 1).
@@ -89,7 +110,7 @@ glsl FinVS
         if ((gl_VertexID & 1) == 0 || base.w <= 0.0)
             return;
 
-        vec3 toEye = UnitOr(EyeInModel.xyz - Position, vec3(0.0, 0.0, -1.0));
+        vec3 toEye = UnitOr(EyeInModelSpace() - Position, vec3(0.0, 0.0, -1.0));
         vec4 opening = Opening(toEye);
         if (opening.w <= 0.0 || dot(opening.xyz, opening.xyz) == 0.0)
             return;

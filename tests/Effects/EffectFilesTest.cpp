@@ -86,7 +86,7 @@ TEST_F(EffectFilesTest, ParametersAskForTheRenderersValuesBySemantic)
     const std::map<std::string, std::set<std::string>> wanted = {
         {"default.fx", {"World", "WorldViewProjection", "ViewPosition", "ColorMap0"}},
         {"default_color.fx", {"World", "WorldViewProjection", "ViewPosition", "ObjectParm0", "ObjectParm1"}},
-        {"Edge_Mesh.fx", {"WorldViewProjection", "ViewParm0", "ObjectParm0", "ObjectParm1", "ObjectParm2"}},
+        {"Edge_Mesh.fx", {"World", "WorldViewProjection", "ViewPosition", "ViewParm0", "ObjectParm0", "ObjectParm1", "ObjectParm2"}},
         {"Vector.fx", {"WorldViewProjection"}},
         {"GUI_rect.fx", {}},
         {"GUI_sprite.fx", {"ColorMap0"}},

@@ -135,7 +135,9 @@ block="$(effect_block Edge_Mesh.fx)"
 expected="$(printf '%s\n' \
   "         | Loading effect file :: Edge_Mesh.fx" \
   "         | ------------------------------------------------------------" \
+  "         | >    valid parameter :: World -> World" \
   "         | >    valid parameter :: WorldViewProj -> WorldViewProjection" \
+  "         | >    valid parameter :: EyePosition -> ViewPosition" \
   "         | >    valid parameter :: Displacement -> ViewParm0" \
   "         | >    valid parameter :: OutlineColor -> ObjectParm0" \
   "         | >    valid parameter :: PartSize -> ObjectParm1" \
