@@ -7,13 +7,15 @@
 #   tools/measure_real_models.sh [viewer executable]
 #
 # The viewer defaults to build/Applications/Rigwright/rigwright; any build of it may be given,
-# so an older one can be measured beside the current one.
+# so an older one can be measured beside the current one, with the Data folder it was made with
+# (DATA, default the repository's).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$ROOT/tools/viewer_session.sh"
 VIEWER="$(realpath -m "${1:-$ROOT/build/Applications/Rigwright/rigwright}")"
 MODELS="$(realpath -m "$ROOT/../shared/real-models")"
 SECONDS_PER_RUN="${SECONDS_PER_RUN:-8}"
+DATA="$(realpath -m "${DATA:-$ROOT/Data}")"
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/rigwright-real.XXXXXX")"
 
 [[ -x "$VIEWER" ]] || { echo "no viewer at $VIEWER" >&2; exit 1; }
@@ -30,7 +32,7 @@ printf '%-36s %10s %10s %8s %6s\n' "model" "triangles" "TPF" "TPF/T" "FPS"
 while IFS= read -r -d '' file; do
   rm -rf "$WORK/run"
   mkdir -p "$WORK/run"
-  cp -r "$ROOT/Data" "$WORK/run/Data"
+  cp -r "$DATA" "$WORK/run/Data"
   printf 'AddComponent("%s", "Part", "", "", "", 0, 0, 0)\n' "$file" >"$WORK/run/Data/Scripts/Equipment_Configuration.lua"
   cd "$WORK/run"
   "$VIEWER" >/dev/null 2>&1 &
