@@ -28,14 +28,19 @@ CComponent::CComponent(CRenderer& renderer) : CComponent(renderer, kDefaultModel
 CComponent::CComponent(CRenderer& renderer, const std::string& modelFile, float scale,
                        const SPartOrientation& orientation)
 {
-    m_alive = true;
-    LoadModel(renderer, modelFile, scale, orientation);
-    CreateOutline(renderer);
-    m_bounds.SetCentre(ComputeMeshCentre());
-    m_bounds.SetRadius(kBoundsRadius);
-    SetResourceHandle(kMainViewLayer, renderer.LoadEffect(kEffectFile));
-    SetObjectParameter(0, Uniform(kAmbient));
-    SetObjectParameter(1, Uniform(kDiffuse));
+    // The loader returns null for a file that is missing, of another version or corrupt; the
+    // part then stays empty, and the log and the panel tell why.
+    m_mesh = LoadPartMesh(modelFile, scale, orientation, &m_modelProblem);
+    Build(renderer);
+}
+
+CComponent::CComponent(CRenderer& renderer, SImportedModel* model, const std::string& modelFile,
+                       const std::string& modelProblem, float scale, const SPartOrientation& orientation)
+    : m_modelProblem(modelProblem)
+{
+    if (model)
+        m_mesh = BuildPartMesh(*model, modelFile, scale, orientation, &m_modelProblem);
+    Build(renderer);
 }
 
 CComponent::~CComponent()
@@ -47,17 +52,30 @@ CComponent::~CComponent()
     delete m_outline;
 }
 
-void CComponent::LoadModel(CRenderer& renderer, const std::string& modelFile, float scale,
-                           const SPartOrientation& orientation)
+void CComponent::Build(CRenderer& renderer)
 {
-    // The loader returns null for a file that is missing, of another version or corrupt; the
-    // part then stays empty, and the log and the panel tell why.
-    m_mesh = LoadPartMesh(modelFile, scale, orientation, &m_modelProblem);
-    if (!m_mesh)
-        return;
-    m_mesh->ComputeNormals();
-    m_vertexBuffer = new CVertexBuffer(*m_mesh, renderer.GetDevice());
-    m_indexBuffer = new CIndexBuffer(*m_mesh, renderer.GetDevice());
+    m_alive = true;
+    if (m_mesh)
+    {
+        m_mesh->ComputeNormals();
+        m_vertexBuffer = new CVertexBuffer(*m_mesh, renderer.GetDevice());
+        m_indexBuffer = new CIndexBuffer(*m_mesh, renderer.GetDevice());
+    }
+    CreateOutline(renderer);
+    m_bounds.SetCentre(ComputeMeshCentre());
+    m_bounds.SetRadius(kBoundsRadius);
+    SetResourceHandle(kMainViewLayer, renderer.LoadEffect(kEffectFile));
+    m_ambient = Uniform(kAmbient);
+    SetObjectParameter(0, m_ambient);
+    SetObjectParameter(1, Uniform(kDiffuse));
+}
+
+void CComponent::SetBaseColour(const Vector3& colour)
+{
+    m_ambient = Vector4(colour.x * kAmbient, colour.y * kAmbient, colour.z * kAmbient, 1.0f);
+    if (!m_selected)
+        SetObjectParameter(0, m_ambient);
+    SetObjectParameter(1, Vector4(colour.x * kDiffuse, colour.y * kDiffuse, colour.z * kDiffuse, 1.0f));
 }
 
 void CComponent::CreateOutline(CRenderer& renderer)
@@ -88,7 +106,7 @@ void CComponent::Update(CTimer& timer)
     m_lastElapsed = timer.GetElapsedTime();
     // The part in focus keeps whatever ambient colour it was given.
     if (!m_selected)
-        SetObjectParameter(0, Uniform(kAmbient));
+        SetObjectParameter(0, m_ambient);
     Move(m_lastElapsed);
     UpdateWorldMatrix();
     m_velocity = {};

@@ -21,6 +21,7 @@ class CIndexBuffer;
 class CRenderer;
 class CTriMesh;
 class CVertexBuffer;
+struct SImportedModel;
 
 class CComponent : public CNode
 {
@@ -40,6 +41,10 @@ public:
     // and its coordinates multiplied by `scale` before normals and outline are built.
     CComponent(CRenderer& renderer, const std::string& modelFile, float scale = 1.0f,
                const SPartOrientation& orientation = {});
+    // A part from a model already read from `modelFile` (an assembly's leaf), which it takes over;
+    // without one, an empty part whose reason is `modelProblem`.
+    CComponent(CRenderer& renderer, SImportedModel* model, const std::string& modelFile,
+               const std::string& modelProblem, float scale = 1.0f, const SPartOrientation& orientation = {});
     // Deletes the mesh, the buffers and the outline.
     ~CComponent() override;
 
@@ -50,6 +55,11 @@ public:
     void Submit(CRenderer& renderer) override;
     // World matrix and colours, then the mesh through the part's effect.
     void Draw(CRenderer& renderer) override;
+
+    // Colours the part (red, green, blue, 0 to 1) in place of the grey all parts have; the part in
+    // focus still takes the highlight as its ambient colour.
+    void SetBaseColour(const Vector3& colour);
+    const Vector4& GetAmbientColour() const { return m_ambient; }
 
     bool HasGeometry() const { return m_vertexBuffer && m_indexBuffer; }
     // Why the model file could not be read, in the log's words; empty when it was.
@@ -84,7 +94,8 @@ public:
     void SetView(const Vector3& target, float pitch, float yaw, float radius);
 
 private:
-    void LoadModel(CRenderer& renderer, const std::string& modelFile, float scale, const SPartOrientation& orientation);
+    // The constructors' common steps once the mesh (or its absence) is known.
+    void Build(CRenderer& renderer);
     void CreateOutline(CRenderer& renderer);
     // Centre of the mesh's axis-aligned box (the origin without a mesh).
     Vector3 ComputeMeshCentre() const;
@@ -102,6 +113,7 @@ private:
     std::string m_partNumber;
     std::string m_description;
     std::string m_modelProblem;
+    Vector4 m_ambient;
     Vector3 m_viewTarget;
     float m_viewPitch = 0.0f;
     float m_viewYaw = 0.0f;

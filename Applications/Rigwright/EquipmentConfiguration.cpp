@@ -1,5 +1,6 @@
 #include "Applications/Rigwright/EquipmentConfiguration.h"
 
+#include "Applications/Rigwright/AssemblyParts.h"
 #include "Applications/Rigwright/PartFields.h"
 #include "Engine/Core/Log.h"
 #include "Engine/Rendering/ScriptManager.h"
@@ -15,6 +16,8 @@ namespace
 // The list the running script adds to; null outside Load, so a later call adds nothing.
 std::vector<SPartDescription>* g_parts = nullptr;
 bool g_refusalLogged = false;
+// Where the running script's relative model paths are taken from; empty for the usual rules.
+std::string g_modelFolder;
 
 // Position, angle and radius arguments: anything that is not a finite number reads 0.
 float ReadFinite(lua_State* state, int index)
@@ -86,33 +89,69 @@ int AddComponent(lua_State* state)
     CScriptManager::PushBoolean(state, added);
     return 1;
 }
+
+// AddAssembly(file [, fields]) -> the number of parts added.
+int AddAssembly(lua_State* state)
+{
+    int added = 0;
+    if (g_parts)
+    {
+        const std::string file = CScriptManager::ReadString(state, 1);
+        const int number = static_cast<int>(g_parts->size()) + 1;
+        const SPartDescription common =
+            CScriptManager::IsTable(state, 2) ? ReadPartFields(state, 2, number) : SPartDescription{};
+        added = AppendAssemblyParts(CEquipmentConfiguration::ResolveModelFile(file), file, common, *g_parts,
+                                    CEquipmentConfiguration::kMaxParts);
+    }
+    CScriptManager::PushNumber(state, added);
+    return 1;
+}
 } // namespace
 
 std::string CEquipmentConfiguration::ResolveModelFile(const std::string& model)
 {
     if (model.empty())
         return kDefaultModelFile;
+    if (!g_modelFolder.empty())
+        return std::filesystem::path(model).is_absolute() ? model : (std::filesystem::path(g_modelFolder) / model).string();
     if (model.find('/') == std::string::npos)
         return kModelDirectory + model;
     return model;
 }
 
-std::vector<SPartDescription> CEquipmentConfiguration::Load(const std::string& scriptFile)
+std::vector<SPartDescription> CEquipmentConfiguration::Load(const std::string& scriptFile,
+                                                            const std::string& modelFolder)
 {
     std::vector<SPartDescription> parts;
     std::error_code error;
     if (!std::filesystem::is_regular_file(scriptFile, error))
+    {
+        // The default script may be left out on purpose; one the user names is expected.
+        if (!modelFolder.empty())
+            GetLog().Write(LOG_MAIN, "Equipment: script " + scriptFile + " not found");
         return parts;
+    }
 
     CScriptManager& scripts = GetScriptManager();
     scripts.RegisterFunction(kFunctionName, &AddComponent);
+    scripts.RegisterFunction(kAssemblyFunctionName, &AddAssembly);
     g_parts = &parts;
     g_refusalLogged = false;
+    g_modelFolder = modelFolder;
     const int status = scripts.RunScriptFile(scriptFile);
     g_parts = nullptr;
+    g_modelFolder.clear();
     if (status != 0)
         GetLog().Write(LOG_MAIN, "Equipment: " + scriptFile + " stopped with an error after " +
                                      std::to_string(parts.size()) + " parts");
+    return parts;
+}
+
+std::vector<SPartDescription> CEquipmentConfiguration::LoadFiles(const std::vector<std::string>& files)
+{
+    std::vector<SPartDescription> parts;
+    for (const std::string& file : files)
+        AppendAssemblyParts(file, file, SPartDescription{}, parts, kMaxParts);
     return parts;
 }
 

@@ -25,17 +25,34 @@
 // no field) gets a log line naming the part and the field, and the part is added with that
 // field's default.
 //
+// A STEP or IGES file (.step, .stp, .iges, .igs) given to AddComponent is shown as one part, the
+// whole assembly. To show each of its parts, one per placed leaf, in the file's order:
+//
+//   AddAssembly(file [, { manufacturer = "...", position = {x, y, z}, up = "z", colours = "file", ... }])
+//
+// Each part is named from the file; its manufacturer, part number and description come from the
+// file's product data where it has them, otherwise from the fields. `position`, `up`, `rotation`
+// and `scale` place the whole assembly; `view` and `target` are not used (each part is framed
+// from its box). `colours = "file"` shows the parts in the file's colours (the default,
+// "grey", shows them all alike). Any model file works: a mesh file gives one
+// part named after it. The log names the file with the number of parts it gave
+// ("Equipment: pump.step: 32 parts"); a file that cannot be read gets a log line saying why and
+// one empty part.
+//
 // Parts come back in the order the script added them. A script that fails part-way keeps the
 // parts it added before the error; a missing script adds none.
 
 #include "Applications/Rigwright/PartOrientation.h"
 #include "Engine/Core/Vector.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace Tess
 {
+
+struct SImportedModel;
 
 struct SPartDescription
 {
@@ -55,6 +72,16 @@ struct SPartDescription
     Vector3 viewTarget;
     float scale = 1.0f;
     SPartOrientation orientation;
+    // The script asked for the file's own colours (colours = "file").
+    bool fileColours = false;
+    // A part of an assembly: its model, already read from `modelFile`, which the part takes over,
+    // and the file's colour for it. Without a model, `modelProblem` says why the file gave none.
+    std::shared_ptr<SImportedModel> importedModel;
+    std::string modelProblem;
+    bool hasColour = false;
+    Vector3 colour;
+
+    bool IsAssemblyPart() const { return importedModel || !modelProblem.empty(); }
 };
 
 class CEquipmentConfiguration
@@ -62,14 +89,21 @@ class CEquipmentConfiguration
 public:
     static constexpr const char* kScriptFile = "Data/Scripts/Equipment_Configuration.lua";
     static constexpr const char* kFunctionName = "AddComponent";
+    static constexpr const char* kAssemblyFunctionName = "AddAssembly";
     static constexpr const char* kModelDirectory = "Data/Models/";
     static constexpr const char* kDefaultModelFile = "Data/Models/Edge_Mesh.ms3d";
     // More parts than any equipment needs; further calls are refused so that a runaway script
     // cannot make the viewer load models without end.
     static constexpr int kMaxParts = 256;
 
-    // Registers AddComponent and runs the script; the parts it added, in order.
-    static std::vector<SPartDescription> Load(const std::string& scriptFile = kScriptFile);
+    // Registers AddComponent and AddAssembly and runs the script; the parts it added, in order.
+    // With a `modelFolder`, every relative model path the script names is taken from there
+    // (a script the user names keeps its models beside it), and a missing script is logged.
+    static std::vector<SPartDescription> Load(const std::string& scriptFile = kScriptFile,
+                                              const std::string& modelFolder = "");
+
+    // The parts of the model files, in order, as AddAssembly without fields adds each.
+    static std::vector<SPartDescription> LoadFiles(const std::vector<std::string>& files);
 
     // The model file a script's `model` argument names.
     static std::string ResolveModelFile(const std::string& model);

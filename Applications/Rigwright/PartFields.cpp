@@ -29,6 +29,7 @@ enum EPartField
     kScale,
     kView,
     kTarget,
+    kColours,
     kFieldCount
 };
 static_assert(std::size(kPartFieldNames) == kFieldCount);
@@ -122,6 +123,13 @@ std::string ReadField(lua_State* state, int field, SPartDescription& part)
         if (ReadView(state, part))
             return "";
         return "is not a table of finite pitch, yaw and radius; the part is framed from its size";
+    case kColours:
+        if (CScriptManager::ReadStringValue(state, -1, text) && (text == "file" || text == "grey"))
+        {
+            part.fileColours = text == "file";
+            return "";
+        }
+        return "is not \"file\" or \"grey\"; \"grey\" is used";
     default:
         part.hasViewTarget = ReadFiniteVector(state, part.viewTarget);
         return part.hasViewTarget ? "" : std::string(kNotThreeNumbers) + "the centre of the part is looked at";

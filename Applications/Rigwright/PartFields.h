@@ -20,7 +20,7 @@ namespace Tess
 
 // The fields, in the order their log lines come.
 constexpr const char* kPartFieldNames[] = {"model",    "name",  "manufacturer", "partNumber", "description", "position",
-                                           "up",       "rotation", "scale",     "view",       "target"};
+                                           "up",       "rotation", "scale",     "view",       "target",      "colours"};
 
 // The part the table at `index` describes; `partNumber` (counted from 1) names it in the log.
 SPartDescription ReadPartFields(lua_State* state, int index, int partNumber);

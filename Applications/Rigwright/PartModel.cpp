@@ -1,8 +1,10 @@
 #include "Applications/Rigwright/PartModel.h"
 
 #include "Engine/Core/Log.h"
+#include "Engine/Geometry/ImportedMesh.h"
 #include "Engine/Geometry/MeshFile.h"
 #include "Engine/Geometry/TriMesh.h"
+#include "Engine/Platform/AssemblyImporter.h"
 
 #include <charconv>
 #include <cmath>
@@ -44,15 +46,23 @@ void ReportSmallPart(const std::string& modelFile, const CTriMesh& mesh, float s
                                  FormatNumber(across * suggested) + " units");
 }
 
-} // namespace
-
-CTriMesh* LoadPartMesh(const std::string& modelFile, float scale, const SPartOrientation& orientation,
-                       std::string* whyNotRead)
+// The whole file as one mesh: an assembly's parts merged, any other model file as LoadMesh reads it.
+CTriMesh* LoadWholeFile(const std::string& modelFile, std::string& whyNot)
 {
-    std::string whyNot;
-    CTriMesh* mesh = LoadMesh(modelFile, whyNot);
-    // README promises that Log.txt names every file the viewer could not read; the loaders
-    // write nothing themselves.
+    if (!IsAssemblyFile(modelFile))
+        return LoadMesh(modelFile, whyNot);
+    SImportedAssembly assembly;
+    if (!ImportAssemblyFile(modelFile, assembly, whyNot))
+        return nullptr;
+    SImportedModel merged = MergeImportedParts(std::move(assembly));
+    return BuildImportedMeshOf(merged, modelFile, whyNot);
+}
+
+// README promises that Log.txt names every file the viewer could not read; the loaders write
+// nothing themselves.
+CTriMesh* PlaceOrReport(CTriMesh* mesh, const std::string& modelFile, float scale, const SPartOrientation& orientation,
+                        const std::string& whyNot, std::string* whyNotRead)
+{
     if (!mesh)
     {
         GetLog().Write(LOG_MAIN, "Equipment: model " + modelFile + " not read: " + whyNot);
@@ -63,6 +73,24 @@ CTriMesh* LoadPartMesh(const std::string& modelFile, float scale, const SPartOri
     PlacePartMesh(*mesh, orientation, scale);
     ReportSmallPart(modelFile, *mesh, scale);
     return mesh;
+}
+
+} // namespace
+
+CTriMesh* LoadPartMesh(const std::string& modelFile, float scale, const SPartOrientation& orientation,
+                       std::string* whyNotRead)
+{
+    std::string whyNot;
+    CTriMesh* mesh = LoadWholeFile(modelFile, whyNot);
+    return PlaceOrReport(mesh, modelFile, scale, orientation, whyNot, whyNotRead);
+}
+
+CTriMesh* BuildPartMesh(SImportedModel& model, const std::string& modelFile, float scale,
+                        const SPartOrientation& orientation, std::string* whyNotRead)
+{
+    std::string whyNot;
+    CTriMesh* mesh = BuildImportedMeshOf(model, modelFile, whyNot);
+    return PlaceOrReport(mesh, modelFile, scale, orientation, whyNot, whyNotRead);
 }
 
 float MeasureAcross(const CTriMesh& mesh)

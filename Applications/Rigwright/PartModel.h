@@ -1,5 +1,5 @@
 #pragma once
-// Loading a part's model (any format LoadMesh reads), then the part's orientation and scale
+// Loading a part's model (any format LoadMesh reads, or a STEP or IGES assembly as one model), then the part's orientation and scale
 // (PartOrientation.h). A model that cannot be read is named in the log with the reason
 // ("Equipment: model FILE not read: WHY"); a part far smaller than the gate valve's, which the
 // views are made for, is named too, with a scale that would bring it to their size.
@@ -12,6 +12,7 @@ namespace Tess
 {
 
 class CTriMesh;
+struct SImportedModel;
 
 // Parts smaller than this across (their largest box edge) get the log line about their scale.
 constexpr float kSmallestComfortableSize = 10.0f;
@@ -21,6 +22,10 @@ constexpr float kSmallestComfortableSize = 10.0f;
 // the reason the log line names.
 CTriMesh* LoadPartMesh(const std::string& modelFile, float scale, const SPartOrientation& orientation = {},
                        std::string* whyNot = nullptr);
+
+// The same for a model already read from `modelFile` (an assembly's part, say), which is consumed.
+CTriMesh* BuildPartMesh(SImportedModel& model, const std::string& modelFile, float scale,
+                        const SPartOrientation& orientation = {}, std::string* whyNot = nullptr);
 
 // The largest edge of the mesh's box.
 float MeasureAcross(const CTriMesh& mesh);

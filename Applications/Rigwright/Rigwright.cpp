@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <string>
 
 using namespace Tess;
@@ -90,7 +91,7 @@ void CRigwright::Initialize()
     m_sceneRoot = new CNode();
     CreateMainView();
     m_mainView->AddRootNode(m_sceneRoot);
-    SetTextLine(0, "Rigwright v1.0.0");
+    SetTextLine(0, "Rigwright v" RIGWRIGHT_VERSION);
     m_camera = new CCameraSpherical();
     m_partCamera = std::make_unique<CPartCamera>(*m_camera);
     CreateMainMenu();
@@ -131,7 +132,12 @@ void CRigwright::CreateMainMenu()
 
 void CRigwright::CreateEquipment()
 {
-    const std::vector<SPartDescription> parts = CEquipmentConfiguration::Load();
+    const std::vector<SPartDescription> parts =
+        !m_modelFiles.empty() ? CEquipmentConfiguration::LoadFiles(m_modelFiles)
+        : !m_equipmentScript.empty()
+            ? CEquipmentConfiguration::Load(m_equipmentScript,
+                                            std::filesystem::path(m_equipmentScript).parent_path().string())
+            : CEquipmentConfiguration::Load();
     for (const SPartDescription& part : parts)
         CreatePart(part);
     // Without a description of the equipment the viewer shows the main part alone, nameless,
@@ -148,7 +154,13 @@ void CRigwright::CreatePart(const SPartDescription& part)
 {
     // A part whose model is missing or rejected stays in the list, empty: its texts still tell
     // the user which part it is.
-    auto* component = new CComponent(*m_renderer, part.modelFile, part.scale, part.orientation);
+    auto* component =
+        part.IsAssemblyPart()
+            ? new CComponent(*m_renderer, part.importedModel.get(), part.modelFile, part.modelProblem, part.scale,
+                             part.orientation)
+            : new CComponent(*m_renderer, part.modelFile, part.scale, part.orientation);
+    if (part.fileColours && part.hasColour)
+        component->SetBaseColour(part.colour);
     DescribePart(*component, part);
     AddComponent(component, part.position);
     if (part.hasView)

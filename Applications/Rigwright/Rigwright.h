@@ -23,6 +23,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace Tess
 {
@@ -59,6 +61,11 @@ public:
     CRigwright();
     // Frees the component list (the components belong to the scene).
     ~CRigwright() override;
+
+    // What Initialize shows in place of the usual equipment script: these model files (absolute
+    // paths, AddAssembly of each), or this script with its models beside it. Set before it runs.
+    void SetModelFiles(std::vector<std::string> files) { m_modelFiles = std::move(files); }
+    void SetEquipmentScript(std::string script) { m_equipmentScript = std::move(script); }
 
     void Initialize() override;
     void Update() override;
@@ -166,6 +173,8 @@ private:
     // The size the picture is laid out for: the render target's, or the window's without one.
     float m_pictureWidth = 800.0f;
     float m_pictureHeight = 600.0f;
+    std::vector<std::string> m_modelFiles;
+    std::string m_equipmentScript;
     // Left to the entity registry at exit, like every GUI node.
     Tess::CMainMenu* m_mainMenu = nullptr;
 };

@@ -145,6 +145,11 @@ CTriMesh* LoadMeshImported(const std::string& path, std::string& whyNot)
     SImportedModel model;
     if (!ImportModelFile(path, model, whyNot))
         return nullptr;
+    return BuildImportedMeshOf(model, path, whyNot);
+}
+
+CTriMesh* BuildImportedMeshOf(SImportedModel& model, const std::string& path, std::string& whyNot)
+{
     // An STL file gives every triangle corners of its own, and normals that exporters often leave
     // at zero: its corners are shared where the surface is smooth and split at its folds. The
     // other formats name their vertices' normals and texture coordinates; equal ones are joined.
@@ -153,6 +158,7 @@ CTriMesh* LoadMeshImported(const std::string& path, std::string& whyNot)
     else
         JoinIdenticalVertices(model);
     CTriMesh* mesh = BuildImportedMesh(model);
+    model = {};
     if (!mesh)
         whyNot = "the importer returned a broken mesh";
     return mesh;

@@ -15,6 +15,10 @@ struct SImportedModel;
 // A new mesh owned by the caller, or null with `whyNot` saying why in a few words.
 CTriMesh* LoadMeshImported(const std::string& path, std::string& whyNot);
 
+// The mesh of a model read from `path` (whose name picks how its corners are shared), as
+// LoadMeshImported makes it; `model` is consumed. Null with `whyNot` when the model is broken.
+CTriMesh* BuildImportedMeshOf(SImportedModel& model, const std::string& path, std::string& whyNot);
+
 // Makes vertices that are equal in every bit of position, normal and texture coordinates one
 // vertex, renumbering the triangles' corners: an OBJ file repeats a vertex for every face that
 // uses it, and only shared vertices get smooth normals. Corners that name no vertex are left alone.

@@ -45,4 +45,24 @@ bool ImportAssemblyFile(const std::string& path, SImportedAssembly& out, std::st
     return true;
 }
 
+SImportedModel MergeImportedParts(SImportedAssembly&& assembly)
+{
+    if (assembly.parts.empty())
+        return {};
+    // The first part's storage is kept and grown: a file of one part costs no copy.
+    SImportedModel merged = std::move(assembly.parts.front().model);
+    for (std::size_t i = 1; i < assembly.parts.size(); ++i)
+    {
+        const SImportedModel& part = assembly.parts[i].model;
+        const auto first = static_cast<std::uint32_t>(merged.GetVertexCount());
+        merged.positions.insert(merged.positions.end(), part.positions.begin(), part.positions.end());
+        merged.normals.insert(merged.normals.end(), part.normals.begin(), part.normals.end());
+        merged.texcoords.insert(merged.texcoords.end(), part.texcoords.begin(), part.texcoords.end());
+        for (std::uint32_t index : part.indices)
+            merged.indices.push_back(first + index);
+    }
+    assembly.parts.clear();
+    return merged;
+}
+
 } // namespace Tess

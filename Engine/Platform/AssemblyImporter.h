@@ -43,4 +43,8 @@ bool IsAssemblyFile(const std::string& path);
 // `whyNot` saying why in a few words, when nothing can be read.
 bool ImportAssemblyFile(const std::string& path, SImportedAssembly& out, std::string& whyNot);
 
+// The whole assembly as one model: every part's triangles, in the parts' order, each where it
+// stands. The parts' names, product data and colours are dropped.
+SImportedModel MergeImportedParts(SImportedAssembly&& assembly);
+
 } // namespace Tess
