@@ -9,6 +9,7 @@ PACKAGES=(
   libx11-dev fonts-liberation fonts-dejavu libgl1-mesa-dri
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick
+  desktop-file-utils xdg-utils libfile-mimeinfo-perl shared-mime-info
   clang libclang-rt-14-dev valgrind
 )
 

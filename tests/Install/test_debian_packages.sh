@@ -59,6 +59,7 @@ dpkg-deb --contents "$VIEWER_DEB" >viewer-contents.txt
 viewer_paths="$(awk '{print $6}' viewer-contents.txt | sed 's|^\./|/|')"
 for path in /usr/bin/rigwright /usr/lib/rigwright/rigwright \
             /usr/share/applications/rigwright.desktop \
+            /usr/share/mime/packages/rigwright.xml \
             /usr/share/icons/hicolor/scalable/apps/rigwright.svg \
             /usr/share/icons/hicolor/48x48/apps/rigwright.png \
             /usr/share/icons/hicolor/256x256/apps/rigwright.png \
@@ -104,13 +105,36 @@ if grep -rlF "$TESS_BUILD_DIR" "$ROOT/usr/bin" "$ROOT/usr/share/applications" >/
 fi
 DESKTOP="$ROOT/usr/share/applications/rigwright.desktop"
 t_expect_eq "$(sed -n 's/^Type=//p' "$DESKTOP")" Application "desktop entry Type"
-t_expect_eq "$(sed -n 's/^Exec=//p' "$DESKTOP")" rigwright "desktop entry Exec"
+t_expect_eq "$(sed -n 's/^Exec=//p' "$DESKTOP")" "rigwright %F" "desktop entry Exec"
 t_expect_eq "$(sed -n 's/^Icon=//p' "$DESKTOP")" rigwright "desktop entry Icon"
 t_expect_eq "$(sed -n 's/^Terminal=//p' "$DESKTOP")" false "desktop entry Terminal"
 t_expect_contains "$(sed -n 's/^Categories=//p' "$DESKTOP")" "Graphics;" "desktop entry Categories"
-if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate "$DESKTOP" || t_fail "desktop-file-validate rejects the desktop entry"
-fi
+desktop-file-validate "$DESKTOP" || t_fail "desktop-file-validate rejects the desktop entry"
+
+t_case "the desktop knows the files the viewer opens, and offers it for each"
+# The package's MIME types merged with the system's into a database of the test's own, and the
+# desktop entry's types indexed, as the dpkg triggers of shared-mime-info and
+# desktop-file-utils do on installation.
+SHARE="$T_TMP/xdg-share"
+mkdir -p "$SHARE/mime/packages" "$SHARE/applications"
+cp /usr/share/mime/packages/freedesktop.org.xml "$ROOT/usr/share/mime/packages/rigwright.xml" "$SHARE/mime/packages/"
+cp "$DESKTOP" "$SHARE/applications/"
+update-mime-database "$SHARE/mime" || t_fail "update-mime-database rejects the package's MIME types"
+update-desktop-database "$SHARE/applications" || t_fail "update-desktop-database rejects the desktop entry"
+xdg() {
+  env -i PATH="$PATH" HOME="$T_TMP/xdg-home" XDG_DATA_HOME="$SHARE" XDG_DATA_DIRS="$SHARE" \
+    XDG_CONFIG_HOME="$T_TMP/xdg-config" XDG_CONFIG_DIRS="$T_TMP/xdg-config" xdg-mime "$@"
+}
+printf 'MS3D000000\x04\x00\x00\x00' >"$T_TMP/part.ms3d"
+printf 'ISO-10303-21;\nHEADER;\n' >"$T_TMP/pump.STEP"
+printf 'solid x\nendsolid x\n' >"$T_TMP/body.stl"
+for file_and_type in part.ms3d:model/x-milkshape-3d pump.STEP:model/step body.stl:model/stl; do
+  t_expect_eq "$(xdg query filetype "$T_TMP/${file_and_type%%:*}")" "${file_and_type#*:}" "type of ${file_and_type%%:*}"
+done
+for type in model/step model/iges model/stl model/obj model/gltf+json model/gltf-binary application/vnd.ply \
+            model/x-milkshape-3d; do
+  t_expect_eq "$(xdg query default "$type")" rigwright.desktop "the application for $type"
+done
 
 t_case "engine package control fields and Depends"
 t_expect_eq "$(field "$ENGINE_DEB" Package)" libtesserant-dev "Package"

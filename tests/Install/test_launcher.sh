@@ -63,9 +63,16 @@ t_expect_contains "$(report_value input)" "$(head -c 20 "$INSTALLED_DATA/Scripts
   "the installed input script read through Data"
 
 t_case "passes the program's exit status and arguments through"
-launch XDG_STATE_HOME="$STATE" STANDIN_STATUS=7 "$LAUNCHER" one "two words"
+launch XDG_STATE_HOME="$STATE" STANDIN_STATUS=7 "$LAUNCHER" /one "/two words"
 t_expect_eq "$LAUNCH_STATUS" 7 "exit status"
-t_expect_eq "$(report_value args)" "2:one two words" "arguments"
+t_expect_eq "$(report_value args)" "2:/one /two words" "arguments"
+
+t_case "hands file names over absolute, from the folder the user started in; options as they are"
+mkdir -p "$T_TMP/started here"
+(cd "$T_TMP/started here" && launch XDG_STATE_HOME="$STATE" "$LAUNCHER" --help pump.step sub/a.lua /abs/b.stl -- -odd.stl &&
+  t_expect_eq "$(report_value args)" \
+    "6:--help $T_TMP/started here/pump.step $T_TMP/started here/sub/a.lua /abs/b.stl -- $T_TMP/started here/-odd.stl" \
+    "arguments")
 
 t_case "keeps the screenshots of earlier runs, which the next run would overwrite"
 launch XDG_STATE_HOME="$STATE" STANDIN_SCREENSHOT="first run" "$LAUNCHER"
