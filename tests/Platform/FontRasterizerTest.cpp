@@ -78,3 +78,60 @@ TEST(FontRendering, NonPositiveHeightsAreRefused)
     EXPECT_FALSE(font.Create("Courier New", 0, false, false));
     EXPECT_FALSE(font.Create("Courier New", -5, false, false));
 }
+
+namespace
+{
+
+// The glyph's coverage as it stands in the atlas.
+std::vector<std::uint8_t> Coverage(const CFontRasterizer& font, char32_t c)
+{
+    const CFontRasterizer::Glyph& glyph = font.GetGlyph(c);
+    std::vector<std::uint8_t> pixels;
+    for (int y = 0; y < glyph.height; ++y)
+        for (int x = 0; x < glyph.width; ++x)
+            pixels.push_back(font.GetAtlas()[std::size_t(glyph.atlasY + y) * font.GetAtlasWidth() + glyph.atlasX + x]);
+    return pixels;
+}
+
+} // namespace
+
+// Part names come in Cyrillic ("Дет1", "Сборка1"): each letter has a glyph of its own, not the
+// face's missing-glyph box (which would look alike for every letter) nor the "?" stand-in.
+TEST(FontRendering, CyrillicLettersHaveGlyphsOfTheirOwn)
+{
+    CFontRasterizer font;
+    ASSERT_TRUE(font.Create("Comic Sans MS", 14, false, false));
+    const std::u32string letters = U"ДетСборка";
+    for (char32_t c : letters)
+    {
+        EXPECT_TRUE(font.HasCharacter(c)) << std::hex << std::uint32_t(c);
+        EXPECT_GT(font.GetGlyph(c).width, 0) << std::hex << std::uint32_t(c);
+        EXPECT_NE(Coverage(font, c), Coverage(font, U'?')) << std::hex << std::uint32_t(c);
+    }
+    EXPECT_NE(Coverage(font, U'Д'), Coverage(font, U'С'));
+    EXPECT_NE(Coverage(font, U'б'), Coverage(font, U'о'));
+    EXPECT_GT(font.GetMetrics().Advance(U'Д'), 0);
+}
+
+// A face without Cyrillic (the TeX math face has none) takes those letters from a fallback face
+// fontconfig names; a character no face has, or one outside the atlas, is drawn as "?".
+TEST(FontRendering, LettersTheFaceLacksComeFromAFallbackFace)
+{
+    const std::string mathFace = "DejaVu Math TeX Gyre";
+    const std::string file = CFontRasterizer::FindFontFile(mathFace, false, false);
+    if (file.find("DejaVuMathTeXGyre") == std::string::npos)
+        GTEST_SKIP() << "the DejaVu math face is not installed (fonts-dejavu-extra)";
+    CFontRasterizer font;
+    ASSERT_TRUE(font.Create(mathFace, 16, false, false));
+    EXPECT_EQ(font.GetFontFile(), file);
+    ASSERT_FALSE(font.GetFallbackFiles().empty());
+    EXPECT_NE(font.GetFallbackFiles().front(), file);
+    EXPECT_EQ(CFontRasterizer::FindFontFileWith(mathFace, false, false, U'Ж'), font.GetFallbackFiles().front());
+    EXPECT_TRUE(font.HasCharacter(U'Ж'));
+    EXPECT_GT(font.GetGlyph(U'Ж').width, 0);
+    EXPECT_NE(Coverage(font, U'Ж'), Coverage(font, U'?'));
+
+    EXPECT_FALSE(font.HasCharacter(U'\U0001F600'));
+    EXPECT_EQ(font.GetGlyph(U'\U0001F600').atlasX, font.GetGlyph(U'?').atlasX);
+    EXPECT_EQ(font.GetMetrics().Advance(U'\x0378'), font.GetMetrics().Advance(U'?')) << "an unassigned code point";
+}

@@ -18,6 +18,7 @@ FontMetrics Monospaced()
     metrics.lineHeight = 16;
     metrics.ascent = 12;
     metrics.advance.fill(10);
+    metrics.present.fill(true);
     return metrics;
 }
 
@@ -135,4 +136,25 @@ TEST(TextLayoutEdges, ExpandTabsUsesEightSpaces)
     metrics.advance['\t'] = 0;
     EXPECT_EQ(LayoutText("\tx", kBox, DT_EXPANDTABS, metrics).lines[0].width, 42);
     EXPECT_EQ(LayoutText("\tx", kBox, DT_LEFT, metrics).lines[0].width, 10);
+}
+
+// Text is UTF-8: a character of several bytes advances once, and bytes that start no character
+// (Latin-1 text, a name cut short mid-character) each count as one, so no byte is lost.
+TEST(TextLayoutUtf8, CharactersOfSeveralBytesAdvanceOnce)
+{
+    FontMetrics metrics = Monospaced();
+    metrics.advance[0x0414] = 7; // Д
+    const std::string name = "\xD0\x94\xD0\x94x"; // ДДx
+    EXPECT_EQ(LayoutText(name, kBox, DT_SINGLELINE, metrics).lines[0].width, 7 + 7 + 10);
+    // A lone lead byte, a cut sequence at the end, an overlong '/' and a surrogate.
+    for (const std::string bad : {"\xD0x", "x\xE2\x82", "\xC0\xAF", "\xED\xA0\x80"})
+        EXPECT_EQ(LayoutText(bad, kBox, DT_SINGLELINE, metrics).lines[0].width, 10 * static_cast<int>(bad.size()))
+            << bad;
+
+    std::size_t pos = 0;
+    const std::string mixed = "\xF0\x9F\x98\x80\xE2\x80\x94\xE9";
+    EXPECT_EQ(DecodeUtf8(mixed, pos), U'\U0001F600');
+    EXPECT_EQ(DecodeUtf8(mixed, pos), U'\u2014');
+    EXPECT_EQ(DecodeUtf8(mixed, pos), U'\u00E9');
+    EXPECT_EQ(pos, mixed.size());
 }

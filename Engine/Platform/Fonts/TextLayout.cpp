@@ -14,8 +14,9 @@ std::int32_t MeasureRange(std::string_view text, std::size_t begin, std::size_t 
                           std::uint32_t format, const FontMetrics& metrics)
 {
     std::int32_t width = 0;
-    for (std::size_t i = begin; i < end; ++i)
-        width += CharacterAdvance(static_cast<unsigned char>(text[i]), format, metrics);
+    const std::string_view range = text.substr(0, end);
+    for (std::size_t i = begin; i < end;)
+        width += CharacterAdvance(DecodeUtf8(range, i), format, metrics);
     return width;
 }
 
@@ -100,13 +101,51 @@ void BreakLines(std::string_view text, const Rect& rect, std::uint32_t format, c
 
 } // namespace
 
-std::int32_t CharacterAdvance(unsigned char c, std::uint32_t format, const FontMetrics& metrics)
+std::int32_t CharacterAdvance(char32_t c, std::uint32_t format, const FontMetrics& metrics)
 {
-    if (IsLineBreak(static_cast<char>(c)))
+    if (c == '\n' || c == '\r')
         return 0;
     if (c == '\t' && (format & DT_EXPANDTABS))
         return 8 * metrics.advance[' '];
-    return metrics.advance[c];
+    return metrics.Advance(c);
+}
+
+char32_t DecodeUtf8(std::string_view text, std::size_t& pos)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(pos);
+    int length = 1;
+    char32_t c = lead;
+    char32_t smallest = 0;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2, c = lead & 0x1Fu, smallest = 0x80;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3, c = lead & 0x0Fu, smallest = 0x800;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4, c = lead & 0x07u, smallest = 0x10000;
+    if (length == 1 || pos + static_cast<std::size_t>(length) > text.size())
+    {
+        ++pos;
+        return lead;
+    }
+    for (int i = 1; i < length; ++i)
+    {
+        const unsigned char next = byte(pos + static_cast<std::size_t>(i));
+        if ((next & 0xC0u) != 0x80u)
+        {
+            ++pos;
+            return lead;
+        }
+        c = (c << 6) | (next & 0x3Fu);
+    }
+    // Overlong forms, surrogates and code points past Unicode's end are no characters.
+    if (c < smallest || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)
+    {
+        ++pos;
+        return lead;
+    }
+    pos += static_cast<std::size_t>(length);
+    return c;
 }
 
 TextLayout LayoutText(std::string_view text, const Rect& rect, std::uint32_t format,

@@ -11,7 +11,7 @@
 namespace Tess
 {
 
-// One laid-out line: bytes [begin, end) of the text, drawn with its top-left corner at (x, y).
+// Text is UTF-8. One laid-out line: bytes [begin, end) of the text, drawn with its top-left corner at (x, y).
 struct TextLine
 {
     std::size_t begin = 0;
@@ -41,8 +41,13 @@ TextLayout LayoutText(std::string_view text, const Rect& rect, std::uint32_t for
 void LayoutText(std::string_view text, const Rect& rect, std::uint32_t format, const FontMetrics& metrics,
                 TextLayout& layout);
 
-// Advance of one byte of text: tabs expand to eight spaces with DT_EXPANDTABS, line breaks
+// Advance of one character of text: tabs expand to eight spaces with DT_EXPANDTABS, line breaks
 // take no room.
-std::int32_t CharacterAdvance(unsigned char c, std::uint32_t format, const FontMetrics& metrics);
+std::int32_t CharacterAdvance(char32_t c, std::uint32_t format, const FontMetrics& metrics);
+
+// The character of UTF-8 text that starts at byte `pos`, which is moved past it. A byte that
+// starts no well-formed sequence (a Latin-1 text, a name cut short) is read as the Latin-1
+// character of its value, so every byte shows as something.
+char32_t DecodeUtf8(std::string_view text, std::size_t& pos);
 
 } // namespace Tess

@@ -88,9 +88,10 @@ std::int32_t CGLDevice::DrawText(FontId id, const char* text, std::int32_t count
     {
         std::int32_t penX = line.x;
         const std::int32_t baseline = line.y + raster.GetMetrics().ascent;
-        for (std::size_t i = line.begin; i < line.end; ++i)
+        const std::string_view lineText = view.substr(0, line.end);
+        for (std::size_t i = line.begin; i < line.end;)
         {
-            const unsigned char c = static_cast<unsigned char>(view[i]);
+            const char32_t c = DecodeUtf8(lineText, i);
             const CFontRasterizer::Glyph& glyph = raster.GetGlyph(c);
             if (glyph.width > 0)
             {
