@@ -11,6 +11,7 @@
 #include "Engine/Geometry/TriMesh.h"
 #include "Engine/Geometry/VertexBuffer.h"
 #include "Engine/Geometry/VertexElement.h"
+#include "Engine/Platform/ModelImporter.h"
 #include "Support/RecordingDevice.h"
 #include "Engine/Rendering/Renderer.h"
 #include "Engine/Scene/EntityRegistry.h"
@@ -265,6 +266,40 @@ TEST_F(ComponentTest, APartOutOfFocusGetsItsAmbientColourBackAndAPartInFocusKeep
     part.SetSelected(false);
     part.Update(timer);
     EXPECT_EQ(part.GetObjectParameter(0), Vector4(0.4f, 0.4f, 0.4f, 0.4f));
+}
+
+// An assembly's part comes with its model already read; it keeps the file's colour while out of
+// focus and takes the highlight in focus like any other.
+TEST_F(ComponentTest, AnAssemblyPartBuildsItsReadModelAndKeepsItsColourOutOfFocus)
+{
+    SImportedModel model;
+    model.positions = {0, 0, 0, 10, 0, 0, 0, 10, 0, 0, 0, 10};
+    model.normals.assign(12, 0.0f);
+    model.texcoords.assign(8, 0.0f);
+    model.indices = {0, 1, 2, 0, 3, 1, 0, 2, 3, 1, 3, 2};
+    CComponent part(*renderer, &model, "pump.step", "", 2.0f);
+    ASSERT_TRUE(part.HasGeometry());
+    EXPECT_TRUE(part.GetModelProblem().empty());
+    EXPECT_EQ(part.GetMesh()->GetTriangleCount(), 4);
+    EXPECT_FLOAT_EQ(part.GetMesh()->GetBounds().GetLargestSide(), 20.0f) << "scaled by 2";
+    EXPECT_EQ(model.GetVertexCount(), 0u) << "the read model is handed over, not kept twice";
+
+    part.SetBaseColour(Vector3(1.0f, 0.5f, 0.0f));
+    const Vector4 ambient(0.4f, 0.2f, 0.0f, 1.0f);
+    EXPECT_EQ(part.GetObjectParameter(0), ambient);
+    EXPECT_EQ(part.GetObjectParameter(1), Vector4(0.8f, 0.4f, 0.0f, 1.0f));
+    const Vector4 highlight(0.6f, 0.5f, 0.2f, 1.0f);
+    part.SetObjectParameter(0, highlight);
+    part.SetSelected(true);
+    part.Update(timer);
+    EXPECT_EQ(part.GetObjectParameter(0), highlight);
+    part.SetSelected(false);
+    part.Update(timer);
+    EXPECT_EQ(part.GetObjectParameter(0), ambient);
+
+    CComponent unread(*renderer, nullptr, "cut.step", "the file is cut short");
+    EXPECT_FALSE(unread.HasGeometry());
+    EXPECT_EQ(unread.GetModelProblem(), "the file is cut short");
 }
 
 TEST_F(ComponentTest, AHiddenPartDrawsNothing)

@@ -8,6 +8,7 @@
 
 #include "Applications/Rigwright/PartModel.h"
 #include "Engine/Geometry/TriMesh.h"
+#include "Engine/Platform/ModelImporter.h"
 
 #include "Engine/Core/Log.h"
 #include "Engine/Rendering/ScriptManager.h"
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -244,6 +246,87 @@ TEST_F(EquipmentConfigurationTest, AFieldThatCannotBeReadIsNamedWithItsPartAndKe
         expected.push_back(four + "field \"" + name + "\" is not known; it is ignored");
     expected.push_back(four + "2 more fields are not known; they are ignored");
     EXPECT_EQ(MainLogLines(), expected);
+}
+
+// A tetrahedron as OBJ text.
+const char* const kTetrahedron = "v 0 0 0\nv 10 0 0\nv 0 10 0\nv 0 0 10\nf 1 3 2\nf 1 2 4\nf 1 4 3\nf 2 3 4\n";
+
+// A mesh file is an assembly of one part, named after the file; the fields fill in what the file
+// does not say and place it. A file that cannot be read is one empty part with the reason, and
+// the parts after it still come.
+TEST_F(EquipmentConfigurationTest, AddAssemblyAddsTheFilesPartsWithTheFieldsAndReportsTheCount)
+{
+    dir.WriteFile("Data/Models/Body.obj", kTetrahedron);
+    dir.WriteFile("cut.step", "ISO-10303-21;\nHEADER;");
+    const auto parts = LoadScript(R"(
+        n = AddAssembly("Body.obj", { manufacturer = "Acme", position = {1, 2, 3}, up = "z", scale = 2,
+                                      colours = "file", view = {pitch = 0, yaw = 0, radius = -5} })
+        AddAssembly("./cut.step")
+        AddAssembly("missing.obj")
+        AddComponent("", "After", "", "", "", 0, 0, 0)
+        AddComponent{ model = "x.stl", colours = "blue" }
+    )");
+    ASSERT_EQ(5u, parts.size());
+    EXPECT_EQ("Body", parts[0].partName);
+    EXPECT_EQ("Acme", parts[0].manufacturer);
+    EXPECT_EQ(Vector3(1, 2, 3), parts[0].position);
+    EXPECT_EQ(EUpAxis::PositiveZ, parts[0].orientation.up);
+    EXPECT_EQ(2.0f, parts[0].scale);
+    EXPECT_TRUE(parts[0].fileColours);
+    EXPECT_FALSE(parts[0].hasView) << "each part of an assembly is framed from its own box";
+    ASSERT_TRUE(parts[0].importedModel);
+    EXPECT_EQ(4u, parts[0].importedModel->GetTriangleCount());
+
+    for (int i : {1, 2})
+    {
+        EXPECT_TRUE(parts[i].IsAssemblyPart());
+        EXPECT_FALSE(parts[i].importedModel);
+        EXPECT_FALSE(parts[i].modelProblem.empty());
+    }
+    EXPECT_EQ("cut", parts[1].partName);
+    EXPECT_EQ("After", parts[3].partName);
+    EXPECT_FALSE(parts[3].IsAssemblyPart());
+    EXPECT_FALSE(parts[4].fileColours);
+
+    const auto lines = MainLogLines();
+    const auto has = [&](const std::string& line) {
+        return std::find(lines.begin(), lines.end(), "Main     | " + line) != lines.end();
+    };
+    EXPECT_TRUE(has("Equipment: Body.obj: 1 part"));
+    EXPECT_TRUE(has("Equipment: ./cut.step not read: " + parts[1].modelProblem));
+    EXPECT_TRUE(has("Equipment: missing.obj not read: " + parts[2].modelProblem));
+    EXPECT_TRUE(has("Equipment: part 5: field \"colours\" is not \"file\" or \"grey\"; \"grey\" is used"));
+}
+
+// A script the user names keeps its models beside it: every relative path is taken from its
+// folder, bare names too. Model files on the command line are each an assembly.
+TEST_F(EquipmentConfigurationTest, AScriptElsewhereTakesItsModelsFromItsOwnFolder)
+{
+    dir.WriteFile("elsewhere/Body.obj", kTetrahedron);
+    dir.WriteFile("elsewhere/rig.lua", R"(
+        AddAssembly("Body.obj")
+        AddComponent("sub/Lid.stl", "Lid", "", "", "", 0, 0, 0)
+        AddComponent("/abs/Pin.stl", "Pin", "", "", "", 0, 0, 0)
+    )");
+    const std::string folder = (dir.Path() / "elsewhere").string();
+    const auto parts = CEquipmentConfiguration::Load(folder + "/rig.lua", folder);
+    ASSERT_EQ(3u, parts.size());
+    EXPECT_EQ(folder + "/Body.obj", parts[0].modelFile);
+    ASSERT_TRUE(parts[0].importedModel);
+    EXPECT_EQ(folder + "/sub/Lid.stl", parts[1].modelFile);
+    EXPECT_EQ("/abs/Pin.stl", parts[2].modelFile);
+    // The usual rules are back for the next script.
+    EXPECT_EQ("Data/Models/Body.obj", CEquipmentConfiguration::ResolveModelFile("Body.obj"));
+
+    EXPECT_TRUE(CEquipmentConfiguration::Load(folder + "/none.lua", folder).empty());
+    const auto files = CEquipmentConfiguration::LoadFiles({folder + "/Body.obj", folder + "/gone.stl"});
+    ASSERT_EQ(2u, files.size());
+    EXPECT_EQ("Body", files[0].partName);
+    EXPECT_EQ("gone", files[1].partName);
+    EXPECT_FALSE(files[1].modelProblem.empty());
+    const auto lines = MainLogLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Main     | Equipment: script " + folder + "/none.lua not found"),
+              lines.end());
 }
 
 TEST_F(EquipmentConfigurationTest, NoScriptAddsNoPart)
