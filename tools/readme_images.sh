@@ -9,10 +9,6 @@
 #   docs/images/viewer_exchange_formats.png  the example equipment of exchange-format files
 #                                     (Data/Scripts/Examples/Valve_Exchange_Formats.lua), the
 #                                     bonnet (a .glb file) in focus
-#   docs/images/viewer_prusa_extruder.png  the Prusa extruder example
-#                                     (Data/Scripts/Examples/Prusa_Extruder.lua), its Z-up STL
-#                                     files read from ../shared/real-models beside the
-#                                     repository; left as it is when they are absent
 #
 #   tools/readme_images.sh [build directory]
 #
@@ -137,15 +133,3 @@ sleep 2.5
 shoot 100001 viewer_exchange_formats
 quit_viewer
 
-# The Prusa extruder, its files named relative to the repository root: the run happens in a
-# folder whose parent holds a link to the shared models, as the root's parent does.
-if [[ -d "$ROOT/../shared/real-models/Prusa-extruder" ]]; then
-  mkdir root
-  ln -s "$(realpath "$ROOT/../shared")" shared
-  cd root
-  start_example Prusa_Extruder.lua
-  shoot 100001 viewer_prusa_extruder
-  quit_viewer
-else
-  echo "left docs/images/viewer_prusa_extruder.png: no ../shared/real-models/Prusa-extruder" >&2
-fi
