@@ -252,6 +252,18 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t at)
 
 } // namespace
 
+bool IsValidUtf8(std::string_view text)
+{
+    for (std::size_t at = 0; at < text.size();)
+    {
+        const std::size_t length = Utf8SequenceLength(text, at);
+        if (length == 0)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
 std::string CleanImportedText(std::string_view text, std::size_t maxBytes)
 {
     static constexpr char kReplacement[] = "\xEF\xBF\xBD";

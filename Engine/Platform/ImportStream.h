@@ -26,6 +26,9 @@ std::string EncodeImportFailure(const std::string& whyNot);
 // `whyNot` the helper's reason, or saying the answer is malformed.
 bool DecodeImportResult(std::string_view bytes, SImportedScene& scene, std::string& whyNot);
 
+// True when every byte sequence of the text is valid UTF-8 (no overlong forms, no surrogates).
+bool IsValidUtf8(std::string_view text);
+
 // The text as one line of valid UTF-8 of at most `maxBytes` bytes: bytes that are no UTF-8
 // become U+FFFD, control characters spaces, and the ends lose their spaces.
 std::string CleanImportedText(std::string_view text, std::size_t maxBytes = kMaxImportedTextBytes);

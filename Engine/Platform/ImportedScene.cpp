@@ -156,23 +156,4 @@ bool PlaceImportedScene(SImportedScene&& scene, SImportedAssembly& out, std::str
     return true;
 }
 
-SImportedModel MergeImportedParts(SImportedAssembly&& assembly)
-{
-    if (assembly.parts.size() == 1)
-        return std::move(assembly.parts.front().model);
-    SImportedModel merged;
-    for (SImportedPart& part : assembly.parts)
-    {
-        const SImportedModel& model = part.model;
-        const auto first = static_cast<std::uint32_t>(merged.GetVertexCount());
-        merged.positions.insert(merged.positions.end(), model.positions.begin(), model.positions.end());
-        merged.normals.insert(merged.normals.end(), model.normals.begin(), model.normals.end());
-        merged.texcoords.insert(merged.texcoords.end(), model.texcoords.begin(), model.texcoords.end());
-        for (std::uint32_t index : model.indices)
-            merged.indices.push_back(first + index);
-        part.model = {};
-    }
-    return merged;
-}
-
 } // namespace Tess

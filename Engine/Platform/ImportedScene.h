@@ -42,9 +42,6 @@ struct SImportedScene
 // than kMaxImportedTriangles triangles. Meshes move into the parts where they can.
 bool PlaceImportedScene(SImportedScene&& scene, SImportedAssembly& out, std::string& whyNot);
 
-// Every part's triangles in one model, in the parts' order.
-SImportedModel MergeImportedParts(SImportedAssembly&& assembly);
-
 // The largest number of triangles the scene's parts hold once placed (a mesh counts once per
 // part that uses it).
 std::uint64_t CountPlacedTriangles(const SImportedScene& scene);
