@@ -34,3 +34,44 @@ if(PkgConfig_FOUND)
 else()
   set(TESS_MISSING_DEPENDENCIES pkg-config)
 endif()
+
+# Open CASCADE, for STEP and IGES, has no pkg-config module, and its own CMake package sets
+# compile definitions on the directory that finds it and loads every module it has. The libraries
+# the reader calls into are found one by one instead, behind one imported target of the engine's
+# own; each brings the rest of Open CASCADE it needs by itself.
+set(TESS_OCCT_LIBRARIES TKXDESTEP TKXDEIGES TKSTEP TKSTEPBase TKIGES TKXCAF TKLCAF TKCAF TKMesh TKBRep
+  TKTopAlgo TKG3d TKXSBase TKMath TKernel)
+if(NOT TARGET TesserantDependency::OpenCascade)
+  find_path(TESS_OCCT_INCLUDE_DIR STEPCAFControl_Reader.hxx PATH_SUFFIXES opencascade)
+  set(_tess_occt_found TRUE)
+  if(NOT TESS_OCCT_INCLUDE_DIR)
+    set(_tess_occt_found FALSE)
+  endif()
+  set(_tess_occt_paths "")
+  foreach(_tess_library IN LISTS TESS_OCCT_LIBRARIES)
+    find_library(TESS_OCCT_${_tess_library} ${_tess_library})
+    if(TESS_OCCT_${_tess_library})
+      list(APPEND _tess_occt_paths ${TESS_OCCT_${_tess_library}})
+    else()
+      set(_tess_occt_found FALSE)
+    endif()
+  endforeach()
+  if(_tess_occt_found)
+    add_library(TesserantDependency::OpenCascade INTERFACE IMPORTED)
+    # An imported target's include directory is a system one: Open CASCADE's headers do not
+    # compile warning-free as C++20.
+    set_target_properties(TesserantDependency::OpenCascade PROPERTIES
+      INTERFACE_INCLUDE_DIRECTORIES "${TESS_OCCT_INCLUDE_DIR}"
+      INTERFACE_LINK_LIBRARIES "${_tess_occt_paths}")
+  elseif(TESS_DEPENDENCY_MODE STREQUAL "REQUIRED")
+    message(FATAL_ERROR "Open CASCADE 7.6 was not found (Debian: libocct-data-exchange-dev, libocct-ocaf-dev)")
+  endif()
+  unset(_tess_occt_paths)
+  unset(_tess_library)
+endif()
+if(TARGET TesserantDependency::OpenCascade)
+  list(APPEND TESS_DEPENDENCY_TARGETS TesserantDependency::OpenCascade)
+else()
+  list(APPEND TESS_MISSING_DEPENDENCIES opencascade)
+endif()
+unset(_tess_occt_found)

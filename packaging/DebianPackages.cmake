@@ -38,7 +38,7 @@ toggle wireframe and take screenshots. It keeps its log and screenshots in
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libtesserant-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
-  "cmake (>= 3.25), pkg-config, libsdl2-dev, libx11-dev, libepoxy-dev, liblua5.4-dev, libstb-dev, libfreetype-dev, libfontconfig-dev, libassimp-dev")
+  "cmake (>= 3.25), pkg-config, libsdl2-dev, libx11-dev, libepoxy-dev, liblua5.4-dev, libstb-dev, libfreetype-dev, libfontconfig-dev, libassimp-dev, libocct-data-exchange-dev, libocct-ocaf-dev, libocct-modeling-algorithms-dev")
 set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "Tesserant real-time 3D engine (static library and headers)
 Tesserant is the small real-time 3D engine Rigwright is built on: a main loop, a scene
 graph, a renderer with effect files, render views and cameras, GUI controls and an input

@@ -5,7 +5,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   libsdl2-dev libepoxy-dev liblua5.4-dev libstb-dev libfreetype-dev libfontconfig-dev
-  libassimp-dev
+  libassimp-dev libocct-data-exchange-dev libocct-ocaf-dev libocct-modeling-algorithms-dev
   libx11-dev fonts-liberation fonts-dejavu libgl1-mesa-dri
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick

@@ -1,8 +1,11 @@
 #include "Engine/Platform/AssemblyImporter.h"
 
+#include "Engine/Platform/ImportReaders.h"
+#include "Engine/Platform/ImportSandbox.h"
+#include "Engine/Platform/ImportedScene.h"
+
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <filesystem>
 
 namespace Tess
@@ -10,58 +13,86 @@ namespace Tess
 
 namespace
 {
-constexpr std::array<const char*, 4> kAssemblyExtensions = {"step", "stp", "iges", "igs"};
 
-std::string LowerExtension(const std::string& path)
-{
-    std::string extension = std::filesystem::path(path).extension().string();
-    if (!extension.empty())
-        extension.erase(0, 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension;
-}
+constexpr std::array<const char*, 5> kMeshExtensions = {"stl", "obj", "gltf", "glb", "ply"};
+
 } // namespace
 
 bool IsAssemblyFile(const std::string& path)
 {
-    const std::string extension = LowerExtension(path);
-    return std::find(kAssemblyExtensions.begin(), kAssemblyExtensions.end(), extension) != kAssemblyExtensions.end();
+    ECadFormat format;
+    return CadFormatOf(path, format);
+}
+
+bool IsImportedModelFile(const std::string& path)
+{
+    const std::string extension = LowerCaseExtension(path);
+    return std::find(kMeshExtensions.begin(), kMeshExtensions.end(), extension) != kMeshExtensions.end();
 }
 
 bool ImportAssemblyFile(const std::string& path, SImportedAssembly& out, std::string& whyNot)
 {
     out = {};
-    if (IsAssemblyFile(path))
+    const bool assembly = IsAssemblyFile(path);
+    if (!assembly && !IsImportedModelFile(path))
     {
-        whyNot = "STEP and IGES files cannot be read yet";
+        whyNot = "its format is not one of STEP, IGES, STL, OBJ, glTF or PLY";
         return false;
     }
-    SImportedPart part;
-    part.name = std::filesystem::path(path).stem().string();
-    if (!ImportModelFile(path, part.model, whyNot))
+    whyNot = CheckImportedFile(path);
+    if (!whyNot.empty())
         return false;
-    out.parts.push_back(std::move(part));
+    SImportedScene scene;
+    if (!RunImportHelper(path, SImportLimits{}, scene, whyNot) || !PlaceImportedScene(std::move(scene), out, whyNot))
+    {
+        out = {};
+        return false;
+    }
+    // A mesh file's one part, and any part its file leaves unnamed, is named after the file.
+    for (SImportedPart& part : out.parts)
+    {
+        if (!assembly || part.name.empty())
+            part.name = std::filesystem::path(path).stem().string();
+    }
+    return true;
+}
+
+bool ImportModelFile(const std::string& path, SImportedModel& out, std::string& whyNot)
+{
+    out = {};
+    if (!IsImportedModelFile(path))
+    {
+        whyNot = "its format is not one of STL, OBJ, glTF or PLY";
+        return false;
+    }
+    SImportedAssembly assembly;
+    if (!ImportAssemblyFile(path, assembly, whyNot))
+        return false;
+    out = MergeImportedParts(std::move(assembly));
+    if (out.indices.empty())
+    {
+        whyNot = "the file holds no triangles";
+        return false;
+    }
     return true;
 }
 
 SImportedModel MergeImportedParts(SImportedAssembly&& assembly)
 {
-    if (assembly.parts.empty())
-        return {};
-    // The first part's storage is kept and grown: a file of one part costs no copy.
-    SImportedModel merged = std::move(assembly.parts.front().model);
-    for (std::size_t i = 1; i < assembly.parts.size(); ++i)
+    if (assembly.parts.size() == 1)
+        return std::move(assembly.parts.front().model);
+    SImportedModel merged;
+    for (SImportedPart& part : assembly.parts)
     {
-        const SImportedModel& part = assembly.parts[i].model;
+        const SImportedModel& model = part.model;
         const auto first = static_cast<std::uint32_t>(merged.GetVertexCount());
-        merged.positions.insert(merged.positions.end(), part.positions.begin(), part.positions.end());
-        merged.normals.insert(merged.normals.end(), part.normals.begin(), part.normals.end());
-        merged.texcoords.insert(merged.texcoords.end(), part.texcoords.begin(), part.texcoords.end());
-        for (std::uint32_t index : part.indices)
+        merged.positions.insert(merged.positions.end(), model.positions.begin(), model.positions.end());
+        merged.normals.insert(merged.normals.end(), model.normals.begin(), model.normals.end());
+        merged.texcoords.insert(merged.texcoords.end(), model.texcoords.begin(), model.texcoords.end());
+        for (std::uint32_t index : model.indices)
             merged.indices.push_back(first + index);
+        part.model = {};
     }
-    assembly.parts.clear();
     return merged;
 }
 

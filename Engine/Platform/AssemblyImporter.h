@@ -23,6 +23,9 @@ struct SImportedPart
     // The file's colour for the part (red, green, blue, 0 to 1), where it has one.
     bool hasColour = false;
     float colour[3] = {0.0f, 0.0f, 0.0f};
+    // Why a part the file names came out without triangles (its shape could not be meshed in
+    // time, or holds no faces); empty when it has them.
+    std::string whyEmpty;
     // The part's triangles where the leaf stands in the assembly, in the file's right-handed
     // coordinates; CAD formats in millimetres, whatever unit the file declares.
     SImportedModel model;
@@ -43,8 +46,7 @@ bool IsAssemblyFile(const std::string& path);
 // `whyNot` saying why in a few words, when nothing can be read.
 bool ImportAssemblyFile(const std::string& path, SImportedAssembly& out, std::string& whyNot);
 
-// The whole assembly as one model: every part's triangles, in the parts' order, each where it
-// stands. The parts' names, product data and colours are dropped.
+// Every part's triangles in one model, in the parts' order: an assembly shown as one part.
 SImportedModel MergeImportedParts(SImportedAssembly&& assembly);
 
 } // namespace Tess

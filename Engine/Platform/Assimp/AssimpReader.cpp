@@ -1,11 +1,14 @@
-// The model importer of Engine/Platform/ModelImporter.h on assimp.
+// The mesh reader of Engine/Platform/ImportReaders.h, and the model import from memory of
+// Engine/Platform/ModelImporter.h, on assimp.
 //
 // assimp reads dozens of formats and falls back to guessing a file's format from its contents;
 // only the five formats the viewer offers are kept registered, so a damaged file never reaches
 // the parsers of formats nobody asked for. Every file assimp opens goes through a file system
-// that refuses files above the size limit. Everything assimp may throw is caught: a file that
-// cannot be read is a failure with a reason, never the end of the program.
+// that refuses files above the size limit and any file but the model's own and regular files in
+// its folder. Everything assimp may throw is caught: a file that cannot be read is a failure with
+// a reason, never the end of the program.
 
+#include "Engine/Platform/ImportReaders.h"
 #include "Engine/Platform/ModelImporter.h"
 
 #include <assimp/BaseImporter.h>
@@ -45,15 +48,6 @@ std::string ToLower(std::string text)
     return text;
 }
 
-std::string ExtensionOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    return ToLower(path.substr(dot + 1));
-}
-
 // assimp's messages quote the file; a reason must stay one short line of the log.
 std::string OneLine(std::string text)
 {
@@ -78,34 +72,82 @@ bool IsImportedExtension(const std::string& extension)
     return std::find(kExtensions.begin(), kExtensions.end(), extension) != kExtensions.end();
 }
 
-// The disk as assimp sees it: files above the size limit do not open, and without files allowed
-// (a model in memory) nothing does.
+// The disk as assimp sees it. A model in memory opens nothing. A model file opens itself and the
+// files it names (a glTF file's buffers, an OBJ file's materials) only when they are regular
+// files inside its own folder: no absolute path, no "..", no way out through a link, and no FIFO
+// or device, whose read would block or never end. Nothing above the size limit opens.
 class CBoundedIOSystem : public Assimp::DefaultIOSystem
 {
 public:
-    explicit CBoundedIOSystem(bool allowFiles) : m_allowFiles(allowFiles) {}
+    // Files in memory: nothing opens.
+    CBoundedIOSystem() = default;
 
-    bool Exists(const char* file) const override { return m_allowFiles && DefaultIOSystem::Exists(file); }
+    explicit CBoundedIOSystem(const std::string& modelPath) : m_allowFiles(true), m_modelPath(modelPath)
+    {
+        // assimp names a file the model refers to by the model's path up to its last slash,
+        // then the name the model gives.
+        const std::size_t slash = modelPath.find_last_of('/');
+        m_folderPrefix = slash == std::string::npos ? std::string() : modelPath.substr(0, slash + 1);
+    }
+
+    bool Exists(const char* file) const override
+    {
+        return m_allowFiles && Refusal(file).empty() && DefaultIOSystem::Exists(file);
+    }
 
     Assimp::IOStream* Open(const char* file, const char* mode) override
     {
         if (!m_allowFiles)
             return nullptr;
+        if (std::string refusal = Refusal(file); !refusal.empty())
+        {
+            m_refusal = std::move(refusal);
+            return nullptr;
+        }
         Assimp::IOStream* stream = DefaultIOSystem::Open(file, mode);
         if (stream && stream->FileSize() > kMaxImportedFileBytes)
         {
             Close(stream);
-            m_refusedLargeFile = true;
+            m_refusal = TooLargeReason();
             return nullptr;
         }
         return stream;
     }
 
-    bool RefusedLargeFile() const { return m_refusedLargeFile; }
+    // Why the last file refused was refused, or "".
+    const std::string& GetRefusal() const { return m_refusal; }
 
 private:
-    bool m_allowFiles;
-    bool m_refusedLargeFile = false;
+    std::string Refusal(const char* file) const
+    {
+        const std::string path(file);
+        if (path == m_modelPath)
+            return {};
+        const std::string named = path.starts_with(m_folderPrefix) ? path.substr(m_folderPrefix.size()) : path;
+        const std::string outside = "it names \"" + OneLine(named) + "\", outside its folder";
+        if (!path.starts_with(m_folderPrefix) || named.empty() || named.front() == '/')
+            return outside;
+        for (const std::filesystem::path& component : std::filesystem::path(named))
+        {
+            if (component == "..")
+                return outside;
+        }
+        std::error_code folderError, pathError, statusError;
+        const std::filesystem::path folder =
+            std::filesystem::canonical(m_folderPrefix.empty() ? "." : m_folderPrefix, folderError);
+        const std::filesystem::path inside = std::filesystem::weakly_canonical(path, pathError).lexically_relative(folder);
+        if (folderError || pathError || inside.empty() || *inside.begin() == "..")
+            return outside;
+        const std::filesystem::file_status status = std::filesystem::status(path, statusError);
+        if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+            return "it names \"" + OneLine(named) + "\", which is not a regular file";
+        return {};
+    }
+
+    bool m_allowFiles = false;
+    std::string m_modelPath;
+    std::string m_folderPrefix;
+    std::string m_refusal;
 };
 
 // assimp's PLY reader never returns from a header that ends before its "end_header" line (a
@@ -151,7 +193,9 @@ bool ImporterReadsOurFormats(const aiImporterDesc* description)
 class CRestrictedImporter
 {
 public:
-    explicit CRestrictedImporter(bool allowFiles) : m_io(new CBoundedIOSystem(allowFiles))
+    // Reads the model file at `modelPath`, or with an empty path a model in memory.
+    explicit CRestrictedImporter(const std::string& modelPath)
+        : m_io(modelPath.empty() ? new CBoundedIOSystem() : new CBoundedIOSystem(modelPath))
     {
         // The importer owns its file system from here on.
         m_importer.SetIOHandler(m_io);
@@ -302,7 +346,7 @@ private:
 
 // Runs `read` on a restricted importer and flattens what it returns.
 template <typename ReadFunction>
-bool Import(bool allowFiles, const std::string& extension, std::string_view start, ReadFunction read,
+bool Import(const std::string& modelPath, const std::string& extension, std::string_view start, ReadFunction read,
             SImportedModel& out, std::string& whyNot)
 {
     out = {};
@@ -316,13 +360,13 @@ bool Import(bool allowFiles, const std::string& extension, std::string_view star
         return false;
     try
     {
-        CRestrictedImporter importer(allowFiles);
+        CRestrictedImporter importer(modelPath);
         const aiScene* scene = read(importer.Get(), PostProcessFlags());
         if (!scene)
         {
             const char* error = importer.Get().GetErrorString();
-            if (importer.GetIO().RefusedLargeFile())
-                whyNot = TooLargeReason();
+            if (!importer.GetIO().GetRefusal().empty())
+                whyNot = importer.GetIO().GetRefusal();
             else
                 whyNot = error && *error ? OneLine(error) : "the file cannot be read";
             return false;
@@ -344,31 +388,23 @@ bool Import(bool allowFiles, const std::string& extension, std::string_view star
 
 } // namespace
 
-bool IsImportedModelFile(const std::string& path)
+bool ReadMeshScene(const std::string& path, SImportedScene& out, std::string& whyNot)
 {
-    return IsImportedExtension(ExtensionOf(path));
-}
-
-bool ImportModelFile(const std::string& path, SImportedModel& out, std::string& whyNot)
-{
-    const std::string extension = ExtensionOf(path);
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-    {
-        out = {};
-        whyNot = std::filesystem::exists(path, error) ? "it is not a file" : "the file does not exist";
+    out = {};
+    whyNot = CheckImportedFile(path);
+    if (!whyNot.empty())
         return false;
-    }
-    if (std::filesystem::file_size(path, error) > kMaxImportedFileBytes)
-    {
-        out = {};
-        whyNot = TooLargeReason();
-        return false;
-    }
-    return Import(
-        true, extension, ReadStart(path),
-        [&path](Assimp::Importer& importer, unsigned int flags) { return importer.ReadFile(path, flags); }, out,
+    SImportedModel model;
+    const bool read = Import(
+        path, LowerCaseExtension(path), ReadStart(path),
+        [&path](Assimp::Importer& importer, unsigned int flags) { return importer.ReadFile(path, flags); }, model,
         whyNot);
+    if (!read)
+        return false;
+    out.meshes.push_back(std::move(model));
+    SImportedScenePart& part = out.parts.emplace_back();
+    part.mesh = 0;
+    return true;
 }
 
 bool ImportModelFromMemory(const std::uint8_t* data, std::size_t size, const std::string& extension,
@@ -389,7 +425,7 @@ bool ImportModelFromMemory(const std::uint8_t* data, std::size_t size, const std
     const std::string hint = ToLower(extension);
     const std::string_view start(reinterpret_cast<const char*>(data), std::min(size, kMaxPlyHeaderBytes));
     return Import(
-        false, hint, start,
+        std::string(), hint, start,
         [&](Assimp::Importer& importer, unsigned int flags) {
             return importer.ReadFileFromMemory(data, size, flags, hint.c_str());
         },
