@@ -29,7 +29,12 @@ SPartDescription DescribeLeaf(SImportedPart& leaf, const SPartDescription& commo
     part.description = FirstOf(leaf.description, common.description);
     part.hasColour = leaf.hasColour;
     part.colour = Vector3(leaf.colour[0], leaf.colour[1], leaf.colour[2]);
-    part.importedModel = std::make_shared<SImportedModel>(std::move(leaf.model));
+    // A leaf without triangles (its shape could not be meshed in time, say) stays in the list,
+    // empty, with the reader's reason, as a file that cannot be read does.
+    if (leaf.model.GetTriangleCount() > 0)
+        part.importedModel = std::make_shared<SImportedModel>(std::move(leaf.model));
+    else
+        part.modelProblem = leaf.whyEmpty.empty() ? "the part holds no triangles" : leaf.whyEmpty;
     return part;
 }
 

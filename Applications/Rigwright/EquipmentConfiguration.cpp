@@ -90,21 +90,41 @@ int AddComponent(lua_State* state)
     return 1;
 }
 
-// AddAssembly(file [, fields]) -> the number of parts added.
+// AddAssembly(file [, fields]) -> true when the file was taken; it is read after the script.
 int AddAssembly(lua_State* state)
 {
-    int added = 0;
-    if (g_parts)
+    bool taken = false;
+    if (g_parts && static_cast<int>(g_parts->size()) < CEquipmentConfiguration::kMaxParts)
     {
         const std::string file = CScriptManager::ReadString(state, 1);
         const int number = static_cast<int>(g_parts->size()) + 1;
-        const SPartDescription common =
+        SPartDescription assembly =
             CScriptManager::IsTable(state, 2) ? ReadPartFields(state, 2, number) : SPartDescription{};
-        added = AppendAssemblyParts(CEquipmentConfiguration::ResolveModelFile(file), file, common, *g_parts,
-                                    CEquipmentConfiguration::kMaxParts);
+        assembly.modelFile = CEquipmentConfiguration::ResolveModelFile(file);
+        assembly.assemblyName = file;
+        assembly.pendingAssembly = true;
+        g_parts->push_back(std::move(assembly));
+        taken = true;
     }
-    CScriptManager::PushNumber(state, added);
+    CScriptManager::PushBoolean(state, taken);
     return 1;
+}
+
+// The script's list with each AddAssembly call replaced by the parts of its file.
+std::vector<SPartDescription> ReadAssemblies(std::vector<SPartDescription>&& listed)
+{
+    std::vector<SPartDescription> parts;
+    for (SPartDescription& part : listed)
+    {
+        if (part.pendingAssembly)
+        {
+            part.pendingAssembly = false;
+            AppendAssemblyParts(part.modelFile, part.assemblyName, part, parts, CEquipmentConfiguration::kMaxParts);
+        }
+        else if (static_cast<int>(parts.size()) < CEquipmentConfiguration::kMaxParts)
+            parts.push_back(std::move(part));
+    }
+    return parts;
 }
 } // namespace
 
@@ -144,7 +164,7 @@ std::vector<SPartDescription> CEquipmentConfiguration::Load(const std::string& s
     if (status != 0)
         GetLog().Write(LOG_MAIN, "Equipment: " + scriptFile + " stopped with an error after " +
                                      std::to_string(parts.size()) + " parts");
-    return parts;
+    return ReadAssemblies(std::move(parts));
 }
 
 std::vector<SPartDescription> CEquipmentConfiguration::LoadFiles(const std::vector<std::string>& files)

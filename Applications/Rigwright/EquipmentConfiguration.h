@@ -37,7 +37,8 @@
 // "grey", shows them all alike). Any model file works: a mesh file gives one
 // part named after it. The log names the file with the number of parts it gave
 // ("Equipment: pump.step: 32 parts"); a file that cannot be read gets a log line saying why and
-// one empty part.
+// one empty part. The files are read after the script has run, so reading them, which can take
+// seconds, counts against no script time limit; AddAssembly returns true when the file is taken.
 //
 // Parts come back in the order the script added them. A script that fails part-way keeps the
 // parts it added before the error; a missing script adds none.
@@ -80,6 +81,11 @@ struct SPartDescription
     std::string modelProblem;
     bool hasColour = false;
     Vector3 colour;
+    // While the script runs: an AddAssembly call, whose file is read once the script is done
+    // (reading is no part of the script's time limit). `assemblyName` is the file as the script
+    // named it.
+    bool pendingAssembly = false;
+    std::string assemblyName;
 
     bool IsAssemblyPart() const { return importedModel || !modelProblem.empty(); }
 };

@@ -259,8 +259,8 @@ TEST_F(EquipmentConfigurationTest, AddAssemblyAddsTheFilesPartsWithTheFieldsAndR
     dir.WriteFile("Data/Models/Body.obj", kTetrahedron);
     dir.WriteFile("cut.step", "ISO-10303-21;\nHEADER;");
     const auto parts = LoadScript(R"(
-        n = AddAssembly("Body.obj", { manufacturer = "Acme", position = {1, 2, 3}, up = "z", scale = 2,
-                                      colours = "file", view = {pitch = 0, yaw = 0, radius = -5} })
+        assert(AddAssembly("Body.obj", { manufacturer = "Acme", position = {1, 2, 3}, up = "z", scale = 2,
+                                         colours = "file", view = {pitch = 0, yaw = 0, radius = -5} }))
         AddAssembly("./cut.step")
         AddAssembly("missing.obj")
         AddComponent("", "After", "", "", "", 0, 0, 0)
