@@ -14,6 +14,7 @@
 #include <Message_Messenger.hxx>
 #include <STEPCAFControl_Reader.hxx>
 #include <Standard_Failure.hxx>
+#include <Standard_OutOfMemory.hxx>
 #include <TDocStd_Document.hxx>
 #include <XCAFApp_Application.hxx>
 
@@ -114,7 +115,11 @@ bool ReadCadScene(const std::string& path, ECadFormat format, const SCadMeshing&
     }
     catch (const std::bad_alloc&)
     {
-        whyNot = "it needs more memory than there is";
+        whyNot = kReaderOutOfMemory;
+    }
+    catch (const Standard_OutOfMemory&)
+    {
+        whyNot = kReaderOutOfMemory;
     }
     catch (const Standard_Failure& failure)
     {
