@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <regex>
 #include <set>
 
 using namespace Tess;
@@ -152,4 +154,23 @@ TEST_F(CadReaderTest, ShapesPastTheMeshingBudgetAreGivenUpButKept)
         EXPECT_EQ(part.model.GetTriangleCount(), 0u) << part.name;
         EXPECT_EQ(part.whyEmpty, "its shape could not be meshed in time") << part.name;
     }
+}
+
+TEST(CadReader, ProductDataComesFromTheFile)
+{
+    // A box written by Open CASCADE, its product given a part number and a description.
+    std::ifstream seed(std::filesystem::path(TESS_SOURCE_DIR) / "fuzz/seeds/cad/box.step");
+    std::string text((std::istreambuf_iterator<char>(seed)), std::istreambuf_iterator<char>());
+    text = std::regex_replace(text, std::regex(R"(PRODUCT\('[^']*',\s*'[^']*',\s*'[^']*')"),
+                              "PRODUCT('PN-4711','Bracket','Cast bracket, left hand'");
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "tess-cad-product.step";
+    std::ofstream(path) << text;
+    SImportedScene scene;
+    std::string whyNot;
+    ASSERT_TRUE(ReadCadScene(path.string(), ECadFormat::Step, {}, scene, whyNot)) << whyNot;
+    std::filesystem::remove(path);
+    ASSERT_EQ(scene.parts.size(), 1u);
+    EXPECT_EQ(scene.parts[0].part.name, "Bracket");
+    EXPECT_EQ(scene.parts[0].part.partNumber, "PN-4711");
+    EXPECT_EQ(scene.parts[0].part.description, "Cast bracket, left hand");
 }
