@@ -1,10 +1,10 @@
 # Which engine headers make up the installed, public surface. A header is internal when it
 # includes a third-party header (SDL, X11, OpenGL through epoxy, FreeType, fontconfig, stb,
-# assimp, Lua) or an internal header: a program built against the installed engine has none of
+# assimp, Open CASCADE's .hxx headers, Lua) or an internal header: a program built against the installed engine has none of
 # those include paths, and the platform layer keeps them to itself.
 
 set(TESS_THIRD_PARTY_INCLUDE_REGEX
-  "^[ \t]*#[ \t]*include[ \t]*[<\"](SDL|X11/|epoxy/|GL/|ft2build\\.h|freetype/|fontconfig/|stb|assimp/|lua|lauxlib|lualib)")
+  "^[ \t]*#[ \t]*include[ \t]*[<\"](SDL|X11/|epoxy/|GL/|ft2build\\.h|freetype/|fontconfig/|stb|assimp/|lua|lauxlib|lualib|[A-Za-z0-9_]+\\.hxx)")
 
 # Sets <out_public> to the engine headers (relative to <engine_dir>, "Core/Log.h" and so on) that
 # are safe to install, and <out_internal> to the others.

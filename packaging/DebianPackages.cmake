@@ -18,8 +18,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 
-# The viewer: dpkg-shlibdeps names the libraries the program links (SDL2, epoxy, Lua, FreeType,
-# fontconfig, assimp, the C++ runtime); what it loads at run time without linking is named here: the
+# The viewer: dpkg-shlibdeps names the libraries the program and its import helper link (SDL2,
+# epoxy, Lua, FreeType, fontconfig, assimp, Open CASCADE, the C++ runtime); what it loads at run time without linking is named here: the
 # OpenGL dispatch library and Mesa's drivers that epoxy and SDL open, and the fonts that the
 # renderer's face names resolve to through fontconfig.
 set(CPACK_DEBIAN_VIEWER_PACKAGE_NAME rigwright)

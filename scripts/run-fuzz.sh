@@ -19,7 +19,7 @@ BUILD="${FUZZ_BUILD_DIR:-$ROOT/build-fuzz}"
 WORK="$BUILD/fuzz-work"
 TIMEOUT="${FUZZ_TIMEOUT:-10}"
 RSS_LIMIT_MB="${FUZZ_RSS_LIMIT_MB:-3072}"
-ALL_TARGETS=(model_loader dds_reader image_decoder effect_parser edge_mesh)
+ALL_TARGETS=(model_loader dds_reader image_decoder effect_parser edge_mesh assimp_importer cad_reader)
 read -r -a TARGETS <<< "${FUZZ_TARGETS:-${ALL_TARGETS[*]}}"
 
 if ! [[ "$SECONDS_PER_TARGET" =~ ^[0-9]+$ ]] || (( SECONDS_PER_TARGET < 1 )); then
@@ -32,6 +32,27 @@ build() {
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DTESS_BUILD_TESTS=OFF -DTESS_BUILD_BENCH=OFF >/dev/null
   cmake --build "$BUILD" -j2 --target fuzz_all
+}
+
+# The exchange-format targets read a format byte before the file (see fuzz/ImportCheck.h):
+#     prefixed_seeds <seed dir> <extension for byte 0> <for byte 1> ... -- <files>
+# copies each file whose extension is listed, with its byte in front.
+prefixed_seeds() {
+  local seeds="$1" extensions=() file index extension
+  shift
+  while [[ "$1" != "--" ]]; do extensions+=("$1"); shift; done
+  shift
+  for file in "$@"; do
+    extension="${file##*.}"
+    extension="${extension,,}"
+    [[ "$extension" == "stp" ]] && extension=step
+    [[ "$extension" == "iges" ]] && extension=igs
+    for index in "${!extensions[@]}"; do
+      if [[ "${extensions[$index]}" == "$extension" && -f "$file" ]]; then
+        { printf "\\x$(printf '%02x' "$index")"; cat "$file"; } > "$seeds/$(basename "$file")"
+      fi
+    done
+  done
 }
 
 # Copies the seed files of a target into one fresh directory.
@@ -47,6 +68,8 @@ collect_seeds() {
                              "$ROOT"/fuzz/seeds/image/*) ;;
     effect_parser) patterns=("$ROOT"/Data/Effects/*.fx) ;;
     edge_mesh)     patterns=("$ROOT"/fuzz/seeds/edge_mesh/*) ;;
+    assimp_importer) prefixed_seeds "$seeds" stl obj gltf glb ply -- "$ROOT"/Data/Models/* ;;
+    cad_reader)    prefixed_seeds "$seeds" step igs -- "$ROOT"/fuzz/seeds/cad/* ;;
     *) echo "unknown fuzz target: $target" >&2; return 1 ;;
   esac
   patterns+=("$ROOT/tests/data/fuzz-regressions/$target"/*)

@@ -2,7 +2,8 @@
 # cmake -DTESS_SOURCE_DIR=<repository> -P. It fails when
 #   - engine code outside the backend folders of Engine/Platform includes a platform library's
 #     header (SDL, X11, OpenGL, FreeType, fontconfig, stb), any code but Engine/Platform/Assimp
-#     includes assimp, or any code but the script manager includes Lua;
+#     includes assimp, any code but Engine/Platform/OpenCascade includes Open CASCADE, or any
+#     code but the script manager includes Lua;
 #   - the platform interfaces (Engine/Platform/*.h) or the effect runtime (Engine/Effects)
 #     include a backend's header;
 #   - the engine or the viewer reads an environment variable.
@@ -11,9 +12,12 @@ cmake_minimum_required(VERSION 3.25)
 set(platform_regex "^[ \t]*#[ \t]*include[ \t]*[<\"](SDL|X11/|epoxy/|GL/|ft2build\\.h|freetype/|fontconfig/|stb)")
 # assimp belongs to its own backend folder alone.
 set(assimp_regex "^[ \t]*#[ \t]*include[ \t]*[<\"]assimp/")
+# Open CASCADE's headers have no folder of their own: they are known by their package prefixes
+# and the .hxx ending no other library here uses.
+set(occt_regex "^[ \t]*#[ \t]*include[ \t]*[<\"][A-Za-z0-9_]+\\.hxx")
 set(lua_regex "^[ \t]*#[ \t]*include[ \t]*[<\"](lua|lauxlib|lualib)")
-set(backend_regex "^[ \t]*#[ \t]*include[ \t]*\"Engine/Platform/(SDL|OpenGL|Images|Fonts|Assimp)/")
-set(backend_dirs SDL OpenGL Images Fonts Assimp)
+set(backend_regex "^[ \t]*#[ \t]*include[ \t]*\"Engine/Platform/(SDL|OpenGL|Images|Fonts|Assimp|OpenCascade)/")
+set(backend_dirs SDL OpenGL Images Fonts Assimp OpenCascade)
 set(failures "")
 
 file(GLOB_RECURSE engine_files RELATIVE ${TESS_SOURCE_DIR} ${TESS_SOURCE_DIR}/Engine/*.h ${TESS_SOURCE_DIR}/Engine/*.cpp)
@@ -31,6 +35,10 @@ foreach(file ${engine_files})
   file(STRINGS ${TESS_SOURCE_DIR}/${file} assimp_includes REGEX "${assimp_regex}")
   if(assimp_includes AND NOT file MATCHES "^Engine/Platform/Assimp/")
     list(APPEND failures "${file} includes assimp: ${assimp_includes}")
+  endif()
+  file(STRINGS ${TESS_SOURCE_DIR}/${file} occt_includes REGEX "${occt_regex}")
+  if(occt_includes AND NOT file MATCHES "^Engine/Platform/OpenCascade/")
+    list(APPEND failures "${file} includes Open CASCADE: ${occt_includes}")
   endif()
   file(STRINGS ${TESS_SOURCE_DIR}/${file} lua_includes REGEX "${lua_regex}")
   if(lua_includes AND NOT file STREQUAL "Engine/Rendering/ScriptManager.cpp")

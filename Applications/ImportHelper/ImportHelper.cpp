@@ -65,6 +65,8 @@ int main(int argc, char** argv)
     Tess::ECadFormat format;
     const bool read = Tess::CadFormatOf(path, format) ? Tess::ReadCadScene(path, format, Tess::SCadMeshing{}, scene, whyNot)
                                                       : Tess::ReadMeshScene(path, scene, whyNot);
+    if (!read && whyNot == Tess::kReaderOutOfMemory)
+        return WriteAll(g_outOfMemory) ? 0 : 1;
     const std::string answer = read ? Tess::EncodeImportResult(scene) : Tess::EncodeImportFailure(whyNot);
     return WriteAll(answer) ? 0 : 1;
 }

@@ -10,6 +10,9 @@
 namespace Tess
 {
 
+// The reason either reader gives when an allocation failed.
+constexpr const char* kReaderOutOfMemory = "it needs more memory than there is";
+
 // STL, OBJ, glTF and PLY through assimp (Assimp/): one part, unnamed, with every mesh of the
 // file merged and placed by its nodes. A glTF or OBJ file may name other files only inside its
 // own folder, and only regular files.

@@ -143,7 +143,7 @@ std::string ReasonFromStatus(int status, const SImportLimits& limits)
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) == 127)
         return "the import helper cannot start";
-    return "the reader crashed";
+    return "the reader ended without an answer";
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "fuzz/EdgeMeshCheck.h"
 #include "fuzz/EffectParserCheck.h"
 #include "fuzz/ImageCheck.h"
+#include "fuzz/ImportCheck.h"
 #include "fuzz/ModelLoaderCheck.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +62,7 @@ const STarget kTargets[] = {
     {"model_loader", &TessFuzz::CheckModelLoader},   {"dds_reader", &TessFuzz::CheckDdsReader},
     {"image_decoder", &TessFuzz::CheckImageDecoder}, {"effect_parser", &TessFuzz::CheckEffectParser},
     {"edge_mesh", &TessFuzz::CheckEdgeMesh},
+    {"assimp_importer", &TessFuzz::CheckAssimpImporter}, {"cad_reader", &TessFuzz::CheckCadReader},
 };
 
 void ExpectNoFault(Check check, const std::vector<fs::path>& files)
@@ -151,6 +153,29 @@ TEST(FuzzSeedTest, SeedMeshesBuildTheirOutlineLikeTheReference)
         EXPECT_EQ(result.fault, "") << file;
         // A mesh without normals has no outline.
         EXPECT_EQ(result.accepted, file.filename() != "no_normals.bin") << file;
+    }
+}
+
+TEST(FuzzSeedTest, ExchangeFormatSeedsReadInTheirFormat)
+{
+    // The seeds as run-fuzz.sh makes them: the format's byte, then the file.
+    const auto withFormatByte = [](std::uint8_t format, const fs::path& file) {
+        std::vector<std::uint8_t> bytes = ReadBytes(file);
+        bytes.insert(bytes.begin(), format);
+        return bytes;
+    };
+    for (const auto& [format, name] : {std::pair{0, "Valve_Flange_Inlet.stl"}, std::pair{1, "Valve_Handwheel.obj"},
+                                       std::pair{3, "Valve_Bonnet.glb"}, std::pair{4, "Valve_Flange_Outlet.ply"}})
+    {
+        const std::vector<std::uint8_t> bytes = withFormatByte(format, kSource / "Data/Models" / name);
+        EXPECT_TRUE(TessFuzz::CheckAssimpImporter(bytes.data(), bytes.size()).accepted) << name;
+    }
+    for (const auto& [format, name] : {std::pair{0, "box.step"}, std::pair{1, "cylinder.igs"}})
+    {
+        const std::vector<std::uint8_t> bytes = withFormatByte(format, kSource / "fuzz/seeds/cad" / name);
+        const TessFuzz::SCheckResult result = TessFuzz::CheckCadReader(bytes.data(), bytes.size());
+        EXPECT_EQ(result.fault, "") << name;
+        EXPECT_TRUE(result.accepted) << name;
     }
 }
 

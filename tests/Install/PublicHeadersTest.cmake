@@ -18,6 +18,7 @@ write_header(Platform/Shader.h "#  include   <epoxy/gl.h>")
 write_header(Platform/Font.h "#include <ft2build.h>")
 write_header(Platform/Script.h "#include \"lua.h\"")
 write_header(Platform/Image.h "#include <stb_image.h>")
+write_header(Platform/Cad.h "#include <TopoDS_Shape.hxx>")
 write_header(Platform/Device.h "#include \"Engine/Platform/Window.h\"")
 write_header(Rendering/Renderer.h "#include \"Engine/Core/Log.h\"" "#include \"Engine/Platform/Device.h\"")
 write_header(Views/View.h "#include <vector>" "#include \"Engine/Rendering/Renderer.h\"")
@@ -32,7 +33,7 @@ tess_partition_engine_headers(${root} public internal)
 
 set(expected_public Core/Log.h Core/Sdl.h Core/Standalone.h)
 set(expected_internal Audio/Mixer.h Input/Keys.h
-  Platform/Device.h Platform/Font.h Platform/Image.h Platform/Script.h Platform/Shader.h
+  Platform/Cad.h Platform/Device.h Platform/Font.h Platform/Image.h Platform/Script.h Platform/Shader.h
   Platform/Window.h Rendering/Renderer.h Views/View.h)
 list(SORT internal)
 list(SORT expected_internal)

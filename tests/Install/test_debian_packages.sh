@@ -57,7 +57,7 @@ done
 t_case "viewer package contents"
 dpkg-deb --contents "$VIEWER_DEB" >viewer-contents.txt
 viewer_paths="$(awk '{print $6}' viewer-contents.txt | sed 's|^\./|/|')"
-for path in /usr/bin/rigwright /usr/lib/rigwright/rigwright \
+for path in /usr/bin/rigwright /usr/lib/rigwright/rigwright /usr/lib/rigwright/tesserant-import \
             /usr/share/applications/rigwright.desktop \
             /usr/share/mime/packages/rigwright.xml \
             /usr/share/icons/hicolor/scalable/apps/rigwright.svg \
@@ -70,6 +70,8 @@ grep -E '^-rwxr-xr-x .* \./usr/bin/rigwright$' viewer-contents.txt >/dev/null ||
   t_fail "the launcher is not an executable file: $(grep '/usr/bin/rigwright$' viewer-contents.txt)"
 grep -E '^-rwxr-xr-x .* \./usr/lib/rigwright/rigwright$' viewer-contents.txt >/dev/null ||
   t_fail "the program is not an executable file"
+grep -E '^-rwxr-xr-x .* \./usr/lib/rigwright/tesserant-import$' viewer-contents.txt >/dev/null ||
+  t_fail "the import helper is not an executable file"
 if awk '$2 != "root/root"' viewer-contents.txt | grep .; then
   t_fail "files in the package are not owned by root"
 fi
@@ -140,7 +142,7 @@ t_case "engine package control fields and Depends"
 t_expect_eq "$(field "$ENGINE_DEB" Package)" libtesserant-dev "Package"
 t_expect_eq "$(field "$ENGINE_DEB" Version)" 1.0.0-1 "Version"
 engine_depends="$(depends_names "$ENGINE_DEB")"
-for wanted in libsdl2-dev libx11-dev libassimp-dev libepoxy-dev liblua5.4-dev libstb-dev libfreetype-dev libfontconfig-dev pkg-config; do
+for wanted in libsdl2-dev libx11-dev libassimp-dev libocct-data-exchange-dev libocct-ocaf-dev libepoxy-dev liblua5.4-dev libstb-dev libfreetype-dev libfontconfig-dev pkg-config; do
   grep -qx "$wanted" <<<"$engine_depends" || t_fail "Depends lacks $wanted: $(field "$ENGINE_DEB" Depends)"
 done
 

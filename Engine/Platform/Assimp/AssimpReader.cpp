@@ -376,7 +376,7 @@ bool Import(const std::string& modelPath, const std::string& extension, std::str
     }
     catch (const std::bad_alloc&)
     {
-        whyNot = "it needs more memory than there is";
+        whyNot = kReaderOutOfMemory;
     }
     catch (...)
     {

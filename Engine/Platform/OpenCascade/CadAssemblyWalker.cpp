@@ -184,6 +184,11 @@ void CCadAssemblyWalker::AddLeaf(const TDF_Label& instance, const TDF_Label& sha
     part.part.name = PartName(instance, shapeLabel);
     if (part.part.name.empty())
         part.part.name = context.parentName;
+    if (const auto product = m_products.find(LabelName(shapeLabel)); product != m_products.end())
+    {
+        part.part.partNumber = product->second.partNumber;
+        part.part.description = product->second.description;
+    }
     if (context.hasColour)
     {
         part.part.hasColour = true;

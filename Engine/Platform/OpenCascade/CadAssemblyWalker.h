@@ -19,10 +19,20 @@
 namespace Tess
 {
 
+// What a STEP file says of a product beyond its name.
+struct SCadProductData
+{
+    std::string partNumber;
+    std::string description;
+};
+
 class CCadAssemblyWalker
 {
 public:
     CCadAssemblyWalker(const Handle(TDocStd_Document)& document, CCadMesher& mesher);
+
+    // Product data by product name (UTF-8), given to the parts of those products.
+    void SetProductData(std::map<std::string, SCadProductData> products) { m_products = std::move(products); }
 
     // Fills `out`; false, with `whyNot`, when the document holds no shapes.
     bool Walk(SImportedScene& out, std::string& whyNot);
@@ -48,6 +58,7 @@ private:
     // Each leaf shape's mesh, by its label's entry, and why one could not be made.
     std::map<std::string, std::uint32_t> m_meshOfShape;
     std::map<std::string, std::string> m_whyNoMesh;
+    std::map<std::string, SCadProductData> m_products;
 };
 
 // The label's name as UTF-8, or "" when it has none.

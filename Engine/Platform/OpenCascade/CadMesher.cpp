@@ -125,6 +125,13 @@ bool CCadMesher::TryMesh(const TopoDS_Shape& shape, double deflection, double an
 bool CCadMesher::Mesh(const TopoDS_Shape& shape, SImportedModel& out, std::string& whyNot)
 {
     out = {};
+    constexpr const char* kLate = "its shape could not be meshed in time";
+    // Once the file's budget is spent, the shapes left are not even tried.
+    if (Clock::now() >= m_fileDeadline)
+    {
+        whyNot = kLate;
+        return false;
+    }
     const double diagonal = Diagonal(shape);
     if (!(diagonal > 0.0) || !std::isfinite(diagonal))
     {
@@ -144,7 +151,7 @@ bool CCadMesher::Mesh(const TopoDS_Shape& shape, SImportedModel& out, std::strin
     if (!meshed)
     {
         BRepTools::Clean(shape);
-        whyNot = "its shape could not be meshed in time";
+        whyNot = kLate;
         return false;
     }
     for (TopExp_Explorer faces(shape, TopAbs_FACE); faces.More(); faces.Next())

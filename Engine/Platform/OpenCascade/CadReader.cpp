@@ -13,7 +13,12 @@
 #include <Message.hxx>
 #include <Message_Messenger.hxx>
 #include <STEPCAFControl_Reader.hxx>
+#include <STEPControl_Reader.hxx>
+#include <StepBasic_Product.hxx>
+#include <StepData_StepModel.hxx>
+#include <TCollection_HAsciiString.hxx>
 #include <Standard_Failure.hxx>
+#include <Standard_OutOfMemory.hxx>
 #include <TDocStd_Document.hxx>
 #include <XCAFApp_Application.hxx>
 
@@ -45,17 +50,53 @@ void SilenceMessages()
     Message::DefaultMessenger()->RemovePrinters(STANDARD_TYPE(Message_Printer));
 }
 
-bool ReadStep(const std::string& path, Handle(TDocStd_Document)& document, std::string& whyNot)
+std::string TextOf(const Handle(TCollection_HAsciiString)& text)
 {
-    STEPCAFControl_Reader reader;
+    return text.IsNull() ? std::string() : CleanImportedText(text->ToCString());
+}
+
+// Exporters fill the fields a STEP product must have with words that say nothing.
+bool IsPlaceholder(const std::string& text, const std::string& name)
+{
+    return text.empty() || text == name || text == "NOT SPECIFIED" || text == "void" || text == "None";
+}
+
+// A product's identifier is its part number, and its description what it says, where they
+// are more than a repetition of its name or a placeholder.
+std::map<std::string, SCadProductData> ProductDataOf(const Handle(StepData_StepModel)& model)
+{
+    std::map<std::string, SCadProductData> products;
+    if (model.IsNull())
+        return products;
+    for (Standard_Integer i = 1; i <= model->NbEntities(); ++i)
+    {
+        const Handle(StepBasic_Product) product = Handle(StepBasic_Product)::DownCast(model->Value(i));
+        if (product.IsNull())
+            continue;
+        const std::string name = TextOf(product->Name());
+        SCadProductData data;
+        if (const std::string id = TextOf(product->Id()); !IsPlaceholder(id, name))
+            data.partNumber = id;
+        if (const std::string description = TextOf(product->Description()); !IsPlaceholder(description, name))
+            data.description = description;
+        if (!data.partNumber.empty() || !data.description.empty())
+            products.emplace(name, std::move(data));
+    }
+    return products;
+}
+
+// Reads the file into the document with names and colours, lengths in millimetres whatever
+// the file declares.
+template <typename Reader>
+bool ReadDocument(Reader& reader, const std::string& path, const char* format, Handle(TDocStd_Document)& document,
+                  std::string& whyNot)
+{
     reader.SetColorMode(Standard_True);
     reader.SetNameMode(Standard_True);
-    Interface_Static::SetCVal("read.step.codepage", StepCodePageOf(path));
-    // Lengths in millimetres, whatever the file declares.
     Interface_Static::SetCVal("xstep.cascade.unit", "MM");
     if (reader.ReadFile(path.c_str()) != IFSelect_RetDone)
     {
-        whyNot = "it is not a complete STEP file";
+        whyNot = std::string("it is not a complete ") + format + " file";
         return false;
     }
     if (!reader.Transfer(document))
@@ -66,23 +107,21 @@ bool ReadStep(const std::string& path, Handle(TDocStd_Document)& document, std::
     return true;
 }
 
+bool ReadStep(const std::string& path, Handle(TDocStd_Document)& document,
+              std::map<std::string, SCadProductData>& products, std::string& whyNot)
+{
+    STEPCAFControl_Reader reader;
+    Interface_Static::SetCVal("read.step.codepage", StepCodePageOf(path));
+    if (!ReadDocument(reader, path, "STEP", document, whyNot))
+        return false;
+    products = ProductDataOf(reader.Reader().StepModel());
+    return true;
+}
+
 bool ReadIges(const std::string& path, Handle(TDocStd_Document)& document, std::string& whyNot)
 {
     IGESCAFControl_Reader reader;
-    reader.SetColorMode(Standard_True);
-    reader.SetNameMode(Standard_True);
-    Interface_Static::SetCVal("xstep.cascade.unit", "MM");
-    if (reader.ReadFile(path.c_str()) != IFSelect_RetDone)
-    {
-        whyNot = "it is not a complete IGES file";
-        return false;
-    }
-    if (!reader.Transfer(document))
-    {
-        whyNot = "its shapes cannot be read";
-        return false;
-    }
-    return true;
+    return ReadDocument(reader, path, "IGES", document, whyNot);
 }
 
 } // namespace
@@ -100,13 +139,16 @@ bool ReadCadScene(const std::string& path, ECadFormat format, const SCadMeshing&
         Handle(XCAFApp_Application) application = XCAFApp_Application::GetApplication();
         Handle(TDocStd_Document) document;
         application->NewDocument("MDTV-XCAF", document);
-        const bool read = format == ECadFormat::Step ? ReadStep(path, document, whyNot)
+        std::map<std::string, SCadProductData> products;
+        const bool read = format == ECadFormat::Step ? ReadStep(path, document, products, whyNot)
                                                      : ReadIges(path, document, whyNot);
         bool walked = false;
         if (read)
         {
             CCadMesher mesher(meshing);
-            walked = CCadAssemblyWalker(document, mesher).Walk(out, whyNot);
+            CCadAssemblyWalker walker(document, mesher);
+            walker.SetProductData(std::move(products));
+            walked = walker.Walk(out, whyNot);
         }
         application->Close(document);
         if (walked)
@@ -114,7 +156,11 @@ bool ReadCadScene(const std::string& path, ECadFormat format, const SCadMeshing&
     }
     catch (const std::bad_alloc&)
     {
-        whyNot = "it needs more memory than there is";
+        whyNot = kReaderOutOfMemory;
+    }
+    catch (const Standard_OutOfMemory&)
+    {
+        whyNot = kReaderOutOfMemory;
     }
     catch (const Standard_Failure& failure)
     {

@@ -1,0 +1,4 @@
+#pragma once
+#include <string>
+// Written with SDL in mind
+ see <SDL.h>.

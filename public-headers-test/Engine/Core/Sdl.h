@@ -1,0 +1,3 @@
+#pragma once
+#include "Engine/Core/Log.h"
+#include <cstdint>

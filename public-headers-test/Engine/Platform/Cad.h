@@ -1,0 +1,2 @@
+#pragma once
+#include <TopoDS_Shape.hxx>

@@ -1,0 +1,2 @@
+#pragma once
+#include "Engine/Platform/Window.h"

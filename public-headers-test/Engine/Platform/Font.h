@@ -1,0 +1,2 @@
+#pragma once
+#include <ft2build.h>
