@@ -31,7 +31,14 @@ namespace
 constexpr std::size_t kMaxAnswerBytes = std::size_t(512) << 20;
 
 std::mutex g_helperMutex;
-std::string g_helperPath;
+
+// Made on first use: a program may set the helper from its own static initializers, which can
+// run before this file's (a test program's do).
+std::string& HelperPath()
+{
+    static std::string path;
+    return path;
+}
 
 bool IsExecutable(const std::string& path)
 {
@@ -151,15 +158,15 @@ std::string ReasonFromStatus(int status, const SImportLimits& limits)
 void SetImportHelperPath(const std::string& path)
 {
     std::lock_guard lock(g_helperMutex);
-    g_helperPath = path;
+    HelperPath() = path;
 }
 
 std::string FindImportHelper()
 {
     {
         std::lock_guard lock(g_helperMutex);
-        if (!g_helperPath.empty())
-            return IsExecutable(g_helperPath) ? g_helperPath : std::string();
+        if (!HelperPath().empty())
+            return IsExecutable(HelperPath()) ? HelperPath() : std::string();
     }
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);

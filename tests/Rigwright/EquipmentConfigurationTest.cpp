@@ -274,7 +274,7 @@ TEST_F(EquipmentConfigurationTest, AddAssemblyAddsTheFilesPartsWithTheFieldsAndR
     EXPECT_EQ(2.0f, parts[0].scale);
     EXPECT_TRUE(parts[0].fileColours);
     EXPECT_FALSE(parts[0].hasView) << "each part of an assembly is framed from its own box";
-    ASSERT_TRUE(parts[0].importedModel);
+    ASSERT_TRUE(parts[0].importedModel) << parts[0].modelProblem;
     EXPECT_EQ(4u, parts[0].importedModel->GetTriangleCount());
 
     for (int i : {1, 2})
@@ -312,7 +312,7 @@ TEST_F(EquipmentConfigurationTest, AScriptElsewhereTakesItsModelsFromItsOwnFolde
     const auto parts = CEquipmentConfiguration::Load(folder + "/rig.lua", folder);
     ASSERT_EQ(3u, parts.size());
     EXPECT_EQ(folder + "/Body.obj", parts[0].modelFile);
-    ASSERT_TRUE(parts[0].importedModel);
+    ASSERT_TRUE(parts[0].importedModel) << parts[0].modelProblem;
     EXPECT_EQ(folder + "/sub/Lid.stl", parts[1].modelFile);
     EXPECT_EQ("/abs/Pin.stl", parts[2].modelFile);
     // The usual rules are back for the next script.
