@@ -78,12 +78,6 @@ viewer_to_exit() {
   cd "$ROOT"
 }
 
-# "seconds kilobytes" of f3d writing its picture of the model.
-f3d_to_picture() {
-  "$TIME" -f "%e %M" -o "$WORK/f3d_time.txt" f3d --output="$WORK/f3d.png" --resolution=800,600 "$1" >/dev/null 2>&1 || true
-  cat "$WORK/f3d_time.txt"
-}
-
 # "launch_ms average_fps" of one probed run.
 viewer_first_frame_and_fps() {
   local dir
@@ -102,7 +96,7 @@ for model in "${models[@]}"; do
   ours_memory="$(( $(echo "$ours" | cut -d' ' -f2 | largest) / 1024 )) MB"
   theirs="-"
   if command -v f3d >/dev/null 2>&1; then
-    f3d_runs="$(for _ in $(seq "$RUNS"); do f3d_to_picture "$model"; done)"
+    f3d_runs="$(for _ in $(seq "$RUNS"); do session_f3d_picture "$WORK" "$model"; done)"
     theirs="$(echo "$f3d_runs" | cut -d' ' -f1 | median) s, $(( $(echo "$f3d_runs" | cut -d' ' -f2 | largest) / 1024 )) MB"
   fi
   read -r first fps < <(viewer_first_frame_and_fps "$model")

@@ -26,21 +26,14 @@ TIME=/usr/bin/time
 # Longest wait for a first frame or a picture.
 PATIENCE_SECONDS=180
 
-[[ -x "$PROBE" ]] || { echo "no rigwright_probe in $BUILD: build first" >&2; exit 1; }
-[[ -x "$TIME" ]] || { echo "GNU time is needed: apt-get install time" >&2; exit 1; }
-cleanup() {
-  session_stop_display
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
+[[ -x "$PROBE" && -x "$TIME" ]] || { echo "needs $PROBE (build first) and GNU time (apt-get install time)" >&2; exit 1; }
+session_clean_up_at_exit "$WORK"
 models=("$@")
-if (( ${#models[@]} == 0 )); then
-  models=("$SHARED/real-models/step/as1-oc-214.stp" "$SHARED/real-models/step/trj6_pm4-ec-203.stp")
-fi
+(( ${#models[@]} > 0 )) || models=("$SHARED/real-models/step/as1-oc-214.stp" "$SHARED/real-models/step/trj6_pm4-ec-203.stp")
 
 session_start_display 97
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# median_of LINES FIELD: the median of the field (counted from 1) over the lines.
+median_of() { echo "$1" | cut -d' ' -f"$2" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 # A working directory with the repository's data and MODEL's parts as the equipment.
 prepare() {
@@ -77,30 +70,21 @@ viewer_run() {
   cd "$ROOT"
 }
 
-# "seconds kilobytes" of f3d writing its picture of the model.
-f3d_to_picture() {
-  "$TIME" -f "%e %M" -o "$WORK/f3d_time.txt" timeout "$PATIENCE_SECONDS" f3d --output="$WORK/f3d.png" \
-    --resolution=800,600 "$1" >/dev/null 2>&1 || true
-  cat "$WORK/f3d_time.txt"
-}
-
 echo "display $DISPLAY, $RUNS runs each, medians"
 printf '%-24s %6s %26s %22s %8s\n' "model" "parts" "Rigwright to first frame" "f3d to picture" "ratio"
 for model in "${models[@]}"; do
   [[ -f "$model" ]] || { echo "missing: $model" >&2; continue; }
   ours="$(for _ in $(seq "$RUNS"); do viewer_run "$model"; done)"
-  ours_ms="$(echo "$ours" | cut -d' ' -f1 | median)"
-  ours_mb="$(( $(echo "$ours" | cut -d' ' -f2 | median) / 1024 ))"
-  parts="$(echo "$ours" | cut -d' ' -f3 | median)"
+  ours_ms="$(median_of "$ours" 1)"
+  ours_column="$(awk -v m="$ours_ms" 'BEGIN { printf "%.2f", m / 1000 }') s, $(( $(median_of "$ours" 2) / 1024 )) MB"
   theirs="-" ratio="-"
   if command -v f3d >/dev/null 2>&1; then
-    f3d_runs="$(for _ in $(seq "$RUNS"); do f3d_to_picture "$model"; done)"
-    f3d_s="$(echo "$f3d_runs" | cut -d' ' -f1 | median)"
-    theirs="$f3d_s s, $(( $(echo "$f3d_runs" | cut -d' ' -f2 | median) / 1024 )) MB"
+    f3d_runs="$(for _ in $(seq "$RUNS"); do session_f3d_picture "$WORK" "$model"; done)"
+    f3d_s="$(median_of "$f3d_runs" 1)"
+    theirs="$f3d_s s, $(( $(median_of "$f3d_runs" 2) / 1024 )) MB"
     ratio="$(awk -v a="$ours_ms" -v b="$f3d_s" 'BEGIN { printf "%.2f", a / 1000 / b }')"
   else
     echo "f3d is not installed (apt-get install f3d): its column is left out" >&2
   fi
-  printf '%-24s %6s %26s %22s %8s\n' "$(basename "$model")" "${parts:--}" \
-    "$(awk -v m="$ours_ms" 'BEGIN { printf "%.2f", m / 1000 }') s, $ours_mb MB" "$theirs" "$ratio"
+  printf '%-24s %6s %26s %22s %8s\n' "$(basename "$model")" "$(median_of "$ours" 3)" "$ours_column" "$theirs" "$ratio"
 done

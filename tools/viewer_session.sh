@@ -7,6 +7,9 @@
 #   session_press WINDOW KEY      key down on the window, a pause, key up
 #   session_move_mouse DX DY      the pointer moved in small relative steps, as a hand does
 #   session_click                 left button down, a pause, up
+#   session_f3d_picture DIR FILE  "seconds kilobytes" of f3d writing its 800 x 600 picture of FILE
+#                                 (into DIR), given at most SESSION_F3D_SECONDS (default 180)
+#   session_clean_up_at_exit DIR  at exit, stop the display this session started and remove DIR
 #   session_probe_run PROBE MODE SECONDS [PICTURE]
 #                                 one run of rigwright_probe in the current directory (which
 #                                 holds its Data), still or animated (key A) for SECONDS: prints
@@ -37,6 +40,17 @@ session_start_display() {
 session_stop_display() {
   [[ -n "$SESSION_XVFB_PID" ]] && kill "$SESSION_XVFB_PID" 2>/dev/null || true
   SESSION_XVFB_PID=""
+}
+
+session_f3d_picture() {
+  /usr/bin/time -f "%e %M" -o "$1/f3d_time.txt" timeout "${SESSION_F3D_SECONDS:-180}" \
+    f3d --output="$1/f3d.png" --resolution=800,600 "$2" >/dev/null 2>&1 || true
+  cat "$1/f3d_time.txt"
+}
+
+session_clean_up_at_exit() {
+  SESSION_WORK_DIR="$1"
+  trap 'session_stop_display; rm -rf "$SESSION_WORK_DIR"' EXIT
 }
 
 session_find_window() {

@@ -255,9 +255,11 @@ TEST_F(ComponentTest, ThePartHandsOverBothColoursAndTheOutlineItsColourAndSize)
     EXPECT_FLOAT_EQ(renderer->GetWorldMatrix().m[3][0], 5.0f) << "the outline follows its part";
 }
 
-TEST_F(ComponentTest, APartOutOfFocusGetsItsAmbientColourBackAndAPartInFocusKeepsItsOwn)
+namespace
 {
-    CComponent part(*renderer);
+// The part in focus keeps the highlight it was given; out of focus it has `ambient` again.
+void ExpectHighlightOnlyInFocus(CComponent& part, CTimer& timer, const Vector4& ambient)
+{
     const Vector4 highlight(0.6f, 0.5f, 0.2f, 1.0f);
     part.SetObjectParameter(0, highlight);
     part.SetSelected(true);
@@ -265,7 +267,14 @@ TEST_F(ComponentTest, APartOutOfFocusGetsItsAmbientColourBackAndAPartInFocusKeep
     EXPECT_EQ(part.GetObjectParameter(0), highlight);
     part.SetSelected(false);
     part.Update(timer);
-    EXPECT_EQ(part.GetObjectParameter(0), Vector4(0.4f, 0.4f, 0.4f, 0.4f));
+    EXPECT_EQ(part.GetObjectParameter(0), ambient);
+}
+} // namespace
+
+TEST_F(ComponentTest, APartOutOfFocusGetsItsAmbientColourBackAndAPartInFocusKeepsItsOwn)
+{
+    CComponent part(*renderer);
+    ExpectHighlightOnlyInFocus(part, timer, Vector4(0.4f, 0.4f, 0.4f, 0.4f));
 }
 
 // An assembly's part comes with its model already read; it keeps the file's colour while out of
@@ -288,14 +297,7 @@ TEST_F(ComponentTest, AnAssemblyPartBuildsItsReadModelAndKeepsItsColourOutOfFocu
     const Vector4 ambient(0.4f, 0.2f, 0.0f, 1.0f);
     EXPECT_EQ(part.GetObjectParameter(0), ambient);
     EXPECT_EQ(part.GetObjectParameter(1), Vector4(0.8f, 0.4f, 0.0f, 1.0f));
-    const Vector4 highlight(0.6f, 0.5f, 0.2f, 1.0f);
-    part.SetObjectParameter(0, highlight);
-    part.SetSelected(true);
-    part.Update(timer);
-    EXPECT_EQ(part.GetObjectParameter(0), highlight);
-    part.SetSelected(false);
-    part.Update(timer);
-    EXPECT_EQ(part.GetObjectParameter(0), ambient);
+    ExpectHighlightOnlyInFocus(part, timer, ambient);
 
     CComponent unread(*renderer, nullptr, "cut.step", "the file is cut short");
     EXPECT_FALSE(unread.HasGeometry());
