@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Runs the viewer and the peer programs on the same work in one run, and prints the ratios:
 # - frames per second at 800 x 600 with one part on screen (outline and panel on), against
-#   Irrlicht showing the same MilkShape file, for jeep1 and a 32,760-triangle torus knot;
-# - the shipped gate valve: launch to the first presented frame, frames per second still and
-#   animated;
+#   Irrlicht showing the same file: jeep1, a 32,760-triangle torus knot, and counter.unitsmm.STL
+#   and nefertiti.obj from ../shared/real-models when it is there;
+# - the shipped gate valve: frames per second still and animated, and its start-up against the
+#   floor program (tools/FloorProgram: the same window and context, one triangle, one frame):
+#   launch to the first presented frame and launch to exit with Escape sent at once, with Mesa's
+#   shader cache warm and empty (cold);
+# - frame time against triangles over torus knots of 8,160 to 65,520 triangles, for both
+#   programs, with a straight line fitted to each (tools/plot_frame_time.py draws them);
 # - LoadMeshMS3D against assimp's MilkShape import on the same two files, each the fastest of a
 #   series of single loads;
 # - how much of each program's frame is drawn (pixels other than the clear colour), since frame
@@ -14,20 +19,25 @@
 # PEERS names the folder of the peer programs (default ../shared/peers beside the checkout).
 # A peer is built into BUILD/peers when its package is installed (libirrlicht-dev,
 # libassimp-dev) and skipped otherwise. SECONDS_PER_RUN (default 6) is the length of each viewer
-# run; every viewer figure is the median of RUNS runs (default 3).
+# run; every viewer figure is the median of RUNS runs (default 3). LINE=0 leaves out the frame time
+# line; LINE_PICTURE names its picture (default BUILD/peers/frame_time_line.svg).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$ROOT/tools/viewer_session.sh"
 BUILD="$(realpath -m "${1:-$ROOT/build}")"
 PEERS="$(realpath -m "${PEERS:-$ROOT/../shared/peers}")"
 VIEWER="$BUILD/tools/rigwright_probe"
+FLOOR="$BUILD/tools/rigwright_floor"
 LOAD_BENCH="$BUILD/bench/bench_LoadMeshMS3D"
+REAL_MODELS="$(realpath -m "$ROOT/../shared/real-models")"
 RUNS="${RUNS:-3}"
 SECONDS_PER_RUN="${SECONDS_PER_RUN:-6}"
 OUT="$BUILD/peers"
-WORK=""
+LINE="${LINE:-1}"
+LINE_PICTURE="${LINE_PICTURE:-$OUT/frame_time_line.svg}"
 
-[[ -x "$VIEWER" ]] || { echo "no probed viewer at $VIEWER: build first" >&2; exit 1; }
+[[ -x "$VIEWER" && -x "$FLOOR" ]] || { echo "no probed viewer or floor program in $BUILD/tools: build first" >&2; exit 1; }
+source "$ROOT/tools/peer_runs.sh"
 cleanup() {
   session_stop_display
   [[ -n "$WORK" ]] && rm -rf "$WORK"
@@ -47,78 +57,28 @@ build_peer() {
 IRRLICHT="$(build_peer irrlicht_view.cpp irrlicht/irrlicht.h Irrlicht)"
 ASSIMP="$(build_peer assimp_load.cpp assimp/cimport.h assimp)"
 
+# knot SEGMENTS: a torus knot of 60 x SEGMENTS triangles (30 sides), made once.
+knot() {
+  local file="$OUT/knot_$((60 * $1)).ms3d"
+  [[ -f "$file" ]] || python3 "$PEERS/make_ms3d.py" "$file" "$1" 30 >/dev/null
+  echo "$file"
+}
 JEEP="$ROOT/tests/data/jeep1.ms3d"
-KNOT="$OUT/knot_32760.ms3d"
-[[ -f "$KNOT" ]] || python3 "$PEERS/make_ms3d.py" "$KNOT" 546 30 >/dev/null
+KNOT="$(knot 546)"
+MODELS=("jeep1:$JEEP:4000" "knot 32,760:$KNOT:1500")
+if [[ -d "$REAL_MODELS" ]]; then
+  MODELS+=("counter.unitsmm.STL:$REAL_MODELS/counter.unitsmm.STL:300" "nefertiti.obj:$REAL_MODELS/nefertiti.obj:200")
+else
+  echo "no $REAL_MODELS: the real models are left out"
+fi
 
 session_start_display 96
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
-
-# viewer_once MODE [MODEL [PICTURE]]: "launch_ms average_fps" of one run, with MODEL as the only
-# part (or the shipped equipment), still or animated; with PICTURE, a PNG of the window.
-viewer_once() {
-  local mode="$1" model="${2:-}" picture="${3:-}" result
-  WORK="$(mktemp -d "${TMPDIR:-/tmp}/rigwright-peers.XXXXXX")"
-  cd "$WORK"
-  mkdir Data
-  for folder in Effects Models Textures Scripts; do cp -r "$ROOT/Data/$folder" Data/; done
-  if [[ -n "$model" ]]; then
-    printf 'AddComponent("%s", "%s", "", "", "", 0, 0, 0)\n' "$model" "$(basename "$model")" \
-      > Data/Scripts/Equipment_Configuration.lua
-  fi
-  result="$(session_probe_run "$VIEWER" "$mode" "$SECONDS_PER_RUN" "$picture")" || exit 1
-  echo "$(cut -d' ' -f1 <<<"$result") $(cut -d' ' -f3 <<<"$result")"
-  cd "$ROOT"
-  rm -rf "$WORK"
-  WORK=""
-}
-
-# viewer_median MODE [MODEL [PICTURE]]: the medians of RUNS runs, "launch_ms average_fps"; the
-# first run takes the picture.
-viewer_median() {
-  local results
-  results="$(viewer_once "$@"; for _ in $(seq 2 "$RUNS"); do viewer_once "$1" "${2:-}"; done)"
-  echo "$(echo "$results" | cut -d' ' -f1 | median) $(echo "$results" | cut -d' ' -f2 | median)"
-}
-
-# irrlicht_run MODEL FRAMES: Irrlicht's frames per second and its launch to first frame.
-irrlicht_run() {
-  "$IRRLICHT" "$1" "$2" 2>/dev/null |
-    sed -n 's/.*first frame at \([0-9.]*\) ms, [0-9]* frames at \([0-9.]*\) fps.*/\2 \1/p'
-}
-
-# irrlicht_picture MODEL PNG: a picture of Irrlicht's window a second into a run. Its window
-# carries no process id, so it is the visible window that was not there before.
-irrlicht_picture() {
-  local before window="" pid
-  before="$(xdotool search --onlyvisible --name '' 2>/dev/null || true)"
-  "$IRRLICHT" "$1" 100000 >/dev/null 2>&1 &
-  pid=$!
-  for _ in $(seq 100); do
-    window="$(xdotool search --onlyvisible --name '' 2>/dev/null | grep -vxF "$before" | head -n 1 || true)"
-    [[ -n "$window" ]] && break
-    sleep 0.05
-  done
-  sleep 1
-  [[ -n "$window" ]] && session_window_picture "$window" "$2"
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-}
-
-# drawn_share PNG: the share of the picture, in per cent, that is not the clear colour both
-# programs use (64, 64, 64); "-" without a picture.
-drawn_share() {
-  [[ -s "$1" ]] || { echo "-"; return; }
-  convert "$1" -format %c histogram:info:- 2>/dev/null |
-    awk '{ n = $1 + 0; total += n } /#404040/ { clear = n } END { if (total > 0) printf "%.1f", 100 * (total - clear) / total; else print "-" }'
-}
-
+echo "load before the run: $(uptime)"
 echo "display $DISPLAY, 800 x 600, one part with outline and panel; viewer figures are medians of $RUNS runs of $SECONDS_PER_RUN s"
+
 printf '%-22s %12s %12s %7s\n' "frames per second" "Rigwright" "Irrlicht" "ratio"
 shares=""
-for entry in "jeep1:$JEEP:4000" "knot 32,760:$KNOT:1500"; do
+for entry in "${MODELS[@]}"; do
   IFS=: read -r label model frames <<<"$entry"
   ours="$(viewer_median still "$model" "$OUT/rigwright.png" | cut -d' ' -f2)"
   theirs="-"
@@ -133,10 +93,25 @@ done
 printf '%-22s %12s %12s\n' "frame drawn (%)" "Rigwright" "Irrlicht"
 printf '%s' "$shares"
 
-read -r still_launch still_fps <<<"$(viewer_median still)"
-read -r animated_launch animated_fps <<<"$(viewer_median animated)"
-echo "gate valve: launch to first frame ${still_launch} ms (still), ${animated_launch} ms (animated);" \
-  "${still_fps} fps still, ${animated_fps} fps animated"
+read -r _ still_fps <<<"$(viewer_median still)"
+read -r _ animated_fps <<<"$(viewer_median animated)"
+echo "gate valve: ${still_fps} fps still, ${animated_fps} fps animated"
+
+# start_up LABEL: the valve's start-up against the floor's, as medians of RUNS alternating runs.
+start_up() {
+  local floor viewer
+  floor="$(for _ in $(seq "$RUNS"); do floor_once; done | median_pairs)"
+  viewer="$(for _ in $(seq "$RUNS"); do viewer_exit_once; done | median_pairs)"
+  read -r floor_first floor_exit <<<"$floor"
+  read -r viewer_first viewer_exit <<<"$viewer"
+  printf '%-6s %-22s %10s %10s %10s\n' "$1" "first frame (ms)" "$floor_first" "$viewer_first" "+$((viewer_first - floor_first))"
+  printf '%-6s %-22s %10s %10s %10s\n' "$1" "exit, Escape sent (ms)" "$floor_exit" "$viewer_exit" "+$((viewer_exit - floor_exit))"
+  echo "$((viewer_first - floor_first))" > "$OUT/gap_$1"
+}
+printf '%-6s %-22s %10s %10s %10s\n' "start" "gate valve" "floor" "Rigwright" "gap"
+start_up warm
+COLD=1 start_up cold
+echo "cold gap / warm gap (first frame): $(ratio "$(cat "$OUT/gap_cold")" "$(cat "$OUT/gap_warm")")"
 if [[ -n "$IRRLICHT" ]]; then
   echo "Irrlicht launch to first frame on jeep1 (device, load, one frame): $(irrlicht_run "$JEEP" 1 | cut -d' ' -f2) ms"
 fi
@@ -150,4 +125,23 @@ if [[ -n "$ASSIMP" && -x "$LOAD_BENCH" ]]; then
     theirs="$("$ASSIMP" "$model" | sed -n 's/.*best of [0-9]*: \([0-9.]*\) ms.*/\1/p' | awk '{ print $1 * 1000 }')"
     printf '%-22s %12s %12s %7s\n' "$(basename "$model")" "$ours" "$theirs" "$(ratio "$theirs" "$ours")"
   done
+fi
+
+if [[ "$LINE" == 1 ]]; then
+  table="$OUT/frame_time_line.csv"
+  echo "triangles,rigwright_ms,irrlicht_ms" > "$table"
+  # A MilkShape file holds at most 65,535 triangles, so the knots stop at 65,520.
+  for segments in 136 273 410 546 819 1092; do
+    model="$(knot "$segments")"
+    triangles=$((60 * segments))
+    ours="$(viewer_median still "$model" | cut -d' ' -f2)"
+    theirs=""
+    if [[ -n "$IRRLICHT" ]]; then
+      frames=$(( 16000000 / triangles < 100 ? 100 : (16000000 / triangles > 3000 ? 3000 : 16000000 / triangles) ))
+      theirs="$(irrlicht_run "$model" "$frames" | cut -d' ' -f1)"
+    fi
+    awk -v t="$triangles" -v a="$ours" -v b="$theirs" \
+      'BEGIN { printf "%d,%.3f,%s\n", t, 1000 / a, (b > 0 ? sprintf("%.3f", 1000 / b) : "") }' >> "$table"
+  done
+  python3 "$ROOT/tools/plot_frame_time.py" "$table" "$LINE_PICTURE"
 fi

@@ -17,11 +17,17 @@ std::unique_ptr<CFxEffect> CFxEffect::CreateFromFile(IGraphicsDevice& device, co
     if (!file)
         return nullptr;
     // Read one byte past the limit so the parser reports an oversized file instead of parsing
-    // a cut-off one.
+    // a cut-off one. Read in pieces: clearing a buffer of the limit's size up front costs more
+    // than reading and parsing a real effect file.
+    constexpr std::size_t kPieceBytes = 64u << 10;
     std::string text;
-    text.resize(CFxParser::kMaxTextBytes + 1);
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(file.gcount()));
+    while (file && text.size() <= CFxParser::kMaxTextBytes)
+    {
+        const std::size_t before = text.size();
+        text.resize(before + std::min(kPieceBytes, CFxParser::kMaxTextBytes + 1 - before));
+        file.read(text.data() + before, static_cast<std::streamsize>(text.size() - before));
+        text.resize(before + static_cast<std::size_t>(file.gcount()));
+    }
     if (file.bad())
         return nullptr;
     return CreateFromText(device, text, path, errors);

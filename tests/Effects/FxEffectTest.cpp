@@ -556,6 +556,23 @@ TEST_F(FxEffectTest, FilesAreReadAndTheirErrorsNameThePath)
     auto loaded = CFxEffect::CreateFromFile(*device, path, errors);
     ASSERT_NE(loaded, nullptr) << errors;
     EXPECT_EQ(loaded->GetDesc().techniques, 2u);
+
+    // Files are read in pieces: one longer than a piece arrives whole, and one past the limit
+    // is refused rather than cut off.
+    const std::string comment = "// " + std::string(150000, 'x') + "\n";
+    {
+        std::ofstream file(path, std::ios::binary);
+        file << comment << kEffect;
+    }
+    loaded = CFxEffect::CreateFromFile(*device, path, errors);
+    ASSERT_NE(loaded, nullptr) << errors;
+    EXPECT_EQ(loaded->GetDesc().techniques, 2u);
+    {
+        std::ofstream file(path, std::ios::binary);
+        file << "// " << std::string(CFxParser::kMaxTextBytes, 'x') << "\n" << kEffect;
+    }
+    EXPECT_EQ(CFxEffect::CreateFromFile(*device, path, errors), nullptr);
+    EXPECT_NE(errors.find("larger than"), std::string::npos) << errors;
 }
 
 TEST_F(FxEffectTest, TooManyRegistersIsAnError)
