@@ -6,7 +6,7 @@
 //   AddComponent(model, name, manufacturer, partNumber, description, x, y, z
 //                [, pitch, yaw, radius [, targetX, targetY, targetZ]] [, scale])
 //
-// `model` is a MilkShape 3D, STL, OBJ, glTF or PLY file: a bare file name is looked up in
+// `model` is a MilkShape 3D, STL, OBJ, glTF, PLY, STEP or IGES file: a bare file name is looked up in
 // "Data/Models/", a path is taken as it stands, and an empty one names the default model.
 // (x, y, z) places the part in the assembly. Without the optional view the camera frames the part
 // from its box; with pitch, yaw and radius it takes those, looking at the part's box centre or at

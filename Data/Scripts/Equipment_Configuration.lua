@@ -34,6 +34,17 @@
 --   scale        what the model's coordinates are multiplied by (1 by default)
 --
 -- A field that cannot be read keeps its default, and Log.txt names the part and the field.
+--
+-- A STEP or IGES assembly (.step, .stp, .iges, .igs) given to AddComponent is one part. To show
+-- one part per leaf of the file, named from it, in the file's order:
+--
+--   AddAssembly("pump.step", { manufacturer = "...", position = {x, y, z}, up = "z", colours = "file" })
+--
+--   the fields  optional; the texts stand in where the file has no product data, and position,
+--               up, rotation and scale place the whole assembly
+--   colours     "file" shows each part in the file's colour, "grey" (the default) all alike
+--
+-- Log.txt names the file with the number of parts it gave ("Equipment: pump.step: 32 parts").
 -- README.md has the details; Examples/Prusa_Extruder.lua uses the named fields throughout.
 --
 -- A part whose model cannot be read stays in the list, empty, its description box saying why,

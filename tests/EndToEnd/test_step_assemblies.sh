@@ -109,7 +109,7 @@ LUA
 start_with "${TMPDIR:-/tmp}/rigwright-inches.lua"
 rm -f "${TMPDIR:-/tmp}/rigwright-inches.lua"
 quit_normally
-sizes() { sed -n "s|^Main     | $STEP_DIR/$1 is \([0-9.]*\) units across.*|\1|p" Log.txt | sort -n | uniq; }
+sizes() { sed -n "s#^Main     | $STEP_DIR/$1 is \([0-9.]*\) units across.*#\1#p" Log.txt | sort -n | uniq; }
 [[ -n "$(sizes as1-oc-214.stp)" ]] || e2e_fail "the millimetre file's parts are not measured in the log"
 [[ "$(sizes as1-oc-214.stp)" == "$(sizes as1_pe_203.stp)" ]] ||
   e2e_fail "the inch file's parts measure $(sizes as1_pe_203.stp | tr '\n' ' ')against $(sizes as1-oc-214.stp | tr '\n' ' ')"
