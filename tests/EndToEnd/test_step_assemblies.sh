@@ -1,8 +1,9 @@
 # STEP assemblies named on the command line, from ../shared/real-models/step beside the checkout:
 # the AS1 assembly and the rotor pump show every part, each named in the panel, and NEXT steps
 # through all of them; the Cyrillic part names of a legacy code page render as the same names
-# written in the script do, not as "?"; the AS1 assembly in inches comes out as large as in
-# millimetres; a file cut short gives one log line and an empty part.
+# written in the script do, not as "?"; the AS1 assembly declared in inches comes out 25.4 times
+# as large as in millimetres (its file writes the same numbers under the other unit); a file cut
+# short gives one log line and an empty part.
 source "$(dirname "$0")/lib.sh"
 
 STEP_DIR="$TESS_SOURCE_DIR/../shared/real-models/step"
@@ -100,11 +101,12 @@ e2e_screenshot screen_shot_100003.bmp
 quit_normally
 e2e_leave_workdir
 
-# ---- Inches: every part of the AS1 assembly as large from the inch file as from the millimetre
-# one. At a thousandth of their size each part is under 10 units, and the log names its size.
+# ---- Inches: the inch file writes the millimetre file's numbers but declares inches, so its
+# parts are 25.4 times as large; scaled down by that much they measure as the millimetre file's.
+# At a thousandth of their size each part is under 10 units, and the log names its size.
 cat >"${TMPDIR:-/tmp}/rigwright-inches.lua" <<LUA
 AddAssembly("$STEP_DIR/as1-oc-214.stp", { scale = 0.001 })
-AddAssembly("$STEP_DIR/as1_pe_203.stp", { scale = 0.001 })
+AddAssembly("$STEP_DIR/as1_pe_203.stp", { scale = 0.001 / 25.4 })
 LUA
 start_with "${TMPDIR:-/tmp}/rigwright-inches.lua"
 rm -f "${TMPDIR:-/tmp}/rigwright-inches.lua"
