@@ -30,8 +30,19 @@ namespace
 // every mesh distinct, needs well under half of it.
 constexpr std::size_t kMaxAnswerBytes = std::size_t(512) << 20;
 
-std::mutex g_helperMutex;
-std::string g_helperPath;
+// Function statics: tests set the path from static initializers of their own, which may run
+// before this file's.
+std::mutex& HelperMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::string& HelperPath()
+{
+    static std::string path;
+    return path;
+}
 
 bool IsExecutable(const std::string& path)
 {
@@ -150,16 +161,16 @@ std::string ReasonFromStatus(int status, const SImportLimits& limits)
 
 void SetImportHelperPath(const std::string& path)
 {
-    std::lock_guard lock(g_helperMutex);
-    g_helperPath = path;
+    std::lock_guard lock(HelperMutex());
+    HelperPath() = path;
 }
 
 std::string FindImportHelper()
 {
     {
-        std::lock_guard lock(g_helperMutex);
-        if (!g_helperPath.empty())
-            return IsExecutable(g_helperPath) ? g_helperPath : std::string();
+        std::lock_guard lock(HelperMutex());
+        if (!HelperPath().empty())
+            return IsExecutable(HelperPath()) ? HelperPath() : std::string();
     }
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
