@@ -30,10 +30,14 @@ namespace
 // every mesh distinct, needs well under half of it.
 constexpr std::size_t kMaxAnswerBytes = std::size_t(512) << 20;
 
-std::mutex g_helperMutex;
+// Function statics: tests set the path from static initializers of their own, which may run
+// before this file's.
+std::mutex& HelperMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
 
-// Made on first use: a program may set the helper from its own static initializers, which can
-// run before this file's (a test program's do).
 std::string& HelperPath()
 {
     static std::string path;
@@ -157,14 +161,14 @@ std::string ReasonFromStatus(int status, const SImportLimits& limits)
 
 void SetImportHelperPath(const std::string& path)
 {
-    std::lock_guard lock(g_helperMutex);
+    std::lock_guard lock(HelperMutex());
     HelperPath() = path;
 }
 
 std::string FindImportHelper()
 {
     {
-        std::lock_guard lock(g_helperMutex);
+        std::lock_guard lock(HelperMutex());
         if (!HelperPath().empty())
             return IsExecutable(HelperPath()) ? HelperPath() : std::string();
     }
