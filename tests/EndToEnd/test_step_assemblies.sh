@@ -113,7 +113,10 @@ rm -f "${TMPDIR:-/tmp}/rigwright-inches.lua"
 quit_normally
 sizes() { sed -n "s#^Main     | $STEP_DIR/$1 is \([0-9.]*\) units across.*#\1#p" Log.txt | sort -n | uniq; }
 [[ -n "$(sizes as1-oc-214.stp)" ]] || e2e_fail "the millimetre file's parts are not measured in the log"
-[[ "$(sizes as1-oc-214.stp)" == "$(sizes as1_pe_203.stp)" ]] ||
+# The two CAD tools modelled the small parts a little differently (a nut 0.037 against 0.04), so
+# sizes agree within a tenth.
+paste -d' ' <(sizes as1-oc-214.stp) <(sizes as1_pe_203.stp) |
+  awk 'NF != 2 || $1 > 1.1 * $2 || $2 > 1.1 * $1 { bad = 1 } END { exit bad }' ||
   e2e_fail "the inch file's parts measure $(sizes as1_pe_203.stp | tr '\n' ' ')against $(sizes as1-oc-214.stp | tr '\n' ' ')"
 e2e_leave_workdir
 
