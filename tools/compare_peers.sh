@@ -40,7 +40,7 @@ LINE_PICTURE="${LINE_PICTURE:-$OUT/frame_time_line.svg}"
 source "$ROOT/tools/peer_runs.sh"
 cleanup() {
   session_stop_display
-  [[ -n "$WORK" ]] && rm -rf "$WORK"
+  if [[ -n "$WORK" ]]; then rm -rf "$WORK"; fi
 }
 trap cleanup EXIT
 mkdir -p "$OUT"
