@@ -59,21 +59,11 @@ prepare() {
 
 # "seconds kilobytes" of one launch of the viewer that quits as soon as its window shows.
 viewer_to_exit() {
-  local dir pid child="" window
+  local dir
   dir="$(prepare "$1")"
   cd "$dir"
   "$TIME" -f "%e %M" -o time.txt "$VIEWER" >/dev/null 2>&1 &
-  pid=$!
-  # The viewer is GNU time's child.
-  for _ in $(seq 500); do
-    child="$(pgrep -P "$pid" | head -n 1 || true)"
-    [[ -n "$child" ]] && break
-    sleep 0.01
-  done
-  window="$(session_find_window "$child")" || { echo "no window" >&2; return 1; }
-  xdotool keydown --window "$window" Escape 2>/dev/null || true
-  wait "$pid" || true
-  xdotool keyup Escape 2>/dev/null || true
+  session_quit_timed $! || return 1
   cat time.txt
   cd "$ROOT"
 }

@@ -48,7 +48,7 @@ prepare() {
 # "milliseconds kilobytes parts": one probed run, from launch to the first presented frame, then
 # Escape; its peak memory and the parts the log names for the file.
 viewer_run() {
-  local model="$1" dir start first pid child="" window
+  local model="$1" dir start first pid
   dir="$(prepare "$model")"
   cd "$dir"
   start="$(date +%s%N)"
@@ -61,11 +61,7 @@ viewer_run() {
   done
   first="$(sed -n 's/^first_present_ns //p' present.txt 2>/dev/null)"
   [[ -n "$first" ]] || { echo "no frame from the viewer for $model" >&2; kill "$pid" 2>/dev/null; return 1; }
-  child="$(pgrep -P "$pid" | head -n 1 || true)"
-  window="$(session_find_window "$child")" || { echo "no viewer window" >&2; return 1; }
-  xdotool keydown --window "$window" Escape 2>/dev/null || true
-  wait "$pid" || true
-  xdotool keyup Escape 2>/dev/null || true
+  session_quit_timed "$pid" || return 1
   echo "$(( (first - start) / 1000000 )) $(cat memory.txt) $(sed -n 's/^Main     | Equipment: .*: \([0-9]*\) parts\?$/\1/p' Log.txt | head -n 1)"
   cd "$ROOT"
 }

@@ -18,6 +18,8 @@
 #   session_window_picture WINDOW PNG
 #                                 the window's pixels as they are on the display, or nothing
 #                                 without ImageMagick's import
+#   session_quit_timed PID        the viewer run under GNU time as PID: its window found, Escape
+#                                 pressed, and PID waited for
 #   session_model_triangles FILE  the triangles of a model of ../shared/real-models: an STL's
 #                                 from the file, the others' from the folder's README
 
@@ -121,6 +123,20 @@ session_probe_run() {
   echo "$(( (first - start) / 1000000 ))" \
     "$(sed -n 's/^         | FPS at exit: \([0-9]*\) .*/\1/p' Log.txt)" \
     "$(awk '/^presents/ { if ($4 > 0) printf "%.1f", ($2 - 1) / $4 }' present.txt)"
+}
+
+session_quit_timed() {
+  local pid="$1" child="" window
+  # The viewer is GNU time's child.
+  for _ in $(seq 500); do
+    child="$(pgrep -P "$pid" | head -n 1 || true)"
+    [[ -n "$child" ]] && break
+    sleep 0.01
+  done
+  window="$(session_find_window "$child")" || { echo "no viewer window" >&2; return 1; }
+  xdotool keydown --window "$window" Escape 2>/dev/null || true
+  wait "$pid" || true
+  xdotool keyup Escape 2>/dev/null || true
 }
 
 session_model_triangles() {
