@@ -2,7 +2,11 @@
 
 #include "Applications/Rigwright/ComponentOutline.h"
 #include "Applications/Rigwright/PartDrawing.h"
+#include "Applications/Rigwright/OutlineBandCuller.h"
 #include "Applications/Rigwright/PartModel.h"
+#include "Applications/Rigwright/PartPreparation.h"
+#include "Engine/Core/Log.h"
+#include "Engine/Core/LogCapture.h"
 #include "Engine/Core/Timer.h"
 #include "Engine/Geometry/IndexBuffer.h"
 #include "Engine/Geometry/TriMesh.h"
@@ -27,20 +31,23 @@ CComponent::CComponent(CRenderer& renderer) : CComponent(renderer, kDefaultModel
 
 CComponent::CComponent(CRenderer& renderer, const std::string& modelFile, float scale,
                        const SPartOrientation& orientation)
+    : CComponent(renderer, PreparePart(modelFile, scale, orientation))
 {
-    // The loader returns null for a file that is missing, of another version or corrupt; the
-    // part then stays empty, and the log and the panel tell why.
-    m_mesh = LoadPartMesh(modelFile, scale, orientation, &m_modelProblem);
-    Build(renderer);
 }
 
 CComponent::CComponent(CRenderer& renderer, SImportedModel* model, const std::string& modelFile,
                        const std::string& modelProblem, float scale, const SPartOrientation& orientation)
-    : m_modelProblem(modelProblem)
+    : CComponent(renderer, PreparePart(model, modelFile, modelProblem, scale, orientation))
 {
-    if (model)
-        m_mesh = BuildPartMesh(*model, modelFile, scale, orientation, &m_modelProblem);
-    Build(renderer);
+}
+
+// A model file that is missing, of another version or corrupt leaves the part empty; the log
+// and the panel tell why.
+CComponent::CComponent(CRenderer& renderer, SPreparedPart&& prepared) : m_modelProblem(prepared.modelProblem)
+{
+    if (prepared.log)
+        prepared.log->Release(GetLog());
+    Build(renderer, prepared);
 }
 
 CComponent::~CComponent()
@@ -52,16 +59,17 @@ CComponent::~CComponent()
     delete m_outline;
 }
 
-void CComponent::Build(CRenderer& renderer)
+void CComponent::Build(CRenderer& renderer, SPreparedPart& prepared)
 {
     m_alive = true;
+    m_mesh = prepared.mesh.release();
     if (m_mesh)
     {
-        m_mesh->ComputeNormals();
         m_vertexBuffer = new CVertexBuffer(*m_mesh, renderer.GetDevice());
         m_indexBuffer = new CIndexBuffer(*m_mesh, renderer.GetDevice());
     }
-    CreateOutline(renderer);
+    m_outline = new CComponentOutline(renderer, prepared.edgeMesh.release(), std::move(prepared.culler));
+    AddChild(m_outline);
     m_bounds.SetCentre(ComputeMeshCentre());
     m_bounds.SetRadius(kBoundsRadius);
     SetResourceHandle(kMainViewLayer, renderer.LoadEffect(kEffectFile));
@@ -76,13 +84,6 @@ void CComponent::SetBaseColour(const Vector3& colour)
     if (!m_selected)
         SetObjectParameter(0, m_ambient);
     SetObjectParameter(1, Vector4(colour.x * kDiffuse, colour.y * kDiffuse, colour.z * kDiffuse, 1.0f));
-}
-
-void CComponent::CreateOutline(CRenderer& renderer)
-{
-    CTriMesh* edgeMesh = m_mesh ? m_mesh->BuildEdgeMesh() : nullptr;
-    m_outline = new CComponentOutline(renderer, edgeMesh);
-    AddChild(m_outline);
 }
 
 Vector3 CComponent::ComputeMeshCentre() const

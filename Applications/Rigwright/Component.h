@@ -22,6 +22,7 @@ class CRenderer;
 class CTriMesh;
 class CVertexBuffer;
 struct SImportedModel;
+struct SPreparedPart;
 
 class CComponent : public CNode
 {
@@ -45,6 +46,9 @@ public:
     // without one, an empty part whose reason is `modelProblem`.
     CComponent(CRenderer& renderer, SImportedModel* model, const std::string& modelFile,
                const std::string& modelProblem, float scale = 1.0f, const SPartOrientation& orientation = {});
+    // A part prepared beforehand (PartPreparation.h), whose mesh, edge mesh and culler it takes
+    // over; its held log lines are written first.
+    CComponent(CRenderer& renderer, SPreparedPart&& prepared);
     // Deletes the mesh, the buffers and the outline.
     ~CComponent() override;
 
@@ -94,9 +98,8 @@ public:
     void SetView(const Vector3& target, float pitch, float yaw, float radius);
 
 private:
-    // The constructors' common steps once the mesh (or its absence) is known.
-    void Build(CRenderer& renderer);
-    void CreateOutline(CRenderer& renderer);
+    // The constructors' common steps once the part is prepared.
+    void Build(CRenderer& renderer, SPreparedPart& prepared);
     // Centre of the mesh's axis-aligned box (the origin without a mesh).
     Vector3 ComputeMeshCentre() const;
 

@@ -20,11 +20,14 @@ namespace
 constexpr int kMainViewLayer = 8;
 } // namespace
 
-CComponentOutline::CComponentOutline(CRenderer& renderer, CTriMesh* edgeMesh) : m_edgeMesh(edgeMesh)
+CComponentOutline::CComponentOutline(CRenderer& renderer, CTriMesh* edgeMesh,
+                                     std::unique_ptr<COutlineBandCuller> culler)
+    : m_edgeMesh(edgeMesh), m_culler(std::move(culler))
 {
     if (m_edgeMesh)
     {
-        m_culler = std::make_unique<COutlineBandCuller>(*m_edgeMesh, CEdgeMeshBuilder::DrawnFinIndices(*m_edgeMesh));
+        if (!m_culler)
+            m_culler = std::make_unique<COutlineBandCuller>(*m_edgeMesh, CEdgeMeshBuilder::DrawnFinIndices(*m_edgeMesh));
         m_indexBuffer = new CIndexBuffer(m_culler->GetOrderedIndices(), renderer.GetDevice());
         m_vertexBuffer = new CVertexBuffer(*m_edgeMesh, renderer.GetDevice());
         // The edge mesh has the part's own positions, so its box is the part's.

@@ -39,9 +39,9 @@ public:
     // the still one is at the minimum width anyway).
     static constexpr float kReferenceSize = 80.0f;
 
-    // Takes ownership of the edge mesh (null for none) and builds its buffers on the renderer's
-    // device.
-    CComponentOutline(CRenderer& renderer, CTriMesh* edgeMesh);
+    // Takes ownership of the edge mesh (null for none) and its band culler (made here when null)
+    // and builds its buffers on the renderer's device.
+    CComponentOutline(CRenderer& renderer, CTriMesh* edgeMesh, std::unique_ptr<COutlineBandCuller> culler = nullptr);
     // Deletes the edge mesh and its buffers.
     ~CComponentOutline() override;
 

@@ -5,6 +5,7 @@
 #include "Applications/Rigwright/Framing.h"
 #include "Applications/Rigwright/MainMenu.h"
 #include "Applications/Rigwright/PartCamera.h"
+#include "Applications/Rigwright/PartPreparation.h"
 #include "Engine/Core/Log.h"
 #include "Engine/Core/Matrix.h"
 #include "Engine/Core/Profiler.h"
@@ -138,8 +139,9 @@ void CRigwright::CreateEquipment()
             ? CEquipmentConfiguration::Load(m_equipmentScript,
                                             std::filesystem::path(m_equipmentScript).parent_path().string())
             : CEquipmentConfiguration::Load();
-    for (const SPartDescription& part : parts)
-        CreatePart(part);
+    std::vector<SPreparedPart> prepared = PrepareParts(parts);
+    for (std::size_t index = 0; index < parts.size(); ++index)
+        CreatePart(parts[index], std::move(prepared[index]));
     // Without a description of the equipment the viewer shows the main part alone, nameless,
     // from the orbit camera's starting view.
     if (m_components.IsEmpty())
@@ -150,15 +152,11 @@ void CRigwright::CreateEquipment()
     }
 }
 
-void CRigwright::CreatePart(const SPartDescription& part)
+void CRigwright::CreatePart(const SPartDescription& part, SPreparedPart&& prepared)
 {
     // A part whose model is missing or rejected stays in the list, empty: its texts still tell
     // the user which part it is.
-    auto* component =
-        part.IsAssemblyPart()
-            ? new CComponent(*m_renderer, part.importedModel.get(), part.modelFile, part.modelProblem, part.scale,
-                             part.orientation)
-            : new CComponent(*m_renderer, part.modelFile, part.scale, part.orientation);
+    auto* component = new CComponent(*m_renderer, std::move(prepared));
     if (part.fileColours && part.hasColour)
         component->SetBaseColour(part.colour);
     DescribePart(*component, part);

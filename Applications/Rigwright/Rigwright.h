@@ -34,6 +34,7 @@ class CMainMenu;
 class CNode;
 class CPartCamera;
 struct SPartDescription;
+struct SPreparedPart;
 class CRenderViewGUI;
 class CRenderViewMain;
 } // namespace Tess
@@ -120,7 +121,8 @@ private:
     void CreateMainView();
     void CreateMainMenu();
     void CreateEquipment();
-    void CreatePart(const Tess::SPartDescription& part);
+    // Makes the prepared part on the device and adds it to the scene.
+    void CreatePart(const Tess::SPartDescription& part, Tess::SPreparedPart&& prepared);
     void FocusFirstComponent();
     // Places the panel along the right edge and gives the camera the free area left of it, for a
     // picture of `width` x `height` pixels.

@@ -1,5 +1,7 @@
 #include "Engine/Core/Log.h"
 
+#include "Engine/Core/LogCapture.h"
+
 #include <cstring>
 
 namespace Tess
@@ -40,12 +42,22 @@ bool CLog::OpenAt(const std::string& path)
 
 bool CLog::Write(int category, const char* text)
 {
+    if (CLogCapture* capture = CLogCapture::Active())
+    {
+        capture->Hold(category, text ? text : "");
+        return true;
+    }
     *this << GetPrefix(category) << (text ? text : "") << '\n';
     return true;
 }
 
 bool CLog::Write(int category, const std::string& text)
 {
+    if (CLogCapture* capture = CLogCapture::Active())
+    {
+        capture->Hold(category, text);
+        return true;
+    }
     *this << GetPrefix(category) << text << '\n';
     flush();
     return true;

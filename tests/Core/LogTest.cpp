@@ -1,8 +1,12 @@
 #include "Engine/Core/Log.h"
+#include "Engine/Core/LogCapture.h"
 
 #include "Support/TempWorkDir.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
 
 using namespace Tess;
 using TestSupport::ReadFile;
@@ -136,4 +140,32 @@ TEST_F(LogTest, LinesBeforeOpenAndAfterCloseAreLost)
     const std::string text = ReadFile("Log.txt");
     EXPECT_EQ(text.find("before"), std::string::npos);
     EXPECT_EQ(text.find("after"), std::string::npos);
+}
+
+TEST_F(LogTest, ACaptureHoldsOnlyItsOwnThreadsLinesUntilReleasedInOrder)
+{
+    log.Open();
+    auto capture = std::make_unique<CLogCapture>();
+    std::thread other([this] { log.Write(LOG_MAIN, std::string("other thread")); });
+    other.join();
+    log.Write(LOG_MAIN, std::string("held one"));
+    {
+        // A nested capture takes the lines while it lives, then gives the thread back.
+        CLogCapture inner;
+        log.Write(LOG_MAIN, "inner");
+    }
+    log.Write(LOG_RENDERER, "held two");
+    capture->Stop();
+    log.Write(LOG_MAIN, std::string("after stop"));
+    // Released from another thread, as a worker's lines are.
+    std::thread releaser([&] { capture->Release(log); });
+    releaser.join();
+    capture->Release(log);
+    log.Close();
+
+    const auto lines = ReadLines("Log.txt");
+    const std::vector<std::string> written(lines.begin() + static_cast<long>(kOpeningLines.size()), lines.end());
+    EXPECT_EQ(written, (std::vector<std::string>{"Main     | other thread", "Main     | after stop",
+                                                 "Main     | held one", "Renderer | held two",
+                                                 "Log      | Closing log file."}));
 }

@@ -4,6 +4,11 @@
 
 #include "Applications/Rigwright/PartModel.h"
 
+#include "Applications/Rigwright/EquipmentConfiguration.h"
+#include "Applications/Rigwright/OutlineBandCuller.h"
+#include "Applications/Rigwright/PartPreparation.h"
+#include "Engine/Core/LogCapture.h"
+
 #include "Engine/Core/Log.h"
 #include "Engine/Geometry/TriMesh.h"
 #include "Support/TempWorkDir.h"
@@ -63,6 +68,46 @@ TEST(PartModelTest, ASmallPartIsScaledOrNamedWithTheScaleThatFits)
     EXPECT_FLOAT_EQ(SuggestScale(3.0f), 100.0f);
     EXPECT_FLOAT_EQ(SuggestScale(0.05f), 1000.0f);
     EXPECT_FLOAT_EQ(SuggestScale(0.0f), 1.0f);
+}
+
+// Parts prepared together on worker threads come out as the same parts prepared one by one, in
+// the list's order, each holding the log lines it would have written.
+TEST(PartModelTest, PartsPreparedInParallelMatchPartsPreparedOneByOne)
+{
+    TestSupport::TempWorkDir dir;
+    GetLog().Open();
+    const std::string models = std::string(TESS_SOURCE_DIR) + "/Data/Models/";
+    std::vector<SPartDescription> parts(6);
+    const char* files[] = {"Valve_Handwheel.ms3d", "Missing.ms3d", "Valve_Flange_Inlet.stl", "Valve_Bonnet.ms3d",
+                           "Valve_Flange_Outlet.ms3d", "Edge_Mesh.ms3d"};
+    for (std::size_t index = 0; index < parts.size(); ++index)
+        parts[index].modelFile = models + files[index];
+
+    std::vector<SPreparedPart> together = PrepareParts(parts);
+    // Nothing reached the log yet; the held lines go out part by part.
+    EXPECT_TRUE(MainLogLines().empty());
+    for (SPreparedPart& part : together)
+        if (part.log)
+            part.log->Release(GetLog());
+    const std::vector<std::string> heldLines = MainLogLines();
+
+    ASSERT_EQ(together.size(), parts.size());
+    for (std::size_t index = 0; index < parts.size(); ++index)
+    {
+        SCOPED_TRACE(files[index]);
+        const SPreparedPart alone = PreparePart(parts[index].modelFile, 1.0f, {});
+        ASSERT_EQ(together[index].mesh == nullptr, alone.mesh == nullptr);
+        EXPECT_EQ(together[index].modelProblem, alone.modelProblem);
+        if (!alone.mesh)
+            continue;
+        EXPECT_EQ(together[index].mesh->GetTriangleCount(), alone.mesh->GetTriangleCount());
+        ASSERT_TRUE(together[index].edgeMesh && together[index].culler);
+        EXPECT_EQ(together[index].edgeMesh->GetVertexCount(), alone.edgeMesh->GetVertexCount());
+        EXPECT_EQ(together[index].culler->GetOrderedIndices(), alone.culler->GetOrderedIndices());
+    }
+    EXPECT_EQ(heldLines, MainLogLines());
+    EXPECT_EQ(heldLines.size(), 2u); // the missing file and the inlet flange's scale
+    GetLog().Close();
 }
 
 } // namespace
