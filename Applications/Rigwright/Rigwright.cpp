@@ -2,6 +2,7 @@
 
 #include "Applications/Rigwright/Component.h"
 #include "Applications/Rigwright/EquipmentConfiguration.h"
+#include "Applications/Rigwright/EquipmentLoading.h"
 #include "Applications/Rigwright/Framing.h"
 #include "Applications/Rigwright/MainMenu.h"
 #include "Applications/Rigwright/PartCamera.h"
@@ -90,6 +91,9 @@ void CRigwright::Initialize()
 {
     // The first entity ever made becomes the world root, through which the main view draws.
     m_sceneRoot = new CNode();
+    // The parts are read and prepared while the views and the panel are made.
+    m_equipmentLoading = std::make_unique<CEquipmentLoading>();
+    m_equipmentLoading->Start(m_modelFiles, m_equipmentScript);
     CreateMainView();
     m_mainView->AddRootNode(m_sceneRoot);
     SetTextLine(0, "Rigwright v" RIGWRIGHT_VERSION);
@@ -133,13 +137,10 @@ void CRigwright::CreateMainMenu()
 
 void CRigwright::CreateEquipment()
 {
-    const std::vector<SPartDescription> parts =
-        !m_modelFiles.empty() ? CEquipmentConfiguration::LoadFiles(m_modelFiles)
-        : !m_equipmentScript.empty()
-            ? CEquipmentConfiguration::Load(m_equipmentScript,
-                                            std::filesystem::path(m_equipmentScript).parent_path().string())
-            : CEquipmentConfiguration::Load();
-    std::vector<SPreparedPart> prepared = PrepareParts(parts);
+    std::vector<SPartDescription> parts;
+    std::vector<SPreparedPart> prepared;
+    m_equipmentLoading->Finish(parts, prepared);
+    m_equipmentLoading.reset();
     for (std::size_t index = 0; index < parts.size(); ++index)
         CreatePart(parts[index], std::move(prepared[index]));
     // Without a description of the equipment the viewer shows the main part alone, nameless,

@@ -35,6 +35,7 @@ class CNode;
 class CPartCamera;
 struct SPartDescription;
 struct SPreparedPart;
+class CEquipmentLoading;
 class CRenderViewGUI;
 class CRenderViewMain;
 } // namespace Tess
@@ -164,6 +165,8 @@ private:
     Tess::CComponent* m_currentComponent = nullptr;
     Tess::CComponent* m_previousComponent = nullptr;
     std::unique_ptr<Tess::CPartCamera> m_partCamera;
+    // The equipment being read while Initialize makes the views; null outside Initialize.
+    std::unique_ptr<Tess::CEquipmentLoading> m_equipmentLoading;
     // The frame step's switches and clock; one application object, so one set.
     bool m_manualCamera = true;
     bool m_leftDragOrbits = false;
