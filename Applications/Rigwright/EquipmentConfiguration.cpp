@@ -110,22 +110,6 @@ int AddAssembly(lua_State* state)
     return 1;
 }
 
-// The script's list with each AddAssembly call replaced by the parts of its file.
-std::vector<SPartDescription> ReadAssemblies(std::vector<SPartDescription>&& listed)
-{
-    std::vector<SPartDescription> parts;
-    for (SPartDescription& part : listed)
-    {
-        if (part.pendingAssembly)
-        {
-            part.pendingAssembly = false;
-            AppendAssemblyParts(part.modelFile, part.assemblyName, part, parts, CEquipmentConfiguration::kMaxParts);
-        }
-        else if (static_cast<int>(parts.size()) < CEquipmentConfiguration::kMaxParts)
-            parts.push_back(std::move(part));
-    }
-    return parts;
-}
 } // namespace
 
 std::string CEquipmentConfiguration::ResolveModelFile(const std::string& model)
@@ -141,6 +125,12 @@ std::string CEquipmentConfiguration::ResolveModelFile(const std::string& model)
 
 std::vector<SPartDescription> CEquipmentConfiguration::Load(const std::string& scriptFile,
                                                             const std::string& modelFolder)
+{
+    return ReadAssemblies(Describe(scriptFile, modelFolder));
+}
+
+std::vector<SPartDescription> CEquipmentConfiguration::Describe(const std::string& scriptFile,
+                                                                const std::string& modelFolder)
 {
     std::vector<SPartDescription> parts;
     std::error_code error;
@@ -164,7 +154,23 @@ std::vector<SPartDescription> CEquipmentConfiguration::Load(const std::string& s
     if (status != 0)
         GetLog().Write(LOG_MAIN, "Equipment: " + scriptFile + " stopped with an error after " +
                                      std::to_string(parts.size()) + " parts");
-    return ReadAssemblies(std::move(parts));
+    return parts;
+}
+
+std::vector<SPartDescription> CEquipmentConfiguration::ReadAssemblies(std::vector<SPartDescription> listed)
+{
+    std::vector<SPartDescription> parts;
+    for (SPartDescription& part : listed)
+    {
+        if (part.pendingAssembly)
+        {
+            part.pendingAssembly = false;
+            AppendAssemblyParts(part.modelFile, part.assemblyName, part, parts, CEquipmentConfiguration::kMaxParts);
+        }
+        else if (static_cast<int>(parts.size()) < CEquipmentConfiguration::kMaxParts)
+            parts.push_back(std::move(part));
+    }
+    return parts;
 }
 
 std::vector<SPartDescription> CEquipmentConfiguration::LoadFiles(const std::vector<std::string>& files)

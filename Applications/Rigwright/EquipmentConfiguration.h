@@ -108,6 +108,13 @@ public:
     static std::vector<SPartDescription> Load(const std::string& scriptFile = kScriptFile,
                                               const std::string& modelFolder = "");
 
+    // Load in two steps: the script's list, with each AddAssembly call a part still to be read
+    // (the script alone, quick: it runs where the caller is), then the list with each such part
+    // replaced by the parts of its file (every file read: this may take a reader's time limit).
+    static std::vector<SPartDescription> Describe(const std::string& scriptFile = kScriptFile,
+                                                  const std::string& modelFolder = "");
+    static std::vector<SPartDescription> ReadAssemblies(std::vector<SPartDescription> listed);
+
     // The parts of the model files, in order, as AddAssembly without fields adds each.
     static std::vector<SPartDescription> LoadFiles(const std::vector<std::string>& files);
 

@@ -12,29 +12,42 @@ CEquipmentLoading::CEquipmentLoading() = default;
 
 CEquipmentLoading::~CEquipmentLoading()
 {
-    if (m_prepared.valid())
-        m_prepared.wait();
+    if (m_loaded.valid())
+        m_loaded.wait();
 }
 
 void CEquipmentLoading::Start(const std::vector<std::string>& modelFiles, const std::string& script)
 {
-    m_descriptionLog = std::make_unique<CLogCapture>();
-    m_parts = !modelFiles.empty() ? CEquipmentConfiguration::LoadFiles(modelFiles)
-              : !script.empty()
-                  ? CEquipmentConfiguration::Load(script, std::filesystem::path(script).parent_path().string())
-                  : CEquipmentConfiguration::Load();
-    m_descriptionLog->Stop();
-    // The workers read the list, and only they touch the assembly models in it, until Finish.
-    m_prepared = std::async(std::launch::async, [this] { return PrepareParts(m_parts); });
+    std::vector<SPartDescription> listed;
+    if (modelFiles.empty())
+    {
+        m_scriptLog = std::make_unique<CLogCapture>();
+        listed = !script.empty() ? CEquipmentConfiguration::Describe(
+                                       script, std::filesystem::path(script).parent_path().string())
+                                 : CEquipmentConfiguration::Describe();
+        m_scriptLog->Stop();
+    }
+    m_loaded = std::async(std::launch::async, [files = modelFiles, listed = std::move(listed)]() mutable {
+        SLoaded loaded;
+        loaded.filesLog = std::make_unique<CLogCapture>();
+        loaded.parts = !files.empty() ? CEquipmentConfiguration::LoadFiles(files)
+                                      : CEquipmentConfiguration::ReadAssemblies(std::move(listed));
+        loaded.filesLog->Stop();
+        loaded.prepared = PrepareParts(loaded.parts);
+        return loaded;
+    });
 }
 
 void CEquipmentLoading::Finish(std::vector<SPartDescription>& parts, std::vector<SPreparedPart>& prepared)
 {
-    if (m_descriptionLog)
-        m_descriptionLog->Release(GetLog());
-    prepared = m_prepared.valid() ? m_prepared.get() : std::vector<SPreparedPart>();
-    parts = std::move(m_parts);
-    m_parts.clear();
+    if (m_scriptLog)
+        m_scriptLog->Release(GetLog());
+    if (!m_loaded.valid())
+        return;
+    SLoaded loaded = m_loaded.get();
+    loaded.filesLog->Release(GetLog());
+    parts = std::move(loaded.parts);
+    prepared = std::move(loaded.prepared);
 }
 
 } // namespace Tess

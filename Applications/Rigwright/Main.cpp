@@ -53,6 +53,8 @@ int main(int argc, char** argv)
     }
     g_rigwright.SetModelFiles(commandLine.GetModelFiles());
     g_rigwright.SetEquipmentScript(commandLine.GetScript());
+    // The equipment is read while the window and the device are made.
+    g_rigwright.StartLoadingEquipment();
     char noArguments[] = "";
     const int result = Tess::WinMain(Tess::GetCurrentInstance(), nullptr, noArguments, Tess::SW_SHOW);
     // The entry routine returns 1 after a normal run; a shell expects 0 for that.

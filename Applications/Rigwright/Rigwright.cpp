@@ -91,9 +91,9 @@ void CRigwright::Initialize()
 {
     // The first entity ever made becomes the world root, through which the main view draws.
     m_sceneRoot = new CNode();
-    // The parts are read and prepared while the views and the panel are made.
-    m_equipmentLoading = std::make_unique<CEquipmentLoading>();
-    m_equipmentLoading->Start(m_modelFiles, m_equipmentScript);
+    // The parts are read and prepared while the views and the panel are made, if the program
+    // did not start that before it made the window.
+    StartLoadingEquipment();
     CreateMainView();
     m_mainView->AddRootNode(m_sceneRoot);
     SetTextLine(0, "Rigwright v" RIGWRIGHT_VERSION);
@@ -106,6 +106,14 @@ void CRigwright::Initialize()
     m_partCamera->FrameEquipment();
     ShowPartInformation();
     WriteSceneReport();
+}
+
+void CRigwright::StartLoadingEquipment()
+{
+    if (m_equipmentLoading)
+        return;
+    m_equipmentLoading = std::make_unique<CEquipmentLoading>();
+    m_equipmentLoading->Start(m_modelFiles, m_equipmentScript);
 }
 
 void CRigwright::CreateMainView()

@@ -68,6 +68,11 @@ public:
     // paths, AddAssembly of each), or this script with its models beside it. Set before it runs.
     void SetModelFiles(std::vector<std::string> files) { m_modelFiles = std::move(files); }
     void SetEquipmentScript(std::string script) { m_equipmentScript = std::move(script); }
+    // Runs the equipment script and starts reading the equipment's files and preparing its
+    // parts on worker threads, so that a program can overlap them with making its window and
+    // device. Initialize does it when the program did not; files and a script set afterwards
+    // are not read.
+    void StartLoadingEquipment();
 
     void Initialize() override;
     void Update() override;

@@ -53,6 +53,8 @@ int main(int argc, char** argv)
         return 2;
     }
     g_rigwright.SetProbe(std::make_unique<Tess::CPresentProbe>(argv[1]));
+    // As the viewer's own program does: the equipment is read while the window is made.
+    g_rigwright.StartLoadingEquipment();
     char commandLine[] = "";
     const int result = Tess::WinMain(Tess::GetCurrentInstance(), nullptr, commandLine, Tess::SW_SHOW);
     return result == 1 ? 0 : 1;
