@@ -6,7 +6,10 @@
 
 #include "Applications/Rigwright/EquipmentConfiguration.h"
 
+#include "Applications/Rigwright/EquipmentLoading.h"
+
 #include "Applications/Rigwright/PartModel.h"
+#include "Engine/Core/LogCapture.h"
 #include "Engine/Geometry/TriMesh.h"
 #include "Engine/Platform/ModelImporter.h"
 
@@ -296,6 +299,43 @@ TEST_F(EquipmentConfigurationTest, AddAssemblyAddsTheFilesPartsWithTheFieldsAndR
     EXPECT_TRUE(has("Equipment: ./cut.step not read: " + parts[1].modelProblem));
     EXPECT_TRUE(has("Equipment: missing.obj not read: " + parts[2].modelProblem));
     EXPECT_TRUE(has("Equipment: part 5: field \"colours\" is not \"file\" or \"grey\"; \"grey\" is used"));
+}
+
+// Loaded while the program makes its window: nothing reaches the log before Finish, and then the
+// script's lines, the files' and the parts' come in the order a plain Load and one part after
+// another write them.
+TEST_F(EquipmentConfigurationTest, LoadingInTheBackgroundGivesTheSamePartsAndLogAsLoadingInTurn)
+{
+    dir.WriteFile("Data/Models/Body.obj", kTetrahedron);
+    dir.WriteFile(CEquipmentConfiguration::kScriptFile, R"(
+        AddAssembly("Body.obj")
+        AddComponent{ model = "missing.ms3d", colours = "blue" }
+        AddAssembly("missing.obj")
+    )");
+    const std::vector<SPartDescription> inTurn = CEquipmentConfiguration::Load();
+    std::vector<std::string> expectedLog = MainLogLines();
+    for (const SPartDescription& part : inTurn)
+        part.IsAssemblyPart() ? PreparePart(part.importedModel.get(), part.modelFile, part.modelProblem, part.scale,
+                                            part.orientation)
+                              : PreparePart(part.modelFile, part.scale, part.orientation);
+    const std::vector<std::string> partLines = MainLogLines();
+    expectedLog.insert(expectedLog.end(), partLines.begin(), partLines.end());
+
+    CEquipmentLoading loading;
+    loading.Start({}, "");
+    std::vector<SPartDescription> parts;
+    std::vector<SPreparedPart> prepared;
+    EXPECT_TRUE(MainLogLines().empty());
+    loading.Finish(parts, prepared);
+    for (SPreparedPart& part : prepared)
+        if (part.log)
+            part.log->Release(GetLog());
+    EXPECT_EQ(MainLogLines(), expectedLog);
+    ASSERT_EQ(parts.size(), inTurn.size());
+    ASSERT_EQ(prepared.size(), parts.size());
+    EXPECT_TRUE(prepared[0].mesh);
+    for (std::size_t index = 0; index < parts.size(); ++index)
+        EXPECT_EQ(parts[index].partName, inTurn[index].partName);
 }
 
 // A script the user names keeps its models beside it: every relative path is taken from its
