@@ -14,8 +14,10 @@ set(TESS_WINDOWS_TEST_DIRS Core Effects FuzzRegressions GUI Geometry Input Platf
 # Tests of Linux-only pieces: Open CASCADE, the import helper process, fontconfig.
 set(TESS_LINUX_ONLY_TEST_SOURCES
   Platform/CadReaderTest.cpp Platform/ImportSandboxTest.cpp Platform/FontRasterizerTest.cpp)
-# And tests of Windows-only pieces.
-set(TESS_WINDOWS_ONLY_TEST_SOURCES "")
+
+
+# Every test program, for building just them (scripts/run-tests.sh).
+add_custom_target(TesserantWindowsTests)
 
 foreach(name ${TESS_WINDOWS_TEST_DIRS})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
@@ -24,6 +26,7 @@ foreach(name ${TESS_WINDOWS_TEST_DIRS})
   endforeach()
   set(target Test${name})
   add_executable(${target} ${sources})
+  add_dependencies(TesserantWindowsTests ${target})
   tess_set_warnings(${target})
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${target} PRIVATE TesserantTesting Tesserant::Engine GTest::gtest GTest::gtest_main)
