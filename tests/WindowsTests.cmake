@@ -1,0 +1,41 @@
+# The unit tests of the Windows cross-build, run by ctest under Wine (the toolchain's emulator).
+# The same one program per folder as on Linux, for the folders that need no Linux platform:
+# no OpenGL or SDL (*GL, Platform's SDL parts), no import helper or Open CASCADE, no installed
+# packages, Valgrind or /proc.
+include(GoogleTest)
+
+# GoogleTest, built for Windows from Debian's sources.
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+set(TESS_WINDOWS_TEST_DIRS Core Effects FuzzRegressions GUI Geometry Input Platform Rendering Rigwright
+  RigwrightFrame Scene SceneStartup Sound Views)
+# Tests of Linux-only pieces: Open CASCADE, the import helper process, fontconfig.
+set(TESS_LINUX_ONLY_TEST_SOURCES
+  Platform/CadReaderTest.cpp Platform/ImportSandboxTest.cpp Platform/FontRasterizerTest.cpp)
+# And tests of Windows-only pieces.
+set(TESS_WINDOWS_ONLY_TEST_SOURCES "")
+
+foreach(name ${TESS_WINDOWS_TEST_DIRS})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
+  foreach(excluded ${TESS_LINUX_ONLY_TEST_SOURCES})
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
+  set(target Test${name})
+  add_executable(${target} ${sources})
+  tess_set_warnings(${target})
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${target} PRIVATE TesserantTesting Tesserant::Engine GTest::gtest GTest::gtest_main)
+  if(TARGET RigwrightApp)
+    target_link_libraries(${target} PRIVATE RigwrightApp)
+  endif()
+  target_compile_definitions(${target} PRIVATE
+    TESS_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    TESS_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
+  gtest_discover_tests(${target}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES LABELS "unit;windows" TIMEOUT 300)
+endforeach()
