@@ -42,13 +42,23 @@ bool HasInk(const std::vector<std::uint8_t>& pixels)
     return std::any_of(pixels.begin(), pixels.end(), [](std::uint8_t p) { return p > 128; });
 }
 
+// A face with Cyrillic, or the test is skipped.
+class GdiFonts : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        face = FaceWithCyrillic();
+        if (face.empty())
+            GTEST_SKIP() << "no face with Cyrillic is installed";
+    }
+    std::string face;
+};
+
 } // namespace
 
-TEST(GdiFonts, GlyphsAreDistinctInkAtTheRequestedHeight)
+TEST_F(GdiFonts, GlyphsAreDistinctInkAtTheRequestedHeight)
 {
-    const std::string face = FaceWithCyrillic();
-    if (face.empty())
-        GTEST_SKIP() << "no face with Cyrillic is installed";
     CFontRasterizer font;
     ASSERT_TRUE(font.Create(face, 20, false, false));
     std::cout << "face asked for: " << face << ", drawn with: " << font.GetFontFile() << "\n";
@@ -72,11 +82,8 @@ TEST(GdiFonts, GlyphsAreDistinctInkAtTheRequestedHeight)
               font.GetGlyph('B').atlasX + 1000 * font.GetGlyph('B').atlasY);
 }
 
-TEST(GdiFonts, CyrillicIsDrawnAndUnknownCharactersBecomeTheReplacement)
+TEST_F(GdiFonts, CyrillicIsDrawnAndUnknownCharactersBecomeTheReplacement)
 {
-    const std::string face = FaceWithCyrillic();
-    if (face.empty())
-        GTEST_SKIP() << "no face with Cyrillic is installed";
     CFontRasterizer font;
     ASSERT_TRUE(font.Create(face, 16, false, false));
     EXPECT_TRUE(font.HasCharacter(kCyrillicZhe));
@@ -88,7 +95,7 @@ TEST(GdiFonts, CyrillicIsDrawnAndUnknownCharactersBecomeTheReplacement)
     EXPECT_EQ(font.GetMetrics().ShownSlot(0x4E00), GlyphSlot('?'));
 }
 
-TEST(GdiFonts, AMissingFaceIsSubstitutedByAnInstalledOne)
+TEST(GdiFontSubstitution, AMissingFaceIsSubstitutedByAnInstalledOne)
 {
     CFontRasterizer font;
     ASSERT_TRUE(font.Create("No Such Face Anywhere", 17, false, false));
