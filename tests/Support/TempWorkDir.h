@@ -52,6 +52,16 @@ private:
     std::filesystem::path m_path;
 };
 
+// A link to a folder, or a copy of it where links cannot be made (Wine, Windows without the
+// privilege).
+inline void LinkFolder(const std::filesystem::path& folder, const std::filesystem::path& link)
+{
+    std::error_code error;
+    std::filesystem::create_directory_symlink(folder, link, error);
+    if (error)
+        std::filesystem::copy(folder, link, std::filesystem::copy_options::recursive);
+}
+
 inline std::string ReadFile(const std::filesystem::path& path)
 {
     std::ifstream file(path);
