@@ -8,6 +8,13 @@ if(NOT DEFINED TESS_DEPENDENCY_MODE)
   set(TESS_DEPENDENCY_MODE REQUIRED)
 endif()
 
+# Windows: Debian has no Windows builds of the libraries. Lua is built from its sources in
+# ThirdParty/Lua, stb from Debian's headers, and the rest is the system's own.
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/TesserantWindowsDependencies.cmake)
+  return()
+endif()
+
 find_package(PkgConfig ${TESS_DEPENDENCY_MODE})
 
 # Each entry is <prefix>:<pkg-config module>; the imported target is PkgConfig::<prefix>. The

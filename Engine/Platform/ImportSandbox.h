@@ -6,6 +6,9 @@
 // memory, and hands back its meshes as an import stream (ImportStream.h). Whatever the helper
 // does, the calling process goes on: a crash, a hang or an exhausted memory is a reason, not an
 // end.
+//
+// Builds without the helper (Windows) answer every exchange-format file with "the format is not
+// available in this build".
 
 #include "Engine/Platform/ImportedScene.h"
 
