@@ -39,3 +39,6 @@ foreach(name ${TESS_WINDOWS_TEST_DIRS})
     DISCOVERY_TIMEOUT 120
     PROPERTIES LABELS "unit;windows" TIMEOUT 300)
 endforeach()
+
+# The Win32 backends' own tests, below the platform interfaces.
+add_subdirectory(PlatformWin32)
