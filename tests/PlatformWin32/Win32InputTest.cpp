@@ -15,18 +15,6 @@ namespace
 {
 constexpr std::uint8_t kScanCodeW = 0x11; // DIK_W
 
-void SendKey(std::uint8_t scanCode, bool down)
-{
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wScan = scanCode;
-    input.ki.dwFlags = KEYEVENTF_SCANCODE | (down ? 0 : KEYEVENTF_KEYUP);
-    SendInput(1, &input, sizeof input);
-    // The device sees the key once its window's queue has been looked at.
-    Sleep(20);
-    Win32Test::DrainMessages();
-}
-
 class Win32InputTest : public ::testing::Test
 {
 protected:
@@ -85,10 +73,10 @@ TEST_F(Win32InputTest, KeyboardAndMouseAcquireOnTheForegroundWindowAndRead)
     EXPECT_EQ(state.lX, 0);
 
     // A key pressed on the keyboard shows in the table under its scan code, and goes again.
-    SendKey(kScanCodeW, true);
+    Win32Test::SendKey(kScanCodeW, true);
     ASSERT_EQ(keyboard->GetDeviceState(sizeof keys, keys), kOk);
     EXPECT_EQ(keys[kScanCodeW], 0x80);
-    SendKey(kScanCodeW, false);
+    Win32Test::SendKey(kScanCodeW, false);
     ASSERT_EQ(keyboard->GetDeviceState(sizeof keys, keys), kOk);
     EXPECT_EQ(keys[kScanCodeW], 0);
 

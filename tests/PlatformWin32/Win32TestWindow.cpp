@@ -1,5 +1,7 @@
 #include "Win32TestWindow.h"
 
+#include "Engine/Platform/Win32/Win32Api.h"
+
 using namespace Tess;
 
 namespace Win32Test
@@ -42,6 +44,18 @@ WindowHandle CreateShownWindow(const char* title)
     windows.ShowWindow(window, SW_SHOW);
     windows.UpdateWindow(window);
     return window;
+}
+
+void SendKey(std::uint8_t scanCode, bool down)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wScan = scanCode;
+    input.ki.dwFlags = KEYEVENTF_SCANCODE | (down ? 0 : KEYEVENTF_KEYUP);
+    SendInput(1, &input, sizeof input);
+    // DirectInput sees the key once it has gone through the thread's input.
+    Sleep(20);
+    DrainMessages();
 }
 
 bool DrainMessages()

@@ -29,6 +29,10 @@ std::intptr_t RecordingProcedure(Tess::WindowHandle window, std::uint32_t messag
 // shown and in the foreground.
 Tess::WindowHandle CreateShownWindow(const char* title = "Tesserant test");
 
+// Presses (down) or releases a key by its scan code, as the keyboard would, and lets the
+// window's queue see it.
+void SendKey(std::uint8_t scanCode, bool down);
+
 // Removes every pending message, dispatching each, until the queue is empty or WM_QUIT came;
 // returns whether WM_QUIT came.
 bool DrainMessages();
