@@ -7,6 +7,7 @@
 #include "Engine/Geometry/EdgeMeshBuilder.h"
 #include "Engine/Geometry/MeshFile.h"
 #include "Engine/Geometry/ModelLoader.h"
+#include "Support/ExchangeFormats.h"
 
 #include <array>
 #include <cmath>
@@ -321,6 +322,7 @@ TEST(EdgeMeshRobustnessTest, BadIndicesAndNonFinitePositionsAreSafe)
 
 TEST(EdgeMeshRealModelTest, SharedEdgesPairOnceAndTheBandsStayWithinThreePerTriangle)
 {
+    TESS_SKIP_WITHOUT_EXCHANGE_FORMATS();
     const std::string folder = std::string(TESS_SOURCE_DIR) + "/../shared/real-models/";
     if (!std::filesystem::is_directory(folder))
         GTEST_SKIP() << "the third-party models are not at " << folder;

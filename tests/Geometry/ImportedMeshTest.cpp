@@ -7,6 +7,7 @@
 #include "Engine/Geometry/ImportedMesh.h"
 #include "Engine/Geometry/ModelLoader.h"
 #include "Engine/Platform/ModelImporter.h"
+#include "Support/ExchangeFormats.h"
 
 #include <algorithm>
 #include <array>
@@ -95,6 +96,7 @@ std::unique_ptr<CTriMesh> Import(const std::filesystem::path& path)
 
 TEST(ImportedMeshTest, MergesEveryMeshPlacedByItsNodes)
 {
+    TESS_SKIP_WITHOUT_EXCHANGE_FORMATS();
     // Two one-triangle meshes under a moved assembly node: the first placed twice (once moved,
     // once mirrored in x), the second scaled.
     const auto dir = ScratchDirectory();
@@ -134,6 +136,7 @@ TEST(ImportedMeshTest, MergesEveryMeshPlacedByItsNodes)
 
 TEST(ImportedMeshTest, ExchangeSamplesMatchTheirMilkShapeTwins)
 {
+    TESS_SKIP_WITHOUT_EXCHANGE_FORMATS();
     struct STwin
     {
         const char* sample;

@@ -10,6 +10,9 @@ using EAction = CCommandLine::EAction;
 
 TEST(CommandLine, FilesAndScriptsAreTakenFromTheStartFolder)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "the cases are written in POSIX paths; Windows joins and roots paths its own way";
+#endif
     const CCommandLine none({}, "/home/u");
     EXPECT_EQ(none.GetAction(), EAction::Run);
     EXPECT_TRUE(none.GetScript().empty());
@@ -29,6 +32,9 @@ TEST(CommandLine, FilesAndScriptsAreTakenFromTheStartFolder)
 
 TEST(CommandLine, HelpAndVersionWinAndMistakesAreRefused)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "the cases are written in POSIX paths; Windows joins and roots paths its own way";
+#endif
     EXPECT_EQ(CCommandLine({"a.stl", "--help"}, "/").GetAction(), EAction::Help);
     EXPECT_EQ(CCommandLine({"-h"}, "/").GetAction(), EAction::Help);
     EXPECT_EQ(CCommandLine({"--version", "--bogus"}, "/").GetAction(), EAction::Version);

@@ -35,7 +35,7 @@ class ComponentTest : public ::testing::Test
 protected:
     ComponentTest()
     {
-        std::filesystem::create_directory_symlink(kData, dir.Path() / "Data");
+        TestSupport::LinkFolder(kData, dir.Path() / "Data");
         config.texturesAlwaysLoad = true;
         auto system = std::make_unique<CRecordingSystem>(config, recording);
         m_system = std::move(system);

@@ -13,6 +13,7 @@
 #include "Engine/Core/Log.h"
 #include "Engine/Rendering/ScriptManager.h"
 #include "Support/TempWorkDir.h"
+#include "Support/ExchangeFormats.h"
 
 #include <gtest/gtest.h>
 
@@ -256,6 +257,7 @@ const char* const kTetrahedron = "v 0 0 0\nv 10 0 0\nv 0 10 0\nv 0 0 10\nf 1 3 2
 // the parts after it still come.
 TEST_F(EquipmentConfigurationTest, AddAssemblyAddsTheFilesPartsWithTheFieldsAndReportsTheCount)
 {
+    TESS_SKIP_WITHOUT_EXCHANGE_FORMATS();
     dir.WriteFile("Data/Models/Body.obj", kTetrahedron);
     dir.WriteFile("cut.step", "ISO-10303-21;\nHEADER;");
     const auto parts = LoadScript(R"(
@@ -302,6 +304,7 @@ TEST_F(EquipmentConfigurationTest, AddAssemblyAddsTheFilesPartsWithTheFieldsAndR
 // folder, bare names too. Model files on the command line are each an assembly.
 TEST_F(EquipmentConfigurationTest, AScriptElsewhereTakesItsModelsFromItsOwnFolder)
 {
+    TESS_SKIP_WITHOUT_EXCHANGE_FORMATS();
     dir.WriteFile("elsewhere/Body.obj", kTetrahedron);
     dir.WriteFile("elsewhere/rig.lua", R"(
         AddAssembly("Body.obj")
@@ -434,6 +437,7 @@ struct SBox
 
 TEST(ExampleEquipmentScript, ThePrusaExtruderStandsAssembledFromItsZUpFiles)
 {
+    TESS_SKIP_WITHOUT_EXCHANGE_FORMATS();
     const std::filesystem::path source = TESS_SOURCE_DIR;
     if (!std::filesystem::is_directory(source / "../shared/real-models/Prusa-extruder"))
         GTEST_SKIP() << "the Prusa extruder parts are not beside the repository";

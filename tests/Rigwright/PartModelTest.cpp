@@ -7,6 +7,7 @@
 #include "Engine/Core/Log.h"
 #include "Engine/Geometry/TriMesh.h"
 #include "Support/TempWorkDir.h"
+#include "Support/ExchangeFormats.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,7 @@ std::vector<std::string> MainLogLines()
 
 TEST(PartModelTest, ASmallPartIsScaledOrNamedWithTheScaleThatFits)
 {
+    TESS_SKIP_WITHOUT_EXCHANGE_FORMATS();
     TestSupport::TempWorkDir dir;
     GetLog().Open();
     // The inlet flange's STL sample is in metres: 0.48 units across as it stands.

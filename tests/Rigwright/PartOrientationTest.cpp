@@ -10,6 +10,7 @@
 #include "Engine/Geometry/TriMesh.h"
 #include "Engine/Geometry/VertexElement.h"
 #include "Support/TempWorkDir.h"
+#include "Support/ExchangeFormats.h"
 
 #include <gtest/gtest.h>
 
@@ -119,6 +120,7 @@ TEST(PartOrientationTest, AnglesTurnCounterClockwiseAboutTheFixedAxesInTheOrderX
 
 TEST(PartOrientationTest, AZUpScanStandsUpRightWayRound)
 {
+    TESS_SKIP_WITHOUT_EXCHANGE_FORMATS();
     const std::string file = std::string(TESS_SOURCE_DIR) + "/../shared/real-models/nefertiti.obj";
     if (!std::filesystem::is_regular_file(file))
         GTEST_SKIP() << file << " is absent";

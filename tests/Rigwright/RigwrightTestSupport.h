@@ -62,8 +62,7 @@ protected:
     // The viewer reads the repository's Data directory, as the program does.
     void UseRepositoryData() const
     {
-        std::filesystem::create_directory_symlink(std::filesystem::path(TESS_SOURCE_DIR) / "Data",
-                                                  dir.Path() / "Data");
+        TestSupport::LinkFolder(std::filesystem::path(TESS_SOURCE_DIR) / "Data", dir.Path() / "Data");
     }
 
     // A Data directory of the repository's effects and textures, the given models and, unless
