@@ -44,13 +44,15 @@ foreach(name ${TESS_WINDOWS_TEST_DIRS})
   target_compile_definitions(${target} PRIVATE
     TESS_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     TESS_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
-  set(lock "")
+  # Discovery before the run flattens the properties into one list: every value must be a single
+  # non-empty word, or the pairs after it shift (a list of labels or an empty lock lost the lock).
+  set(properties LABELS unit TIMEOUT 300)
   if(name IN_LIST TESS_WINDOWS_BACKEND_TEST_DIRS)
-    set(lock wine_display)
+    list(APPEND properties RESOURCE_LOCK wine_display)
   endif()
   gtest_discover_tests(${target}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
-    PROPERTIES LABELS "unit;windows" RESOURCE_LOCK "${lock}" TIMEOUT 300)
+    PROPERTIES ${properties})
 endforeach()

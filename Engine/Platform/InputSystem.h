@@ -3,7 +3,7 @@
 // shape of an immediate-mode input API: create a device, set its cooperative level and data
 // format, acquire it, read its whole state once per frame. A device can only be acquired while
 // its window has the input focus; when the focus goes, reads fail with kInputLost until the
-// device is acquired again. Backends: the SDL one and the tests' fake.
+// device is acquired again. Backends: the SDL one, DirectInput 8 on Windows and the tests' fake.
 
 #include "Engine/Platform/PlatformTypes.h"
 

@@ -5,7 +5,7 @@
 #include "Engine/Platform/Win32/Win32AudioDevice.h"
 #include "Engine/Platform/Win32/Win32Clock.h"
 #include "Engine/Platform/Win32/Win32InputSystem.h"
-#include "Engine/Platform/Win32/Win32Screen.h"
+#include "Engine/Platform/Win32/Win32Instance.h"
 #include "Engine/Platform/Win32/Win32WindowSystem.h"
 #else
 #include "Engine/Platform/SDL/SDLAudioDevice.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The platform services the engine starts from: the window system, the clock, and the factories
 // of the input system, the audio device and the graphics system. By default they are the SDL and
-// OpenGL backends; a test swaps in fakes with SetPlatform (and puts the previous services back
+// OpenGL backends (on Windows: Win32 and Direct3D 9); a test swaps in fakes with SetPlatform (and puts the previous services back
 // afterwards). A fake window system needs a graphics system that does not take its window
 // handles for SDL windows: the recording one.
 

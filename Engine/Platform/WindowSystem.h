@@ -3,7 +3,7 @@
 // the shape of the Win32 calls the engine was written against (register a class, create a window,
 // peek one message without blocking, translate and dispatch it, post messages, the default window
 // procedure), and the message numbers are Win32's, so the main loop reads as it always did.
-// Backends: CSDLWindowSystem (SDL2, the real one) and the tests' own fake.
+// Backends: CSDLWindowSystem (SDL2), CWin32WindowSystem (Win32 itself) and the tests' own fake.
 
 #include "Engine/Platform/PlatformTypes.h"
 

@@ -10,27 +10,17 @@
 namespace Win32Test
 {
 
-struct ReceivedMessage
-{
-    std::uint32_t message;
-    std::uintptr_t wParam;
-    std::intptr_t lParam;
-};
+// Every message the test windows' procedure received (number, wParam, lParam), in order. The
+// procedure posts WM_QUIT with exit code 7 on WM_DESTROY and leaves the rest to the default.
+std::vector<Tess::WindowMessage>& Received();
 
-// Everything the test windows' procedure received, in order.
-std::vector<ReceivedMessage>& Received();
-
-// The procedure of the test class: records, posts WM_QUIT with exit code 7 on WM_DESTROY, and
-// leaves the rest to the default handling.
-std::intptr_t RecordingProcedure(Tess::WindowHandle window, std::uint32_t message,
-                                 std::uintptr_t wParam, std::intptr_t lParam);
-
-// Registers the test class (once) and creates a window of it with a client area of 320 x 200,
-// shown and in the foreground.
+// A window of the test class with a client area of 320 x 200, shown and in the foreground.
 Tess::WindowHandle CreateShownWindow(const char* title = "Tesserant test");
 
-// Removes every pending message, dispatching each, until the queue is empty or WM_QUIT came;
-// returns whether WM_QUIT came.
+// Presses or releases a key by its scan code, as the keyboard would.
+void SendKey(std::uint8_t scanCode, bool down);
+
+// Dispatches every pending message until the queue is empty or WM_QUIT came (true then).
 bool DrainMessages();
 
 } // namespace Win32Test

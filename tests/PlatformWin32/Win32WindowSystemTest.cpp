@@ -16,148 +16,78 @@ auto& Windows()
     return Platform::GetWin32WindowSystem();
 }
 
-std::vector<std::uint32_t> ReceivedNumbers()
+// Where the first message of this number is in the journal; -1 when it never came.
+long Position(std::uint32_t message)
 {
-    std::vector<std::uint32_t> numbers;
-    for (const auto& received : Received())
-        numbers.push_back(received.message);
-    return numbers;
+    const auto found = std::find_if(Received().begin(), Received().end(),
+                                    [message](const WindowMessage& m) { return m.message == message; });
+    return found == Received().end() ? -1 : found - Received().begin();
 }
 
-// Records, and leaves everything to the default handling.
-std::intptr_t PlainProcedure(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                             std::intptr_t lParam)
+std::intptr_t RefusingProcedure(WindowHandle, std::uint32_t message, std::uintptr_t, std::intptr_t)
 {
-    Received().push_back({message, wParam, lParam});
-    return Windows().DefWindowProc(window, message, wParam, lParam);
+    return message == WM_CREATE ? -1 : 0;
 }
-
-std::intptr_t RefusingProcedure(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                                std::intptr_t lParam)
-{
-    return message == WM_CREATE ? -1 : Windows().DefWindowProc(window, message, wParam, lParam);
-}
-
-class Win32WindowSystemTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        Win32Test::DrainMessages();
-        Received().clear();
-    }
-};
 } // namespace
 
-TEST_F(Win32WindowSystemTest, CreationSendsCreateThenSizeWithTheRequestedClientArea)
+TEST(Win32WindowSystemTest, CreationSendsCreateThenSizeOfTheRequestedClientArea)
 {
+    Received().clear();
     // UTF-8 in, UTF-16 in the caption.
     const WindowHandle window = Win32Test::CreateShownWindow("Pr\xC3\xBC" "fung \xE2\x80\x93 1");
     ASSERT_NE(window, nullptr);
-
-    const auto numbers = ReceivedNumbers();
-    const auto create = std::find(numbers.begin(), numbers.end(), WM_CREATE);
-    ASSERT_NE(create, numbers.end());
-    const auto size = std::find_if(Received().begin() + (create - numbers.begin()), Received().end(),
-                                   [](const auto& m) { return m.message == WM_SIZE; });
-    ASSERT_NE(size, Received().end()) << "no WM_SIZE after WM_CREATE";
-    EXPECT_EQ(LOWORD(size->lParam), 320);
-    EXPECT_EQ(HIWORD(size->lParam), 200);
+    ASSERT_GE(Position(WM_CREATE), 0);
+    ASSERT_GT(Position(WM_SIZE), Position(WM_CREATE));
+    EXPECT_EQ(Received()[Position(WM_SIZE)].lParam, MAKELPARAM(320, 200));
 
     int width = 0, height = 0;
     ASSERT_TRUE(Windows().GetClientSize(window, width, height));
     EXPECT_EQ(width, 320);
     EXPECT_EQ(height, 200);
     EXPECT_TRUE(IsWindowVisible(Platform::ToHwnd(window)));
-
     wchar_t caption[32] = {};
     GetWindowTextW(Platform::ToHwnd(window), caption, 32);
     EXPECT_STREQ(caption, L"Pr\u00FCfung \u2013 1");
     EXPECT_TRUE(Windows().DestroyWindow(window));
+    EXPECT_TRUE(Win32Test::DrainMessages());
 }
 
-TEST_F(Win32WindowSystemTest, PostedMessagesComeInOrderAndCloseEndsTheLoopWithQuit)
+TEST(Win32WindowSystemTest, PostedMessagesComeInOrderAndCloseEndsTheLoopWithQuit)
 {
     const WindowHandle window = Win32Test::CreateShownWindow();
-    ASSERT_NE(window, nullptr);
     Win32Test::DrainMessages();
     Received().clear();
-
     ASSERT_TRUE(Windows().PostMessage(window, WM_USER + 1, 11, 12));
     ASSERT_TRUE(Windows().PostMessage(window, WM_USER + 2, 0, 0));
     ASSERT_TRUE(Windows().PostMessage(window, WM_CLOSE, 0, 0));
 
-    // The entry routine's loop: one message per iteration, WM_QUIT ends it.
-    int iterations = 0;
-    int exitCode = -1;
+    // The entry routine's loop: at most one message per iteration, WM_QUIT ends it.
     WindowMessage message;
-    for (; iterations < 1000; ++iterations)
+    int iteration = 0;
+    while (++iteration < 1000 && !(Windows().PeekMessage(message) && message.message == WM_QUIT))
     {
-        if (!Windows().PeekMessage(message))
-            continue;
-        if (message.message == WM_QUIT)
-        {
-            exitCode = static_cast<int>(message.wParam);
-            break;
-        }
-        Windows().TranslateMessage(message);
-        Windows().DispatchMessage(message);
+        if (message.message != WM_NULL)
+            Windows().DispatchMessage(message);
+        message = {};
     }
-    ASSERT_LT(iterations, 1000) << "WM_QUIT never came";
-    EXPECT_EQ(exitCode, 7);
+    ASSERT_LT(iteration, 1000) << "WM_QUIT never came";
+    EXPECT_EQ(message.wParam, 7u);
+    EXPECT_EQ(Received()[Position(WM_USER + 1)].lParam, 12);
+    EXPECT_LT(Position(WM_USER + 1), Position(WM_USER + 2));
+    EXPECT_LT(Position(WM_USER + 2), Position(WM_DESTROY));
 
-    const auto numbers = ReceivedNumbers();
-    const auto first = std::find(numbers.begin(), numbers.end(), WM_USER + 1);
-    ASSERT_NE(first, numbers.end());
-    EXPECT_EQ(Received()[first - numbers.begin()].wParam, 11u);
-    EXPECT_EQ(Received()[first - numbers.begin()].lParam, 12);
-    const auto second = std::find(numbers.begin(), numbers.end(), WM_USER + 2);
-    const auto destroy = std::find(numbers.begin(), numbers.end(), WM_DESTROY);
-    EXPECT_TRUE(first < second && second < destroy) << "posted messages out of order";
-
-    // The close box's default handling destroyed the window.
+    // The default handling of the close destroyed the window.
     int width = 0, height = 0;
     EXPECT_FALSE(Windows().GetClientSize(window, width, height));
     EXPECT_FALSE(Windows().PostMessage(window, WM_USER, 0, 0));
     EXPECT_EQ(Windows().DispatchMessage({window, WM_USER, 0, 0}), 0);
-    EXPECT_FALSE(Windows().DestroyWindow(window));
-    // Nothing waits any more, and looking does not block.
-    EXPECT_FALSE(Windows().PeekMessage(message));
+    EXPECT_FALSE(Windows().PeekMessage(message)) << "nothing waits, and looking does not block";
 }
 
-TEST_F(Win32WindowSystemTest, DestroyingSendsDestroyAndDropsTheWindowsQueuedMessages)
+TEST(Win32WindowSystemTest, UnknownOrRefusingClassesGiveNoWindow)
 {
-    WindowClass plain;
-    plain.procedure = &PlainProcedure;
-    plain.className = "TesserantPlain";
-    ASSERT_TRUE(Windows().RegisterClass(plain));
-    const WindowHandle window =
-        Windows().CreateWindow("TesserantPlain", "plain", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr);
-    ASSERT_NE(window, nullptr);
-    Win32Test::DrainMessages();
-    Received().clear();
-    ASSERT_TRUE(Windows().PostMessage(window, WM_USER + 5, 0, 0));
-    ASSERT_TRUE(Windows().DestroyWindow(window));
-    Win32Test::DrainMessages();
-    const auto numbers = ReceivedNumbers();
-    EXPECT_NE(std::find(numbers.begin(), numbers.end(), WM_DESTROY), numbers.end());
-    EXPECT_EQ(std::find(numbers.begin(), numbers.end(), WM_USER + 5), numbers.end());
-}
-
-TEST_F(Win32WindowSystemTest, UnknownClassesAndRefusedCreationGiveNoWindow)
-{
-    WindowClass unnamed;
-    unnamed.procedure = &Win32Test::RecordingProcedure;
-    EXPECT_FALSE(Windows().RegisterClass(unnamed));
-    EXPECT_EQ(Windows().CreateWindow("NeverRegistered", "x", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                                     nullptr),
-              nullptr);
-
-    WindowClass refusing;
-    refusing.procedure = &RefusingProcedure;
-    refusing.className = "TesserantRefusing";
-    ASSERT_TRUE(Windows().RegisterClass(refusing));
-    EXPECT_EQ(Windows().CreateWindow("TesserantRefusing", "x", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                                     nullptr),
-              nullptr);
+    EXPECT_FALSE(Windows().RegisterClass({0, &RefusingProcedure, nullptr, ""}));
+    EXPECT_EQ(Windows().CreateWindow("NeverRegistered", "", WS_OVERLAPPEDWINDOW, 0, 0, 99, 99, nullptr), nullptr);
+    ASSERT_TRUE(Windows().RegisterClass({0, &RefusingProcedure, nullptr, "TesserantRefusing"}));
+    EXPECT_EQ(Windows().CreateWindow("TesserantRefusing", "", WS_OVERLAPPEDWINDOW, 0, 0, 99, 99, nullptr), nullptr);
 }
