@@ -9,7 +9,7 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-set(TESS_WINDOWS_TEST_DIRS Core Effects FuzzRegressions GUI Geometry Input Platform Rendering Rigwright
+set(TESS_WINDOWS_TEST_DIRS Core Effects FuzzRegressions GUI Geometry Input Platform PlatformD3D9 Rendering Rigwright
   RigwrightFrame Scene SceneStartup Sound Views)
 # Tests of Linux-only pieces: Open CASCADE, the import helper process, fontconfig.
 set(TESS_LINUX_ONLY_TEST_SOURCES
