@@ -11,6 +11,8 @@ PACKAGES=(
   xvfb xauth xdotool imagemagick
   desktop-file-utils xdg-utils libfile-mimeinfo-perl shared-mime-info
   clang libclang-rt-14-dev valgrind
+  # The Windows cross-build and its tests under Wine (64-bit Wine alone: no i386 architecture).
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev googletest wine wine64 zip
 )
 
 missing=()

@@ -11,11 +11,17 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 set(TESS_WINDOWS_TEST_DIRS Core Effects FuzzRegressions GUI Geometry Input Platform PlatformD3D9 Rendering Rigwright
   RigwrightFrame Scene SceneStartup Sound Views)
+# The Windows backends' own tests: folders ending in Win32 or D3D9. They open windows on the
+# display, and one window taking the focus from another's input test would fail it.
+file(GLOB TESS_WINDOWS_BACKEND_TEST_DIRS LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+  CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Win32 ${CMAKE_CURRENT_SOURCE_DIR}/*D3D9)
+list(APPEND TESS_WINDOWS_TEST_DIRS ${TESS_WINDOWS_BACKEND_TEST_DIRS})
 # Tests of Linux-only pieces: Open CASCADE, the import helper process, fontconfig.
 set(TESS_LINUX_ONLY_TEST_SOURCES
   Platform/CadReaderTest.cpp Platform/ImportSandboxTest.cpp Platform/FontRasterizerTest.cpp)
-# And tests of Windows-only pieces.
-set(TESS_WINDOWS_ONLY_TEST_SOURCES "")
+
+# Every test program, for building just them (scripts/run-tests.sh).
+add_custom_target(TesserantWindowsTests)
 
 foreach(name ${TESS_WINDOWS_TEST_DIRS})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
@@ -24,18 +30,24 @@ foreach(name ${TESS_WINDOWS_TEST_DIRS})
   endforeach()
   set(target Test${name})
   add_executable(${target} ${sources})
+  add_dependencies(TesserantWindowsTests ${target})
   tess_set_warnings(${target})
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${target} PRIVATE TesserantTesting Tesserant::Engine GTest::gtest GTest::gtest_main)
-  if(TARGET RigwrightApp)
-    target_link_libraries(${target} PRIVATE RigwrightApp)
+  target_link_libraries(${target} PRIVATE RigwrightApp)
+  if(name IN_LIST TESS_WINDOWS_BACKEND_TEST_DIRS)
+    target_link_libraries(${target} PRIVATE TesserantWindowsSystem)
   endif()
   target_compile_definitions(${target} PRIVATE
     TESS_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     TESS_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
+  set(lock "")
+  if(name IN_LIST TESS_WINDOWS_BACKEND_TEST_DIRS)
+    set(lock wine_display)
+  endif()
   gtest_discover_tests(${target}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
-    PROPERTIES LABELS "unit;windows" TIMEOUT 300)
+    PROPERTIES LABELS "unit;windows" RESOURCE_LOCK "${lock}" TIMEOUT 300)
 endforeach()

@@ -1,9 +1,10 @@
 #pragma once
-// CFontRasterizer: finds a font face with fontconfig and renders its glyphs with FreeType
-// into a coverage atlas (one byte per pixel). Text is UTF-8; the atlas holds the characters that
-// names of parts and equipment are written in: Latin (U+0020 to U+017F), Greek and Cyrillic
-// (U+0370 to U+052F) and general punctuation (U+2000 to U+206F). A character the face lacks is
-// taken from a fallback face fontconfig picks for it; one no installed face has, and any
+// CFontRasterizer: finds a font face and renders its glyphs into a coverage atlas (one byte per
+// pixel): with fontconfig and FreeType on Linux, with GDI and stb_truetype on Windows. Text is
+// UTF-8; the atlas holds the characters that names of parts and equipment are written in: Latin
+// (U+0020 to U+017F), Greek and Cyrillic (U+0370 to U+052F) and general punctuation (U+2000 to
+// U+206F). A character the face lacks is taken from a fallback face (fontconfig's choice; on
+// Windows the first of a list of common faces that has it); one no installed face has, and any
 // character outside those ranges, is drawn as "?". No graphics state: the device uploads the
 // atlas and draws from it.
 
@@ -73,12 +74,13 @@ public:
 
     // The font file fontconfig picks for a face name. A substitute must keep the asked-for
     // slant: a cursive italic stand-in for an upright face is no match. Empty when none.
+    // Windows has no files to name: there it is the face GDI matched (maybe a substitute).
     static std::string FindFontFile(const std::string& faceName, bool bold, bool italic);
     // The same for a face that has the character `c`, closest to the face named.
     static std::string FindFontFileWith(const std::string& faceName, bool bold, bool italic, char32_t c);
 
     // Renders the face with characters `pixelHeight` pixels high (the em height). False when
-    // no font file is found or FreeType cannot read it.
+    // no font is found or it cannot be read.
     bool Create(const std::string& faceName, std::int32_t pixelHeight, bool bold, bool italic);
 
     const FontMetrics& GetMetrics() const { return m_metrics; }
@@ -95,7 +97,7 @@ public:
     const std::vector<std::string>& GetFallbackFiles() const { return m_fallbackFiles; }
 
 private:
-    // Renders the `missing` slots from the faces fontconfig falls back to, dropping those found.
+    // Renders the `missing` slots from the fallback faces, dropping those found.
     void RenderFromFallbacks(const std::string& faceName, bool bold, bool italic, std::int32_t pixelHeight,
                              const std::string& mainFile, std::vector<int>& missing,
                              std::vector<SRenderedGlyph>& rendered);

@@ -34,7 +34,7 @@ IClock& GetClock();
 // taken from the defaults.
 PlatformServices SetPlatform(const PlatformServices& services);
 
-// The SDL backends and the OpenGL graphics system.
+// The platform's own backends: SDL and OpenGL, or on Windows Win32 and Direct3D 9.
 PlatformServices GetDefaultPlatform();
 
 // The handle of the running program, handed to the entry routine.

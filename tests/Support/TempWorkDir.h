@@ -5,11 +5,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <system_error>
 #include <vector>
-
-#include <stdlib.h>
 
 namespace TestSupport
 {
@@ -19,8 +18,14 @@ class TempWorkDir
 public:
     TempWorkDir() : m_previous(std::filesystem::current_path())
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tess-test.XXXXXX").string();
-        m_path = mkdtemp(pattern.data());
+        // mkdtemp's way without mkdtemp, which Windows lacks: create_directory fails on a name taken.
+        std::random_device seed;
+        std::mt19937_64 random(seed());
+        const std::filesystem::path temp = std::filesystem::temp_directory_path();
+        std::error_code error;
+        do
+            m_path = temp / ("tess-test." + std::to_string(random() % 1000000000));
+        while (!std::filesystem::create_directory(m_path, error) && !error);
         std::filesystem::current_path(m_path);
     }
     ~TempWorkDir()

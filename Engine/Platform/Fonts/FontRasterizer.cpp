@@ -1,5 +1,7 @@
 #include "Engine/Platform/FontRasterizer.h"
 
+#include "Engine/Platform/Fonts/RenderedGlyph.h"
+
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -15,15 +17,6 @@ namespace Tess
 
 namespace
 {
-
-constexpr int kFirstCharacter = 32;
-constexpr std::int32_t kAtlasWidth = 512;
-// Within the texture size every OpenGL 3.3 device takes.
-constexpr std::int32_t kLargestAtlasWidth = 8192;
-// Faces beyond these add rare characters at the cost of opening more files.
-constexpr std::size_t kMostFallbackFaces = 4;
-// Room between glyphs so linear filtering never bleeds a neighbour in.
-constexpr std::int32_t kGlyphPadding = 1;
 
 struct FreeTypeFace
 {
@@ -187,30 +180,6 @@ CFontFileCache& GetFontFileCache()
     return cache;
 }
 
-} // namespace
-
-// One glyph as FreeType rendered it, before it has a place in the atlas.
-struct SRenderedGlyph
-{
-    std::vector<std::uint8_t> pixels;
-    CFontRasterizer::Glyph glyph;
-};
-
-namespace
-{
-
-char32_t SlotCharacter(int slot)
-{
-    const auto index = static_cast<char32_t>(slot);
-    return index < kDenseCharacters ? index : kFirstPunctuation + (index - kDenseCharacters);
-}
-
-// Controls (C0, DEL and C1) have no glyphs to look for.
-bool IsDrawable(char32_t c)
-{
-    return c >= kFirstCharacter && !(c >= 0x7F && c < 0xA0);
-}
-
 // Renders the slot's character from the face when the face has it.
 bool RenderSlot(FT_Face face, int slot, FontMetrics& metrics, SRenderedGlyph& rendered)
 {
@@ -237,18 +206,6 @@ bool RenderSlot(FT_Face face, int slot, FontMetrics& metrics, SRenderedGlyph& re
         std::memcpy(rendered.pixels.data() + std::size_t(y) * glyph.width,
                     bitmap.buffer + std::ptrdiff_t(y) * bitmap.pitch, std::size_t(glyph.width));
     return true;
-}
-
-// Wide enough that the atlas comes out about square, so a large font still fits a texture.
-std::int32_t ChooseAtlasWidth(const std::vector<SRenderedGlyph>& rendered)
-{
-    std::int64_t area = 0;
-    for (const SRenderedGlyph& r : rendered)
-        area += std::int64_t(r.glyph.width + kGlyphPadding) * (r.glyph.height + kGlyphPadding);
-    std::int32_t width = kAtlasWidth;
-    while (width < kLargestAtlasWidth && area / width > width)
-        width *= 2;
-    return width;
 }
 
 } // namespace
@@ -315,39 +272,6 @@ void CFontRasterizer::RenderFromFallbacks(const std::string& faceName, bool bold
             continue;
         m_fallbackFiles.push_back(fallback.file);
         std::erase_if(missing, [&](int slot) { return RenderSlot(ft.face, slot, m_metrics, rendered[slot]); });
-    }
-}
-
-void CFontRasterizer::PackAtlas(const std::vector<SRenderedGlyph>& rendered)
-{
-    m_atlasWidth = ChooseAtlasWidth(rendered);
-    std::int32_t penX = 0, penY = 0, rowHeight = 0;
-    for (int slot = 0; slot < kGlyphSlots; ++slot)
-    {
-        Glyph glyph = rendered[slot].glyph;
-        if (glyph.width > 0)
-        {
-            if (penX + glyph.width + kGlyphPadding > m_atlasWidth)
-            {
-                penX = 0;
-                penY += rowHeight + kGlyphPadding;
-                rowHeight = 0;
-            }
-            glyph.atlasX = penX;
-            glyph.atlasY = penY;
-            penX += glyph.width + kGlyphPadding;
-            rowHeight = std::max(rowHeight, glyph.height);
-        }
-        m_glyphs[slot] = glyph;
-    }
-    m_atlasHeight = std::max(1, penY + rowHeight);
-    m_atlas.assign(std::size_t(m_atlasWidth) * m_atlasHeight, 0);
-    for (int slot = 0; slot < kGlyphSlots; ++slot)
-    {
-        const Glyph& glyph = m_glyphs[slot];
-        for (std::int32_t y = 0; y < glyph.height; ++y)
-            std::memcpy(m_atlas.data() + std::size_t(glyph.atlasY + y) * m_atlasWidth + glyph.atlasX,
-                        rendered[slot].pixels.data() + std::size_t(y) * glyph.width, std::size_t(glyph.width));
     }
 }
 
