@@ -335,17 +335,15 @@ TEST_F(D3D9DeviceTest, ResizingKeepsEveryIdAndState)
 
 TEST_F(D3D9DeviceTest, ShaderStagesDrawWithTheirConstantsAndPairUp)
 {
-    // vs_3_0: dcl_position v0; dcl_position o0; mov o0, v0.
-    const std::vector<std::uint32_t> vertexTokens = {0xFFFE0300, 0x0200001F, 0x80000000, 0x900F0000, 0x0200001F,
-                                                     0x80000000, 0xE00F0000, 0x02000001, 0xE00F0000, 0x90E40000,
-                                                     0x0000FFFF};
-    // ps_3_0: mov oC0, c2.
-    const std::vector<std::uint32_t> pixelTokens = {0xFFFF0300, 0x02000001, 0x800F0800, 0xA0E40002, 0x0000FFFF};
-    const VertexShaderId vs = m_device->CreateVertexShaderFromTokens(vertexTokens);
-    const PixelShaderId ps = m_device->CreatePixelShaderFromTokens(pixelTokens);
-    ASSERT_TRUE(vs && ps);
-    EXPECT_FALSE(m_device->CreatePixelShaderFromTokens(vertexTokens)) << "a vertex stage is no pixel stage";
+    EXPECT_EQ(m_device->GetShaderLanguage(), EShaderLanguage::D3D9Assembly);
     std::string errors;
+    const VertexShaderId vs = m_device->CreateVertexShader(
+        "vs_3_0\ndcl_position v0\ndcl_position o0\nmov o0, v0\n", errors);
+    const PixelShaderId ps = m_device->CreatePixelShader("ps_3_0\nmov oC0, c2\n", errors);
+    ASSERT_TRUE(vs && ps) << errors;
+    EXPECT_FALSE(m_device->CreatePixelShader("vs_3_0\nmov o0, c0\n", errors)) << "a vertex stage is no pixel stage";
+    EXPECT_FALSE(m_device->CreatePixelShader("ps_3_0\n\nmov oC0, q7\n", errors));
+    EXPECT_EQ(errors.rfind("3:", 0), 0u) << errors;
     EXPECT_TRUE(m_device->ValidateShaders(vs, ps, errors));
     EXPECT_TRUE(m_device->ValidateShaders({}, {}, errors));
     EXPECT_FALSE(m_device->ValidateShaders(vs, {}, errors));
