@@ -372,9 +372,15 @@ TEST_F(ScriptManagerTest, APathThatIsNotARegularFileFailsAtOnce)
     testing::internal::CaptureStderr();
     std::filesystem::create_directory("folder.lua");
     EXPECT_NE(GetScriptManager().RunScriptFile("folder.lua"), 0);
+#ifdef _WIN32
+    // Windows keeps no pipes among files: the folder is the one path here that is not a file.
+    const std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_NE(messages.find("folder.lua (not a regular file)"), std::string::npos) << messages;
+#else
     // Reading a pipe nobody writes to would wait forever.
     ASSERT_EQ(mkfifo("pipe.lua", 0600), 0);
     EXPECT_NE(GetScriptManager().RunScriptFile("pipe.lua"), 0);
     const std::string messages = testing::internal::GetCapturedStderr();
     EXPECT_NE(messages.find("pipe.lua (not a regular file)"), std::string::npos) << messages;
+#endif
 }
