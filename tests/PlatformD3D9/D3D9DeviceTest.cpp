@@ -347,6 +347,7 @@ TEST_F(D3D9DeviceTest, ShaderStagesDrawWithTheirConstantsAndPairUp)
     EXPECT_TRUE(m_device->ValidateShaders(vs, ps, errors));
     EXPECT_TRUE(m_device->ValidateShaders({}, {}, errors));
     EXPECT_FALSE(m_device->ValidateShaders(vs, {}, errors));
+    EXPECT_TRUE(m_device->ValidateShaders({}, ps, errors)) << "the fixed-function vertex stage feeds it";
 
     const float green[4] = {0, 1, 0, 1};
     EXPECT_EQ(m_device->SetPixelShaderConstantF(223, green, 2), kInvalidCall) << "past the register file";

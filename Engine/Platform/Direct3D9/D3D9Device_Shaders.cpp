@@ -75,8 +75,9 @@ PixelShaderId CD3D9Device::CreatePixelShader(const std::string& source, std::str
     return id;
 }
 
-// Shader model 3 stages go only with each other: a vertex shader needs a pixel shader beside it
-// and the other way round, or both stages are fixed-function.
+// A shader model 3 vertex stage writes outputs only a shader model 3 pixel stage reads, so it
+// needs one beside it. A pixel stage alone is fed by the fixed-function vertex stage (screen
+// vertices pass it untouched), which hands on the colour and texture coordinates it reads.
 bool CD3D9Device::ValidateShaders(VertexShaderId vs, PixelShaderId ps, std::string& errors)
 {
     if ((vs && !m_vertexShaders.count(vs.value)) || (ps && !m_pixelShaders.count(ps.value)))
@@ -84,10 +85,9 @@ bool CD3D9Device::ValidateShaders(VertexShaderId vs, PixelShaderId ps, std::stri
         errors = "unknown shader";
         return false;
     }
-    if (bool(vs) != bool(ps))
+    if (vs && !ps)
     {
-        errors = vs ? "a vertex shader needs a pixel shader on this device"
-                    : "a pixel shader needs a vertex shader on this device";
+        errors = "a vertex shader needs a pixel shader on this device";
         return false;
     }
     return true;
