@@ -129,7 +129,7 @@ inline SCheckResult CheckEffectParser(const std::uint8_t* data, std::size_t size
         return Fault("compiler messages mapped to nothing");
 
     Tess::FxDocument document;
-    document.blocks.push_back({"stale", "stale", 1});
+    document.blocks.push_back({"stale", "stale", 1, true, "stale", 1, true});
     std::string error;
     if (!Tess::CFxParser::Parse(text, kFileName, document, error))
     {

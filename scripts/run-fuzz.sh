@@ -19,7 +19,7 @@ BUILD="${FUZZ_BUILD_DIR:-$ROOT/build-fuzz}"
 WORK="$BUILD/fuzz-work"
 TIMEOUT="${FUZZ_TIMEOUT:-10}"
 RSS_LIMIT_MB="${FUZZ_RSS_LIMIT_MB:-3072}"
-ALL_TARGETS=(model_loader dds_reader image_decoder effect_parser edge_mesh assimp_importer cad_reader)
+ALL_TARGETS=(model_loader dds_reader image_decoder effect_parser shader_assembler edge_mesh assimp_importer cad_reader)
 read -r -a TARGETS <<< "${FUZZ_TARGETS:-${ALL_TARGETS[*]}}"
 
 if ! [[ "$SECONDS_PER_TARGET" =~ ^[0-9]+$ ]] || (( SECONDS_PER_TARGET < 1 )); then
@@ -67,6 +67,7 @@ collect_seeds() {
     image_decoder) patterns=("$ROOT"/Data/Textures/* "$ROOT"/tests/data/dds/*.png "$ROOT"/tests/data/dds/*.dds
                              "$ROOT"/fuzz/seeds/image/*) ;;
     effect_parser) patterns=("$ROOT"/Data/Effects/*.fx) ;;
+    shader_assembler) patterns=("$ROOT"/fuzz/seeds/shader_assembler/*) ;;
     edge_mesh)     patterns=("$ROOT"/fuzz/seeds/edge_mesh/*) ;;
     assimp_importer) prefixed_seeds "$seeds" stl obj gltf glb ply -- "$ROOT"/Data/Models/* ;;
     cad_reader)    prefixed_seeds "$seeds" step igs -- "$ROOT"/fuzz/seeds/cad/* ;;

@@ -126,6 +126,137 @@ glsl FinVS
     }
 }
 
+// The Direct3D 9 form. Direct3D 9 has no vertex number: the second vertex of an edge is told
+// apart by TEXCOORD0.y = 1 (a one-component TEXCOORD0 reads y = 0 there, and no corner moves).
+// Each instruction reads at most one constant register, as vs_3_0 asks.
+asm9 FinVS
+{
+    dcl_position v0
+    dcl_normal v1
+    dcl_tangent v2                  // the other normal
+    dcl_texcoord0 v3                // x: crease flag, y: 1 on the second vertex of an edge
+    dcl_position o0
+    def c20, 0, 1, 0.5, 1e-12
+    def c21, 0, 0, -1, 0.01         // xyz: toEye's fallback; w: narrowest band
+    def c22, 5, 2, 1e-8, 1e-9       // 1 / front fade, 1 / back fade, least lengths
+    def c23, 3, -2, 0, 0            // smoothstep's 3 - 2t
+
+    mul r0, v0.x, WorldViewProj[0]
+    mad r0, v0.y, WorldViewProj[1], r0
+    mad r0, v0.z, WorldViewProj[2], r0
+    add r0, r0, WorldViewProj[3]    // base
+    mov r11, r0
+    if_gt v3.y, c20.z
+    if_gt r0.w, c20.x
+        // The eye in model space (r1), handed over or solved for with Cramer's rule.
+        mov r1, EyeInModel
+        if_eq r1.w, c20.x
+            mov r2.xyz, World[0]
+            mov r3.xyz, World[1]
+            mov r4.xyz, World[2]
+            mov r5.xyz, EyePosition
+            add r5.xyz, r5, -World[3]   // offset
+            crs r6.xyz, r3, r4
+            dp3 r7.x, r2, r6            // determinant
+            mov r1.xyz, r5
+            if_ne r7.x, c20.x
+                crs r8.xyz, r4, r2
+                crs r9.xyz, r2, r3
+                rcp r7.y, r7.x
+                dp3 r1.x, r5, r6
+                dp3 r1.y, r5, r8
+                dp3 r1.z, r5, r9
+                mul r1.xyz, r1, r7.y
+            endif
+        endif
+        add r1.xyz, r1, -v0             // toEye = UnitOr(eye - Position, (0, 0, -1))
+        dp3 r1.w, r1, r1
+        if_gt r1.w, c20.w
+            rsq r1.w, r1.w
+            mul r1.xyz, r1, r1.w
+        else
+            mov r1.xyz, c21
+        endif
+
+        // Opening: direction r5.xyz, weight r5.w. n = v1, m = r2.
+        mov r2.xyz, v1
+        dp3 r2.w, v2, v2
+        if_gt r2.w, c20.x
+            mov r2.xyz, v2
+        endif
+        dp3 r3.x, v1, r1                // facing
+        dp3 r3.y, r2, r1
+        mul r3.z, r3.x, r3.y            // below 0: a fold on the silhouette
+        slt r3.w, c20.z, v3.x           // crease flag above 0.5
+        slt r4.w, r3.z, c20.x
+        add r3.w, r3.w, r4.w
+        if_gt r3.w, c20.x
+            crs r4.xyz, v1, r2          // along
+            crs r5.xyz, r1, r4          // across
+            add r6.xyz, v1, r2          // away
+            dp3 r5.w, r5, r5
+            if_lt r5.w, c22.z
+                dp3 r6.w, r6, r1
+                mad r5.xyz, -r6.w, r1, r6
+            endif
+            dp3 r6.w, r5, r6
+            if_lt r6.w, c20.x
+                mov r5.xyz, -r5
+            endif
+            mov r5.w, c20.y
+        else
+            if_ge r3.x, c20.x
+                mul_sat r6.x, r3.x, c22.x
+            else
+                mul_sat r6.x, -r3.x, c22.y
+            endif
+            mad r6.y, r6.x, c23.y, c23.x
+            mul r6.y, r6.y, r6.x
+            mul r6.y, r6.y, r6.x        // smoothstep
+            add r5.w, c20.y, -r6.y
+            mad r5.xyz, -r3.x, r1, v1   // n - facing toEye
+        endif
+        dp3 r6.z, r5, r5                // UnitOr(direction, 0)
+        if_gt r6.z, c20.w
+            rsq r6.z, r6.z
+            mul r5.xyz, r5, r6.z
+        else
+            mov r5.xyz, c20.x
+        endif
+
+        dp3 r6.z, r5, r5
+        mul r6.z, r6.z, r5.w
+        if_gt r6.z, c20.x
+            // Screen-space image of one model unit along the opening direction.
+            mul r7, r5.x, WorldViewProj[0]
+            mad r7, r5.y, WorldViewProj[1], r7
+            mad r7, r5.z, WorldViewProj[2], r7
+            mul r8.xy, r7, r0.w
+            mad r8.xy, -r0, r7.w, r8
+            mul r8.z, r0.w, r0.w
+            rcp r8.z, r8.z
+            mul r8.xy, r8, r8.z         // perUnit
+            mul r8.w, r8.x, r8.x
+            mad r8.w, r8.y, r8.y, r8.w
+            rsq r9.x, r8.w              // 1 / unitLength
+            rcp r9.y, r9.x              // unitLength
+            if_ge r9.y, c22.w
+                mov r9.z, Displacement.x
+                mul r9.z, r9.z, PartSize.x
+                mul r9.z, r9.z, r9.y
+                max r9.z, r9.z, c21.w
+                mul r9.z, r9.z, r5.w    // width
+                mul r9.z, r9.z, r9.x
+                mul r9.z, r9.z, r0.w
+                mad r11.xy, r8, r9.z, r11
+            endif
+        endif
+    endif
+    endif
+    mov o0, r11
+}
+
+
 glsl FinPS
 {
     void main()
@@ -133,6 +264,15 @@ glsl FinPS
         PixelColor = vec4(OutlineColor.rgb, 1.0);
     }
 }
+
+asm9 FinPS
+{
+    def c20, 1, 0, 0, 0
+    mov r0.xyz, OutlineColor
+    mov r0.w, c20.x
+    mov oC0, r0
+}
+
 
 technique Outline
 {

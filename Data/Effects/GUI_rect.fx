@@ -16,6 +16,13 @@ glsl VertexColor
     }
 }
 
+asm9 VertexColor
+{
+    dcl_color v0
+    mov oC0, v0
+}
+
+
 technique Rect
 {
     pass P0

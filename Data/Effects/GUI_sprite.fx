@@ -24,6 +24,15 @@ glsl TexturedVertexColor
     }
 }
 
+asm9 TexturedVertexColor
+{
+    dcl_color v0
+    dcl_texcoord0 v1.xy
+    texld r0, v1, SpriteMap
+    mul oC0, r0, v0
+}
+
+
 technique Sprite
 {
     pass P0

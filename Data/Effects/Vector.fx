@@ -17,6 +17,21 @@ glsl LineVS
     }
 }
 
+asm9 LineVS
+{
+    dcl_position v0
+    dcl_color v1
+    dcl_position o0
+    dcl_color o1
+
+    mul r0, v0.x, WorldViewProj[0]
+    mad r0, v0.y, WorldViewProj[1], r0
+    mad r0, v0.z, WorldViewProj[2], r0
+    add o0, r0, WorldViewProj[3]
+    mov o1, v1
+}
+
+
 glsl LinePS
 {
     in vec4 vLineColor;
@@ -26,6 +41,13 @@ glsl LinePS
         PixelColor = vLineColor;
     }
 }
+
+asm9 LinePS
+{
+    dcl_color v0
+    mov oC0, v0
+}
+
 
 technique Lines
 {

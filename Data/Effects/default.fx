@@ -36,6 +36,34 @@ glsl TexturedVS
     }
 }
 
+asm9 TexturedVS
+{
+    dcl_position v0
+    dcl_normal v1
+    dcl_texcoord0 v2
+    dcl_position o0
+    dcl_texcoord0 o1.xyz            // vNormal
+    dcl_texcoord1 o2.xyz            // vToEye
+    dcl_texcoord2 o3.xy             // vUV
+
+    // A row vector times a matrix: the sum of the vector's components times the matrix's rows.
+    mul r0.xyz, v0.x, World[0]
+    mad r0.xyz, v0.y, World[1], r0
+    mad r0.xyz, v0.z, World[2], r0
+    add r0.xyz, r0, World[3]
+    mul r1.xyz, v1.x, World[0]
+    mad r1.xyz, v1.y, World[1], r1
+    mad o1.xyz, v1.z, World[2], r1
+    mov r2.xyz, EyePosition
+    add o2.xyz, r2, -r0
+    mov o3.xy, v2
+    mul r3, v0.x, WorldViewProj[0]
+    mad r3, v0.y, WorldViewProj[1], r3
+    mad r3, v0.z, WorldViewProj[2], r3
+    add o0, r3, WorldViewProj[3]
+}
+
+
 glsl TexturedPS
 {
     in vec3 vNormal;
@@ -52,6 +80,31 @@ glsl TexturedPS
         PixelColor = vec4(texel.rgb * (0.25 + 0.75 * facing), texel.a);
     }
 }
+
+asm9 TexturedPS
+{
+    dcl_texcoord0 v0.xyz            // vNormal
+    dcl_texcoord1 v1.xyz            // vToEye
+    dcl_texcoord2 v2.xy             // vUV
+    def c20, 1e-12, 0.25, 0.75, 1
+    def c21, 0, 0, 0, 0
+
+    mov r1.x, c20.w                 // facing
+    dp3 r0.x, v0, v0
+    dp3 r0.y, v1, v1
+    min r0.z, r0.x, r0.y
+    if_gt r0.z, c20.x
+        nrm r2.xyz, v0
+        nrm r3.xyz, v1
+        dp3 r1.x, r2, r3
+        max r1.x, r1.x, c21.x
+    endif
+    texld r4, v2, DiffuseMap
+    mad r1.x, r1.x, c20.z, c20.y
+    mul r4.xyz, r4, r1.x
+    mov oC0, r4
+}
+
 
 technique Textured
 {

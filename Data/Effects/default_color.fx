@@ -28,6 +28,31 @@ glsl PartVS
     }
 }
 
+asm9 PartVS
+{
+    dcl_position v0
+    dcl_normal v1
+    dcl_position o0
+    dcl_texcoord0 o1.xyz            // vNormal
+    dcl_texcoord1 o2.xyz            // vToEye
+
+    // A row vector times a matrix: the sum of the vector's components times the matrix's rows.
+    mul r0.xyz, v0.x, World[0]
+    mad r0.xyz, v0.y, World[1], r0
+    mad r0.xyz, v0.z, World[2], r0
+    add r0.xyz, r0, World[3]        // world position
+    mul r1.xyz, v1.x, World[0]
+    mad r1.xyz, v1.y, World[1], r1
+    mad o1.xyz, v1.z, World[2], r1
+    mov r2.xyz, EyePosition
+    add o2.xyz, r2, -r0
+    mul r3, v0.x, WorldViewProj[0]
+    mad r3, v0.y, WorldViewProj[1], r3
+    mad r3, v0.z, WorldViewProj[2], r3
+    add o0, r3, WorldViewProj[3]
+}
+
+
 glsl PartPS
 {
     in vec3 vNormal;
@@ -65,6 +90,53 @@ glsl PartPS
         PixelColor = vec4(clamp(color, 0.0, 1.0), 1.0);
     }
 }
+
+asm9 PartPS
+{
+    dcl_texcoord0 v0.xyz            // vNormal
+    dcl_texcoord1 v1.xyz            // vToEye
+    def c20, 0.55, 0.6, 0.25, 0.2   // weights: ambient, key, head, highlight
+    def c21, 24, 1e-12, 0.7, 0.5    // highlight power, least squared length, key light's up and side
+    def c22, 0, 1, 0, 1             // up (0, 1, 0)
+
+    mov r0.xyz, AmbientColor
+    mul r0.xyz, r0, c20.x
+    mov r0.w, c22.y
+    dp3 r1.x, v0, v0
+    dp3 r1.y, v1, v1
+    min r1.z, r1.x, r1.y
+    if_gt r1.z, c21.y
+        nrm r2.xyz, v0              // n
+        nrm r3.xyz, v1              // toEye
+        crs r4.xyz, c22, r3         // side = UnitOr(cross(up, toEye), (1, 0, 0))
+        dp3 r4.w, r4, r4
+        if_gt r4.w, c21.y
+            rsq r4.w, r4.w
+            mul r4.xyz, r4, r4.w
+        else
+            mov r4.xyz, c22.yxx
+        endif
+        mad r5.xyz, r4, c21.w, r3   // toKey = normalize(toEye + 0.7 up + 0.5 side)
+        add r5.y, r5.y, c21.z
+        nrm r6.xyz, r5
+        dp3 r7.x, r2, r6
+        max r7.x, r7.x, c22.x       // key
+        dp3 r7.y, r2, r3
+        max r7.y, r7.y, c22.x       // head
+        add r8.xyz, r6, r3          // highlight: halfway between key light and eye
+        nrm r9.xyz, r8
+        dp3 r7.z, r2, r9
+        max r7.z, r7.z, c22.x
+        pow r7.z, r7.z, c21.x
+        cmp r7.z, -r7.x, c22.x, r7.z    // none where the key light does not reach
+        mul r7.x, r7.x, c20.y
+        mad r7.x, r7.y, c20.z, r7.x
+        mad r0.xyz, DiffuseColor, r7.x, r0
+        mad r0.xyz, r7.z, c20.w, r0
+    endif
+    mov_sat oC0, r0
+}
+
 
 technique Headlight
 {

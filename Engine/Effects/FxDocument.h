@@ -57,12 +57,18 @@ struct FxParameter
     std::uint32_t RegisterCount() const { return GetFxElementRegisters(type) * ElementCount(); }
 };
 
-// A named block of GLSL that passes use as (part of) a stage.
+// A named block of code that passes use as (part of) a stage, in up to two forms: GLSL
+// (`glsl Name { }`) and Direct3D 9 shader assembly (`asm9 Name { }`). A device uses the form of
+// its own shader language.
 struct FxCodeBlock
 {
     std::string name;
-    std::string code;
-    int firstLine = 0; // file line of the code's first line
+    std::string code;            // the GLSL form
+    int firstLine = 0;           // file line of the code's first line
+    bool hasGlsl = true;         // false when the file gives only the assembly form
+    std::string asm9Code;        // the Direct3D 9 assembly form
+    int asm9FirstLine = 0;
+    bool hasAsm9 = false;
 };
 
 struct FxPass

@@ -1,5 +1,7 @@
 #include "Engine/Effects/FxEffect.h"
 
+#include "Engine/Effects/FxAssemblyBuilder.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -151,23 +153,58 @@ bool CFxEffect::CompileStages(std::string& errors)
         for (const FxPass& pass : technique.passes)
         {
             const std::string context = "technique '" + technique.name + "', pass '" + pass.name + "'";
+            FxStageSource stage;
+            // A stage without a form for this device leaves its pass unable to validate, which
+            // the technique fallback handles; only code that is there must compile.
             if (!pass.vertexBlocks.empty())
             {
-                const FxStageSource stage =
-                    CFxShaderBuilder::BuildStage(m_document, m_layout, pass.vertexBlocks, true);
-                if (!CompileVertexStage(stage.source, context + ", vertex stage", errors))
+                const EStageBuild built = BuildStage(pass.vertexBlocks, true, context, stage, errors);
+                if (built == EStageBuild::Failed ||
+                    (built == EStageBuild::Built && !CompileVertexStage(stage.source, context + ", vertex stage", errors)))
                     return false;
             }
             if (!pass.pixelBlocks.empty())
             {
-                const FxStageSource stage =
-                    CFxShaderBuilder::BuildStage(m_document, m_layout, pass.pixelBlocks, false);
-                if (!CompilePixelStage(stage.source, context + ", pixel stage", errors))
+                const EStageBuild built = BuildStage(pass.pixelBlocks, false, context, stage, errors);
+                if (built == EStageBuild::Failed ||
+                    (built == EStageBuild::Built && !CompilePixelStage(stage.source, context + ", pixel stage", errors)))
                     return false;
             }
         }
     }
+    errors.clear();
     return true;
+}
+
+CFxEffect::EStageBuild CFxEffect::BuildStage(const std::vector<std::uint32_t>& blocks, bool vertex,
+                                             const std::string& context, FxStageSource& out, std::string& errors) const
+{
+    const bool assembly = m_device.GetShaderLanguage() == EShaderLanguage::D3D9Assembly;
+    for (std::uint32_t block : blocks)
+    {
+        const FxCodeBlock& code = m_document.blocks[block];
+        if (!(assembly ? code.hasAsm9 : code.hasGlsl))
+        {
+            errors = m_name + ": " + context + ": block '" + code.name + "' has no " +
+                     (assembly ? "Direct3D 9 assembly (asm9)" : "GLSL") + " form";
+            return EStageBuild::NoForm;
+        }
+    }
+    if (!assembly)
+    {
+        out = CFxShaderBuilder::BuildStage(m_document, m_layout, blocks, vertex);
+        return EStageBuild::Built;
+    }
+    return CFxAssemblyBuilder::BuildStage(m_document, m_layout, blocks, vertex, m_name, out, errors)
+               ? EStageBuild::Built
+               : EStageBuild::Failed;
+}
+
+std::string CFxEffect::MapMessages(const std::string& messages, const std::string& context) const
+{
+    if (m_device.GetShaderLanguage() == EShaderLanguage::D3D9Assembly)
+        return CFxAssemblyBuilder::MapAssemblerMessages(messages, m_name, context);
+    return CFxShaderBuilder::MapCompilerMessages(messages, m_name, context);
 }
 
 bool CFxEffect::CompilePass(const FxTechnique& technique, const FxPass& pass, CompiledPass& out,
@@ -176,7 +213,9 @@ bool CFxEffect::CompilePass(const FxTechnique& technique, const FxPass& pass, Co
     const std::string context = "technique '" + technique.name + "', pass '" + pass.name + "'";
     if (!pass.vertexBlocks.empty())
     {
-        FxStageSource stage = CFxShaderBuilder::BuildStage(m_document, m_layout, pass.vertexBlocks, true);
+        FxStageSource stage;
+        if (BuildStage(pass.vertexBlocks, true, context, stage, errors) != EStageBuild::Built)
+            return false;
         out.vertexShader = CompileVertexStage(stage.source, context + ", vertex stage", errors);
         if (!out.vertexShader)
             return false;
@@ -184,7 +223,9 @@ bool CFxEffect::CompilePass(const FxTechnique& technique, const FxPass& pass, Co
     }
     if (!pass.pixelBlocks.empty())
     {
-        FxStageSource stage = CFxShaderBuilder::BuildStage(m_document, m_layout, pass.pixelBlocks, false);
+        FxStageSource stage;
+        if (BuildStage(pass.pixelBlocks, false, context, stage, errors) != EStageBuild::Built)
+            return false;
         out.pixelShader = CompilePixelStage(stage.source, context + ", pixel stage", errors);
         if (!out.pixelShader)
             return false;
@@ -193,7 +234,7 @@ bool CFxEffect::CompilePass(const FxTechnique& technique, const FxPass& pass, Co
     std::string linkErrors;
     if (!m_device.ValidateShaders(out.vertexShader, out.pixelShader, linkErrors))
     {
-        errors = CFxShaderBuilder::MapCompilerMessages(linkErrors, m_name, context);
+        errors = MapMessages(linkErrors, context);
         if (errors.empty())
             errors = m_name + ": " + context + ": the stages do not link";
         return false;
@@ -213,7 +254,7 @@ VertexShaderId CFxEffect::CompileVertexStage(const std::string& source, const st
     const VertexShaderId shader = m_device.CreateVertexShader(source, compilerText);
     if (!shader)
     {
-        errors = CFxShaderBuilder::MapCompilerMessages(compilerText, m_name, context);
+        errors = MapMessages(compilerText, context);
         if (errors.empty())
             errors = m_name + ": " + context + ": the stage does not compile";
         return {};
@@ -234,7 +275,7 @@ PixelShaderId CFxEffect::CompilePixelStage(const std::string& source, const std:
     const PixelShaderId shader = m_device.CreatePixelShader(source, compilerText);
     if (!shader)
     {
-        errors = CFxShaderBuilder::MapCompilerMessages(compilerText, m_name, context);
+        errors = MapMessages(compilerText, context);
         if (errors.empty())
             errors = m_name + ": " + context + ": the stage does not compile";
         return {};

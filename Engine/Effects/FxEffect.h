@@ -175,6 +175,12 @@ private:
     // Compiles (once) every pass of a technique; false when a stage fails to compile or link.
     bool Compile(std::uint32_t technique);
     bool CompilePass(const FxTechnique& technique, const FxPass& pass, CompiledPass& out, std::string& errors);
+    enum class EStageBuild { Built, NoForm, Failed };
+    // The stage's source in the device's shader language. NoForm when a block lacks that form
+    // (the pass cannot validate on this device); Failed when the code names parameters wrongly.
+    EStageBuild BuildStage(const std::vector<std::uint32_t>& blocks, bool vertex, const std::string& context,
+                           FxStageSource& out, std::string& errors) const;
+    std::string MapMessages(const std::string& messages, const std::string& context) const;
     VertexShaderId CompileVertexStage(const std::string& source, const std::string& context, std::string& errors);
     PixelShaderId CompilePixelStage(const std::string& source, const std::string& context, std::string& errors);
 

@@ -34,7 +34,7 @@ constexpr const char* kReservedNames[] = {
     "bvec2", "bvec3", "bvec4", "mat2", "mat3", "mat4", "mat3x4", "mat4x3", "sampler2D",
     "samplerCube", "in", "out", "inout", "uniform", "const", "layout", "struct", "if", "else",
     "for", "while", "do", "return", "break", "continue", "discard", "true", "false",
-    "technique", "pass", "glsl", "null", "NULL",
+    "technique", "pass", "glsl", "asm9", "null", "NULL",
 };
 
 } // namespace
@@ -96,8 +96,8 @@ bool CFxParser::ParseTopLevel(const FxToken& token)
         return m_lexer.Fail(token.line, "expected a parameter, 'glsl' or 'technique' but found '" + std::string(token.text) + "'");
     if (token.text == "technique")
         return ParseTechnique();
-    if (token.text == "glsl")
-        return ParseBlock();
+    if (token.text == "glsl" || token.text == "asm9")
+        return ParseBlock(token.text == "asm9");
     for (const TypeName& typeName : kTypeNames)
     {
         if (token.text == typeName.name)

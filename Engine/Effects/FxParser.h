@@ -70,7 +70,7 @@ private:
     bool ParseUnsigned(const FxToken& token, std::uint32_t& value);
 
     // GLSL blocks, techniques and passes (FxParser_Techniques.cpp).
-    bool ParseBlock();
+    bool ParseBlock(bool assembly);
     bool ParseTechnique();
     bool ParsePass(FxTechnique& technique);
     bool ParsePassAssignment(FxPass& pass, const FxToken& name);

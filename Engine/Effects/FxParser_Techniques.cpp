@@ -5,24 +5,48 @@
 namespace Tess
 {
 
-bool CFxParser::ParseBlock()
+// `glsl Name { }` or `asm9 Name { }`: the two forms of one block share its name, in either order.
+bool CFxParser::ParseBlock(bool assembly)
 {
-    if (m_document.blocks.size() >= kMaxBlocks)
+    const char* const kind = assembly ? "assembly block" : "GLSL block";
+    if (!assembly && m_document.blocks.size() >= kMaxBlocks)
         return m_lexer.Fail(m_lexer.Line(), "too many GLSL blocks");
     FxCodeBlock block;
-    if (!m_lexer.ExpectIdentifier(block.name, "a name for the GLSL block"))
+    if (!m_lexer.ExpectIdentifier(block.name, assembly ? "a name for the assembly block" : "a name for the GLSL block"))
         return false;
     const int line = m_lexer.Line();
-    if (!CheckName(block.name, line, "GLSL block"))
+    if (!CheckName(block.name, line, kind))
         return false;
-    for (const FxCodeBlock& other : m_document.blocks)
+    FxCodeBlock* existing = nullptr;
+    for (FxCodeBlock& other : m_document.blocks)
     {
         if (other.name == block.name)
-            return m_lexer.Fail(line, "GLSL block '" + block.name + "' is already defined");
+            existing = &other;
     }
+    if (existing != nullptr && (assembly ? existing->hasAsm9 : existing->hasGlsl))
+        return m_lexer.Fail(line, std::string(assembly ? "assembly" : "GLSL") + " block '" + block.name + "' is already defined");
+    if (existing == nullptr && m_document.blocks.size() >= kMaxBlocks)
+        return m_lexer.Fail(line, "too many code blocks");
     if (!m_lexer.ReadCodeBlock(block))
         return false;
-    m_document.blocks.push_back(std::move(block));
+    if (existing == nullptr)
+    {
+        m_document.blocks.emplace_back().name = block.name;
+        existing = &m_document.blocks.back();
+        existing->hasGlsl = false;
+    }
+    if (assembly)
+    {
+        existing->asm9Code = std::move(block.code);
+        existing->asm9FirstLine = block.firstLine;
+        existing->hasAsm9 = true;
+    }
+    else
+    {
+        existing->code = std::move(block.code);
+        existing->firstLine = block.firstLine;
+        existing->hasGlsl = true;
+    }
     return true;
 }
 
@@ -180,7 +204,7 @@ bool CFxParser::ResolveStages()
             if (found == m_document.blocks.size())
                 return m_lexer.Fail(pending.line, "no GLSL block is named '" + name + "'");
             blocks.push_back(found);
-            stageCodeBytes += m_document.blocks[found].code.size();
+            stageCodeBytes += m_document.blocks[found].code.size() + m_document.blocks[found].asm9Code.size();
             if (stageCodeBytes > kMaxStageCodeBytes)
                 return m_lexer.Fail(pending.line, "the passes name more than " + std::to_string(kMaxStageCodeBytes) +
                                               " bytes of GLSL code in all");

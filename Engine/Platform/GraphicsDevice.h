@@ -39,7 +39,9 @@ public:
     virtual Result SetFVF(std::uint32_t fvf) = 0;
 
     // ---- Shaders ----------------------------------------------------------------------------
-    // Compile one stage of GLSL 330 source; on failure return 0 and the compiler's text.
+    // The language CreateVertexShader and CreatePixelShader read.
+    virtual EShaderLanguage GetShaderLanguage() const = 0;
+    // Compile one stage in the device's shader language; on failure return 0 and the compiler's text.
     virtual VertexShaderId CreateVertexShader(const std::string& source, std::string& errors) = 0;
     virtual PixelShaderId CreatePixelShader(const std::string& source, std::string& errors) = 0;
     // Link check of a stage pair (either may be 0: the device's own stage stands in).

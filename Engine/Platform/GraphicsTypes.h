@@ -298,6 +298,11 @@ struct Light
     float direction[3] = {};
 };
 
+// ---- Shader languages -------------------------------------------------------------------------
+// What CreateVertexShader and CreatePixelShader read: GLSL 330 stages, or Direct3D 9 shader
+// assembly (vs_3_0 / ps_3_0 with every register written as a number).
+enum class EShaderLanguage { Glsl330, D3D9Assembly };
+
 // ---- Text (DrawText format flags and font creation values) -----------------------------------
 constexpr std::uint32_t DT_TOP = 0x0, DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2,
                         DT_VCENTER = 0x4, DT_BOTTOM = 0x8, DT_WORDBREAK = 0x10,

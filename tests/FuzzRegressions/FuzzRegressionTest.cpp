@@ -7,6 +7,7 @@
 #include "fuzz/ImageCheck.h"
 #include "fuzz/ImportCheck.h"
 #include "fuzz/ModelLoaderCheck.h"
+#include "fuzz/ShaderAssemblerCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -61,7 +62,7 @@ struct STarget
 const STarget kTargets[] = {
     {"model_loader", &TessFuzz::CheckModelLoader},   {"dds_reader", &TessFuzz::CheckDdsReader},
     {"image_decoder", &TessFuzz::CheckImageDecoder}, {"effect_parser", &TessFuzz::CheckEffectParser},
-    {"edge_mesh", &TessFuzz::CheckEdgeMesh},
+    {"edge_mesh", &TessFuzz::CheckEdgeMesh},         {"shader_assembler", &TessFuzz::CheckShaderAssembler},
     {"assimp_importer", &TessFuzz::CheckAssimpImporter}, {"cad_reader", &TessFuzz::CheckCadReader},
 };
 
@@ -143,6 +144,11 @@ TEST(FuzzSeedTest, SeedImagesOfEveryKindDecodeExceptRunLengthBitmaps)
 TEST(FuzzSeedTest, EngineEffectsParseAndBuildTheirStages)
 {
     ExpectAccepted(&TessFuzz::CheckEffectParser, FilesIn(kSource / "Data/Effects", ".fx"));
+}
+
+TEST(FuzzSeedTest, AssemblerSeedsAssembleIntoWalkableStreams)
+{
+    ExpectAccepted(&TessFuzz::CheckShaderAssembler, FilesIn(kSource / "fuzz/seeds/shader_assembler"));
 }
 
 TEST(FuzzSeedTest, SeedMeshesBuildTheirOutlineLikeTheReference)

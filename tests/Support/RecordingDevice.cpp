@@ -231,10 +231,12 @@ Result CRecordingDevice::SetFVF(std::uint32_t fvf)
 
 // ---- Shaders -------------------------------------------------------------------------------
 
-// A source compiles unless a line holds "#error"; the message then names that line, honouring
-// "#line N" directives the way a GLSL compiler does.
-std::uint32_t CRecordingDevice::CheckShader(const std::string& source, std::string& errors)
+// A GLSL source compiles unless a line holds "#error"; the message then names that line,
+// honouring "#line N" directives the way a GLSL compiler does.
+std::uint32_t CRecordingDevice::CheckShader(const std::string& source, bool vertex, std::string& errors)
 {
+    if (m_config.shaderLanguage == EShaderLanguage::D3D9Assembly)
+        return CheckAssembly(source, vertex, errors) ? NextId() : 0;
     std::istringstream lines(source);
     std::string line;
     int lineNumber = 1;
@@ -264,7 +266,7 @@ VertexShaderId CRecordingDevice::CreateVertexShader(const std::string& source, s
     DeviceCall call = MakeCall(EDeviceOp::CreateVertexShader);
     call.text = source;
     Record(std::move(call));
-    const VertexShaderId id{CheckShader(source, errors)};
+    const VertexShaderId id{CheckShader(source, true, errors)};
     if (id)
         m_vertexShaders[id.value] = source;
     return id;
@@ -275,7 +277,7 @@ PixelShaderId CRecordingDevice::CreatePixelShader(const std::string& source, std
     DeviceCall call = MakeCall(EDeviceOp::CreatePixelShader);
     call.text = source;
     Record(std::move(call));
-    const PixelShaderId id{CheckShader(source, errors)};
+    const PixelShaderId id{CheckShader(source, false, errors)};
     if (id)
         m_pixelShaders[id.value] = source;
     return id;
@@ -293,6 +295,8 @@ bool CRecordingDevice::ValidateShaders(VertexShaderId vs, PixelShaderId ps, std:
         errors = "error: linking a shader that does not exist\n";
         return false;
     }
+    if (m_config.shaderLanguage == EShaderLanguage::D3D9Assembly)
+        return LinkAssembly(vs ? &vertex->second : nullptr, ps ? &pixel->second : nullptr, errors);
     const std::regex main(R"(\bvoid\s+main\s*\()");
     const bool vertexHasMain = !vs || std::regex_search(vertex->second, main);
     const bool pixelHasMain = !ps || std::regex_search(pixel->second, main);

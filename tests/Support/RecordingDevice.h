@@ -64,6 +64,7 @@ public:
     Result SetNPatchMode(float segments) override;
     Result SetFVF(std::uint32_t fvf) override;
 
+    EShaderLanguage GetShaderLanguage() const override { return m_config.shaderLanguage; }
     VertexShaderId CreateVertexShader(const std::string& source, std::string& errors) override;
     PixelShaderId CreatePixelShader(const std::string& source, std::string& errors) override;
     bool ValidateShaders(VertexShaderId vs, PixelShaderId ps, std::string& errors) override;
@@ -173,7 +174,11 @@ private:
     std::uint32_t NextId() { return ++m_lastId; }
     SurfaceId AddSurface(Surface surface);
     bool SurfaceSize(SurfaceId id, std::uint32_t& width, std::uint32_t& height) const;
-    std::uint32_t CheckShader(const std::string& source, std::string& errors);
+    std::uint32_t CheckShader(const std::string& source, bool vertex, std::string& errors);
+    // Direct3D 9 assembly (RecordingDevice_Assembly.cpp): stages are assembled, and a pair links
+    // when every input the pixel stage declares is an output the vertex stage declares.
+    bool CheckAssembly(const std::string& source, bool vertex, std::string& errors) const;
+    bool LinkAssembly(const std::string* vertex, const std::string* pixel, std::string& errors) const;
     void CheckDrawState(const char* what, bool needsStream, bool needsIndices);
     TextureId AddTexture(Texture texture);
 

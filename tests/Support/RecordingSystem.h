@@ -34,6 +34,8 @@ struct RecordingConfig
     bool failCreateTexture = false;
     bool failCreateCubeTexture = false;
     std::set<std::string> failingFontFaces;
+    // What the device's stages are written in; with D3D9Assembly they are assembled for real.
+    EShaderLanguage shaderLanguage = EShaderLanguage::Glsl330;
 };
 
 class CRecordingDevice;

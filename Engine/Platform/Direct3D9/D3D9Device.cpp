@@ -159,6 +159,8 @@ void CD3D9Device::ApplyDefaultStates()
     {
         for (std::uint32_t type = 0; type < D3D9::kStageStates; ++type)
         {
+            if (!D3D9::IsStageState(type))
+                continue;
             DWORD value = 0;
             m_device->GetTextureStageState(stage, D3DTEXTURESTAGESTATETYPE(type), &value);
             m_stageStates[stage][type] = value;
@@ -204,7 +206,7 @@ std::uint32_t CD3D9Device::GetRenderState(std::uint32_t state) const
 
 Result CD3D9Device::SetTextureStageState(std::uint32_t stage, std::uint32_t type, std::uint32_t value)
 {
-    if (stage >= kMaxTextureStages || type >= D3D9::kStageStates)
+    if (stage >= kMaxTextureStages || !D3D9::IsStageState(type))
         return kInvalidCall;
     if (FAILED(m_device->SetTextureStageState(stage, D3DTEXTURESTAGESTATETYPE(type), value)))
         return kInvalidCall;

@@ -42,6 +42,7 @@ public:
     Result SetFVF(std::uint32_t fvf) override;
 
     // ---- Shaders ----------------------------------------------------------------------------
+    EShaderLanguage GetShaderLanguage() const override { return EShaderLanguage::D3D9Assembly; }
     VertexShaderId CreateVertexShader(const std::string& source, std::string& errors) override;
     PixelShaderId CreatePixelShader(const std::string& source, std::string& errors) override;
     bool ValidateShaders(VertexShaderId vs, PixelShaderId ps, std::string& errors) override;
@@ -123,9 +124,6 @@ public:
     // Reads a colour surface back as ARGB texels, top row first. False for depth surfaces.
     bool ReadSurface(SurfaceId surface, std::uint32_t& width, std::uint32_t& height,
                      std::vector<std::uint32_t>& texels);
-    // Shader stages from ready token streams (ending with 0x0000FFFF); 0 when the device refuses them.
-    VertexShaderId CreateVertexShaderFromTokens(const std::vector<std::uint32_t>& tokens);
-    PixelShaderId CreatePixelShaderFromTokens(const std::vector<std::uint32_t>& tokens);
     // The device's Reset count, so tests can tell a lost device was brought back.
     std::uint32_t GetResetCount() const { return m_resets; }
 
@@ -150,6 +148,10 @@ private:
     Result ResetDevice(const D3DPRESENT_PARAMETERS& parameters);
     // A lost device that can be reset again is reset. False while it stays lost.
     bool RecoverLostDevice();
+
+    // Shader stages from assembled token streams; 0 when the device refuses them.
+    VertexShaderId CreateVertexShaderFromTokens(const std::vector<std::uint32_t>& tokens);
+    PixelShaderId CreatePixelShaderFromTokens(const std::vector<std::uint32_t>& tokens);
 
     // Textures and surfaces (D3D9Device_Textures.cpp).
     D3D9::Texture* FindTexture(std::uint32_t texture);

@@ -99,7 +99,8 @@ void CD3D9Device::ReapplyStates()
     for (std::uint32_t stage = 0; stage < kMaxTextureStages; ++stage)
     {
         for (std::uint32_t type = 1; type < D3D9::kStageStates; ++type)
-            m_device->SetTextureStageState(stage, D3DTEXTURESTAGESTATETYPE(type), m_stageStates[stage][type]);
+            if (D3D9::IsStageState(type))
+                m_device->SetTextureStageState(stage, D3DTEXTURESTAGESTATETYPE(type), m_stageStates[stage][type]);
         for (std::uint32_t type = 1; type < D3D9::kSamplerStates; ++type)
             m_device->SetSamplerState(stage, D3DSAMPLERSTATETYPE(type), m_samplerStates[stage][type]);
         const D3D9::Texture* texture = FindTexture(m_stageTextures[stage]);

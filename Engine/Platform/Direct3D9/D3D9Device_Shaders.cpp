@@ -4,10 +4,7 @@
 
 #include "Engine/Platform/Direct3D9/D3D9Device.h"
 
-#if __has_include("Engine/Effects/ShaderAssembler.h")
 #include "Engine/Effects/ShaderAssembler.h"
-#define TESS_HAS_SHADER_ASSEMBLER 1
-#endif
 
 #include <algorithm>
 
@@ -30,18 +27,6 @@ bool IsTokenStream(const std::vector<std::uint32_t>& tokens, std::uint32_t versi
 bool InRange(std::uint32_t start, std::uint32_t count, std::uint32_t registers)
 {
     return std::uint64_t(start) + count <= registers;
-}
-
-bool Assemble(const std::string& source, std::vector<std::uint32_t>& tokens, std::string& errors)
-{
-#ifdef TESS_HAS_SHADER_ASSEMBLER
-    return CShaderAssembler::Assemble(source, tokens, errors);
-#else
-    (void)source;
-    (void)tokens;
-    errors = "0: this build has no shader assembler\n";
-    return false;
-#endif
 }
 
 } // namespace
@@ -71,7 +56,7 @@ PixelShaderId CD3D9Device::CreatePixelShaderFromTokens(const std::vector<std::ui
 VertexShaderId CD3D9Device::CreateVertexShader(const std::string& source, std::string& errors)
 {
     std::vector<std::uint32_t> tokens;
-    if (!Assemble(source, tokens, errors))
+    if (!CShaderAssembler::Assemble(source, tokens, errors))
         return {};
     const VertexShaderId id = CreateVertexShaderFromTokens(tokens);
     if (!id)
@@ -82,7 +67,7 @@ VertexShaderId CD3D9Device::CreateVertexShader(const std::string& source, std::s
 PixelShaderId CD3D9Device::CreatePixelShader(const std::string& source, std::string& errors)
 {
     std::vector<std::uint32_t> tokens;
-    if (!Assemble(source, tokens, errors))
+    if (!CShaderAssembler::Assemble(source, tokens, errors))
         return {};
     const PixelShaderId id = CreatePixelShaderFromTokens(tokens);
     if (!id)
@@ -90,8 +75,9 @@ PixelShaderId CD3D9Device::CreatePixelShader(const std::string& source, std::str
     return id;
 }
 
-// Shader model 3 stages go only with each other: a vertex shader needs a pixel shader beside it
-// and the other way round, or both stages are fixed-function.
+// A shader model 3 vertex stage writes outputs only a shader model 3 pixel stage reads, so it
+// needs one beside it. A pixel stage alone is fed by the fixed-function vertex stage (screen
+// vertices pass it untouched), which hands on the colour and texture coordinates it reads.
 bool CD3D9Device::ValidateShaders(VertexShaderId vs, PixelShaderId ps, std::string& errors)
 {
     if ((vs && !m_vertexShaders.count(vs.value)) || (ps && !m_pixelShaders.count(ps.value)))
@@ -99,10 +85,9 @@ bool CD3D9Device::ValidateShaders(VertexShaderId vs, PixelShaderId ps, std::stri
         errors = "unknown shader";
         return false;
     }
-    if (bool(vs) != bool(ps))
+    if (vs && !ps)
     {
-        errors = vs ? "a vertex shader needs a pixel shader on this device"
-                    : "a pixel shader needs a vertex shader on this device";
+        errors = "a vertex shader needs a pixel shader on this device";
         return false;
     }
     return true;

@@ -441,9 +441,11 @@ bool CD3D9Device::ReadSurface(SurfaceId id, std::uint32_t& width, std::uint32_t&
     height = surface->height;
     if (surface->kind == D3D9::ESurfaceKind::BackBuffer)
         return ReadRenderTarget(surface->object, width, height, texels);
-    D3D9::Texture* texture = FindTexture(surface->texture);
-    if (!texture)
+    // A level's reference keeps a released texture alive, and readable.
+    const auto found = m_textures.find(surface->texture);
+    if (found == m_textures.end())
         return false;
+    const D3D9::Texture* texture = &found->second;
     if (texture->IsRenderTarget())
         return ReadRenderTarget(surface->object, width, height, texels);
     D3DLOCKED_RECT locked{};

@@ -100,4 +100,10 @@ constexpr std::uint32_t kStageStates = 33;   // up to D3DTSS_CONSTANT
 constexpr std::uint32_t kSamplerStates = 14; // up to D3DSAMP_DMAPOFFSET
 constexpr std::uint32_t kMaxLights = 8;
 
+// The texture stage states Direct3D 9 has; the numbers between them are unused.
+constexpr bool IsStageState(std::uint32_t type)
+{
+    return (type >= 1 && type <= 11) || (type >= 22 && type <= 24) || (type >= 26 && type <= 28) || type == 32;
+}
+
 } // namespace Tess::D3D9

@@ -49,6 +49,7 @@ public:
     Result SetFVF(std::uint32_t fvf) override;
 
     // ---- Shaders ----------------------------------------------------------------------------
+    EShaderLanguage GetShaderLanguage() const override { return EShaderLanguage::Glsl330; }
     VertexShaderId CreateVertexShader(const std::string& source, std::string& errors) override;
     PixelShaderId CreatePixelShader(const std::string& source, std::string& errors) override;
     bool ValidateShaders(VertexShaderId vs, PixelShaderId ps, std::string& errors) override;
