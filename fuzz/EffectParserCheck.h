@@ -7,6 +7,7 @@
 
 #include "FuzzCheck.h"
 
+#include "Engine/Effects/FxAssemblyBuilder.h"
 #include "Engine/Effects/FxParser.h"
 #include "Engine/Effects/FxShaderBuilder.h"
 
@@ -96,6 +97,16 @@ inline std::string CheckStage(const Tess::FxDocument& document, const std::vecto
         if (i >= document.parameters.size() || !Tess::IsFxTexture(document.parameters[i].type))
             return "stage lists parameter " + std::to_string(i) + " as a texture";
     }
+    // The Direct3D 9 form, where every block has one: a stage of the right version, or messages
+    // on lines of the file.
+    if (blocks.empty() || !std::all_of(blocks.begin(), blocks.end(), [&](std::uint32_t b) { return document.blocks[b].hasAsm9; }))
+        return {};
+    Tess::FxStageSource assembly;
+    std::string errors;
+    if (Tess::CFxAssemblyBuilder::BuildStage(document, layout, blocks, vertex, kFileName, assembly, errors))
+        return assembly.source.rfind(vertex ? "vs_3_0\n" : "ps_3_0\n", 0) == 0 ? "" : "assembly stage without its version";
+    if (errors.rfind(kFileName + "(", 0) != 0 || errors.find("): error: ") == std::string::npos)
+        return "malformed assembly stage error: " + errors;
     return {};
 }
 

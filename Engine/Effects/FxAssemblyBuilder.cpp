@@ -1,6 +1,7 @@
 #include "Engine/Effects/FxAssemblyBuilder.h"
 
 #include <set>
+#include <sstream>
 #include <string_view>
 
 namespace Tess
@@ -20,9 +21,9 @@ bool IsNameChar(char c)
 
 std::string_view Trim(std::string_view s)
 {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
         s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
         s.remove_suffix(1);
     return s;
 }
@@ -240,25 +241,18 @@ std::string CFxAssemblyBuilder::MapAssemblerMessages(const std::string& messages
                                                      const std::string& context)
 {
     std::string out;
-    std::size_t start = 0;
-    while (start < messages.size())
+    std::istringstream lines(messages);
+    for (std::string text; std::getline(lines, text);)
     {
-        std::size_t end = messages.find('\n', start);
-        if (end == std::string::npos)
-            end = messages.size();
-        const std::string_view line = Trim(std::string_view(messages).substr(start, end - start));
-        start = end + 1;
+        const std::string_view line = Trim(text);
         if (line.empty())
             continue;
-        if (!out.empty())
-            out += "\n";
+        out += out.empty() ? "" : "\n";
         const std::size_t colon = line.find(": ");
         const bool numbered = colon != std::string_view::npos && colon > 0 && colon <= 9 &&
                               line.find_first_not_of("0123456789") == colon;
-        if (numbered)
-            out += fileName + "(" + std::string(line.substr(0, colon)) + "): error: " + std::string(line.substr(colon + 2));
-        else
-            out += fileName + ": " + context + ": " + std::string(line);
+        out += numbered ? fileName + "(" + std::string(line.substr(0, colon)) + "): error: " + std::string(line.substr(colon + 2))
+                        : fileName + ": " + context + ": " + std::string(line);
     }
     return out;
 }
