@@ -24,9 +24,15 @@ bool IsTokenStream(const std::vector<std::uint32_t>& tokens, std::uint32_t versi
     return tokens.size() >= 2 && (tokens.front() & 0xFFFF0000u) == versionMask && tokens.back() == kEndToken;
 }
 
-bool InRange(std::uint32_t start, std::uint32_t count, std::uint32_t registers)
+// Records `count` registers of `width` values from `start` in `file` and sets them on the device.
+template <class T, class Set>
+Result StoreConstants(std::vector<T>& file, std::uint32_t registers, std::uint32_t width, std::uint32_t start,
+                      const T* data, std::uint32_t count, Set set)
 {
-    return std::uint64_t(start) + count <= registers;
+    if (!data || std::uint64_t(start) + count > registers)
+        return kInvalidCall;
+    std::copy(data, data + std::size_t(count) * width, file.begin() + std::ptrdiff_t(start) * width);
+    return SUCCEEDED(set()) ? kOk : kInvalidCall;
 }
 
 } // namespace
@@ -156,50 +162,38 @@ PixelShaderId CD3D9Device::GetPixelShader() const
 // Every register file is recorded as well as set, for the states a Reset returns to zero.
 Result CD3D9Device::SetVertexShaderConstantF(std::uint32_t start, const float* data, std::uint32_t count)
 {
-    if (!data || !InRange(start, count, D3D9::kVSFloatRegisters))
-        return kInvalidCall;
-    std::copy(data, data + count * 4, m_vsFloat.begin() + std::ptrdiff_t(start) * 4);
-    return SUCCEEDED(m_device->SetVertexShaderConstantF(start, data, count)) ? kOk : kInvalidCall;
+    return StoreConstants(m_vsFloat, D3D9::kVSFloatRegisters, 4, start, data, count,
+                          [&] { return m_device->SetVertexShaderConstantF(start, data, count); });
 }
 
 Result CD3D9Device::SetVertexShaderConstantI(std::uint32_t start, const int* data, std::uint32_t count)
 {
-    if (!data || !InRange(start, count, D3D9::kIntRegisters))
-        return kInvalidCall;
-    std::copy(data, data + count * 4, m_vsInt.begin() + std::ptrdiff_t(start) * 4);
-    return SUCCEEDED(m_device->SetVertexShaderConstantI(start, data, count)) ? kOk : kInvalidCall;
+    return StoreConstants(m_vsInt, D3D9::kIntRegisters, 4, start, data, count,
+                          [&] { return m_device->SetVertexShaderConstantI(start, data, count); });
 }
 
 Result CD3D9Device::SetVertexShaderConstantB(std::uint32_t start, const int* data, std::uint32_t count)
 {
-    if (!data || !InRange(start, count, D3D9::kBoolRegisters))
-        return kInvalidCall;
-    std::copy(data, data + count, m_vsBool.begin() + std::ptrdiff_t(start));
-    return SUCCEEDED(m_device->SetVertexShaderConstantB(start, data, count)) ? kOk : kInvalidCall;
+    return StoreConstants(m_vsBool, D3D9::kBoolRegisters, 1, start, data, count,
+                          [&] { return m_device->SetVertexShaderConstantB(start, data, count); });
 }
 
 Result CD3D9Device::SetPixelShaderConstantF(std::uint32_t start, const float* data, std::uint32_t count)
 {
-    if (!data || !InRange(start, count, D3D9::kPSFloatRegisters))
-        return kInvalidCall;
-    std::copy(data, data + count * 4, m_psFloat.begin() + std::ptrdiff_t(start) * 4);
-    return SUCCEEDED(m_device->SetPixelShaderConstantF(start, data, count)) ? kOk : kInvalidCall;
+    return StoreConstants(m_psFloat, D3D9::kPSFloatRegisters, 4, start, data, count,
+                          [&] { return m_device->SetPixelShaderConstantF(start, data, count); });
 }
 
 Result CD3D9Device::SetPixelShaderConstantI(std::uint32_t start, const int* data, std::uint32_t count)
 {
-    if (!data || !InRange(start, count, D3D9::kIntRegisters))
-        return kInvalidCall;
-    std::copy(data, data + count * 4, m_psInt.begin() + std::ptrdiff_t(start) * 4);
-    return SUCCEEDED(m_device->SetPixelShaderConstantI(start, data, count)) ? kOk : kInvalidCall;
+    return StoreConstants(m_psInt, D3D9::kIntRegisters, 4, start, data, count,
+                          [&] { return m_device->SetPixelShaderConstantI(start, data, count); });
 }
 
 Result CD3D9Device::SetPixelShaderConstantB(std::uint32_t start, const int* data, std::uint32_t count)
 {
-    if (!data || !InRange(start, count, D3D9::kBoolRegisters))
-        return kInvalidCall;
-    std::copy(data, data + count, m_psBool.begin() + std::ptrdiff_t(start));
-    return SUCCEEDED(m_device->SetPixelShaderConstantB(start, data, count)) ? kOk : kInvalidCall;
+    return StoreConstants(m_psBool, D3D9::kBoolRegisters, 1, start, data, count,
+                          [&] { return m_device->SetPixelShaderConstantB(start, data, count); });
 }
 
 } // namespace Tess

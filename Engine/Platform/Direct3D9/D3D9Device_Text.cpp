@@ -15,23 +15,6 @@ namespace Tess
 namespace
 {
 
-constexpr std::int32_t kDefaultCharacterHeight = 16;
-constexpr std::uint32_t kBoldWeight = 600;
-
-// Characters of the requested height: a negative height is the character (em) height, a
-// positive one the cell height, which includes the space above and below the glyphs.
-std::int32_t CharacterHeight(std::int32_t height, const std::string& faceName, std::uint32_t weight, bool italic)
-{
-    if (height < 0)
-        return -height;
-    if (height == 0)
-        return kDefaultCharacterHeight;
-    CFontRasterizer probe;
-    if (!probe.Create(faceName, height, weight >= kBoldWeight, italic) || probe.GetMetrics().lineHeight <= 0)
-        return height;
-    return std::max(1, height * height / probe.GetMetrics().lineHeight);
-}
-
 // A pre-transformed vertex: pixel position, colour and atlas coordinates.
 struct TextVertex
 {
@@ -47,7 +30,7 @@ FontId CD3D9Device::CreateFont(std::int32_t height, std::uint32_t, std::uint32_t
                                std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, const std::string& faceName)
 {
     auto font = std::make_unique<D3D9::Font>();
-    if (!font->rasterizer.Create(faceName, CharacterHeight(height, faceName, weight, italic), weight >= kBoldWeight,
+    if (!font->rasterizer.Create(faceName, CharacterHeightFor(height, faceName, weight, italic), weight >= kBoldWeight,
                                  italic))
         return {};
     const CFontRasterizer& raster = font->rasterizer;

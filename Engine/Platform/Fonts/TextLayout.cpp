@@ -101,6 +101,19 @@ void BreakLines(std::string_view text, const Rect& rect, std::uint32_t format, c
 
 } // namespace
 
+std::int32_t CharacterHeightFor(std::int32_t height, const std::string& faceName, std::uint32_t weight, bool italic)
+{
+    constexpr std::int32_t kDefaultCharacterHeight = 16;
+    if (height < 0)
+        return -height;
+    if (height == 0)
+        return kDefaultCharacterHeight;
+    CFontRasterizer probe;
+    if (!probe.Create(faceName, height, weight >= kBoldWeight, italic) || probe.GetMetrics().lineHeight <= 0)
+        return height;
+    return std::max(1, height * height / probe.GetMetrics().lineHeight);
+}
+
 std::int32_t CharacterAdvance(char32_t c, std::uint32_t format, const FontMetrics& metrics)
 {
     if (c == '\n' || c == '\r')

@@ -5,6 +5,7 @@
 #include "Engine/Platform/FontRasterizer.h"
 #include "Engine/Platform/GraphicsTypes.h"
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -40,6 +41,13 @@ TextLayout LayoutText(std::string_view text, const Rect& rect, std::uint32_t for
 // held as many lines.
 void LayoutText(std::string_view text, const Rect& rect, std::uint32_t format, const FontMetrics& metrics,
                 TextLayout& layout);
+
+// The character (em) height in pixels that CreateFont's `height` asks for: a negative height is
+// the character height, a positive one the cell height, which includes the space above and below
+// the glyphs (the face is measured to tell them apart), and 0 a default.
+std::int32_t CharacterHeightFor(std::int32_t height, const std::string& faceName, std::uint32_t weight, bool italic);
+// Weights from this one up are drawn bold.
+constexpr std::uint32_t kBoldWeight = 600;
 
 // Advance of one character of text: tabs expand to eight spaces with DT_EXPANDTABS, line breaks
 // take no room.
