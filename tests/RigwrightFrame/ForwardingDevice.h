@@ -111,6 +111,7 @@ public:
         CDeviceScope scope;
         return m_inner.SetFVF(fvf);
     }
+    Tess::EShaderLanguage GetShaderLanguage() const override { return m_inner.GetShaderLanguage(); }
     Tess::VertexShaderId CreateVertexShader(const std::string& source, std::string& errors) override
     {
         CDeviceScope scope;
