@@ -3,8 +3,9 @@
 // The edge mesh holds every edge of the part twice (edge k joins vertices 2k and 2k+1) and, for
 // each pair of edges that lie on top of each other (one pair per shared edge), zero-area fins
 // joining them. Each vertex carries its own unit NORMAL, the unit NORMAL of the coinciding vertex
-// across the edge (TANGENT; either is zero on a face of no area) and a crease flag (TEXCOORD0:
-// 1.0 where the two normals differ by more than 1.47 radians).
+// across the edge (TANGENT; either is zero on a face of no area), a crease flag (TEXCOORD0.x:
+// 1.0 where the two normals differ by more than 1.47 radians) and its end of the edge
+// (TEXCOORD0.y: 0 for vertex 2k, 1 for 2k+1; the GLSL form reads gl_VertexID instead).
 //
 // How the outline appears: a fin gets area when its corners move apart. Only the second vertex
 // of each edge (odd gl_VertexID) moves; on a consistently wound closed mesh the two edges of a
@@ -127,7 +128,7 @@ glsl FinVS
 }
 
 // The Direct3D 9 form. Direct3D 9 has no vertex number: the second vertex of an edge is told
-// apart by TEXCOORD0.y = 1 (a one-component TEXCOORD0 reads y = 0 there, and no corner moves).
+// apart by TEXCOORD0.y = 1.
 // Each instruction reads at most one constant register, as vs_3_0 asks.
 asm9 FinVS
 {

@@ -209,7 +209,9 @@ CTriMesh* CEdgeMeshBuilder::Emit() const
     auto position = std::make_unique<CVertexElement>("POSITION", 3, vertexCount, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_POSITION);
     auto normal = std::make_unique<CVertexElement>("NORMAL", 3, vertexCount, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_NORMAL);
     auto tangent = std::make_unique<CVertexElement>("TANGENT", 3, vertexCount, D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_TANGENT);
-    auto flag = std::make_unique<CVertexElement>("TEXCOORD0", 1, vertexCount, D3DDECLTYPE_FLOAT1, D3DDECLUSAGE_TEXCOORD);
+    // TEXCOORD0: the crease flag, then which end of its edge the vertex is (0 or 1). A shader
+    // with a vertex number reads the end from it; Direct3D 9's vertex stage has none.
+    auto flag = std::make_unique<CVertexElement>("TEXCOORD0", 2, vertexCount, D3DDECLTYPE_FLOAT2, D3DDECLUSAGE_TEXCOORD);
     float* positions = position->GetData();
     float* normals = normal->GetData();
     float* tangents = tangent->GetData();
@@ -244,7 +246,8 @@ CTriMesh* CEdgeMeshBuilder::Emit() const
             const Vector3 t = Load(normals, across[end]);
             Store(tangents, v, t);
             // 1.0 on creases (normals over 1.47 radians apart), 0.0 elsewhere; see EdgeFlag.
-            flags[v] = EdgeFlag(Load(normals, v), t);
+            flags[2 * v] = EdgeFlag(Load(normals, v), t);
+            flags[2 * v + 1] = static_cast<float>(end);
         }
     }
 

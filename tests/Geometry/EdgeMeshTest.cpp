@@ -65,7 +65,7 @@ TEST(EdgeMeshLayoutTest, SingleTriangleGivesSixVerticesAndNoFins)
 
     const char* names[] = {"POSITION", "NORMAL", "TANGENT", "TEXCOORD0"};
     const int usages[] = {D3DDECLUSAGE_POSITION, D3DDECLUSAGE_NORMAL, D3DDECLUSAGE_TANGENT, D3DDECLUSAGE_TEXCOORD};
-    const int types[] = {D3DDECLTYPE_FLOAT3, D3DDECLTYPE_FLOAT3, D3DDECLTYPE_FLOAT3, D3DDECLTYPE_FLOAT1};
+    const int types[] = {D3DDECLTYPE_FLOAT3, D3DDECLTYPE_FLOAT3, D3DDECLTYPE_FLOAT3, D3DDECLTYPE_FLOAT2};
     ASSERT_EQ(edges->GetElementCount(), 4);
     for (int i = 0; i < 4; ++i)
     {
@@ -73,7 +73,7 @@ TEST(EdgeMeshLayoutTest, SingleTriangleGivesSixVerticesAndNoFins)
         EXPECT_EQ(e.GetSemanticName(), names[i]);
         EXPECT_EQ(e.GetDeclarationUsage(), usages[i]);
         EXPECT_EQ(e.GetDeclarationType(), types[i]);
-        EXPECT_EQ(e.GetComponentCount(), i == 3 ? 1 : 3);
+        EXPECT_EQ(e.GetComponentCount(), i == 3 ? 2 : 3);
         EXPECT_EQ(e.GetEntryCount(), 6);
     }
     EXPECT_EQ(edges->GetTriangleCount(), 0);
@@ -87,6 +87,8 @@ TEST(EdgeMeshLayoutTest, SingleTriangleGivesSixVerticesAndNoFins)
         EXPECT_EQ(Entry(*edges, "NORMAL", v), Vector3(0, 0, 1)) << "normals come out normalised";
         EXPECT_EQ(Entry(*edges, "TANGENT", v), Vector3(0, 0, 1));
         EXPECT_EQ(Flag(*edges, v), 0.0f);
+        // The end of its edge, for a vertex stage that has no vertex number to tell.
+        EXPECT_EQ(edges->FindElement("TEXCOORD0")->GetEntry(v)[1], static_cast<float>(v % 2));
     }
 }
 

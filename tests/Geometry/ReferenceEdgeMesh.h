@@ -79,8 +79,8 @@ inline Tess::CTriMesh* BuildEdgeMeshReference(const Tess::CTriMesh& source)
     normal->SetDeclaration("NORMAL", D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_NORMAL, 0);
     auto* tangent = new CVertexElement(3, vertexCount);
     tangent->SetDeclaration("TANGENT", D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TANGENT, 0);
-    auto* flag = new CVertexElement(1, vertexCount);
-    flag->SetDeclaration("TEXCOORD0", D3DDECLTYPE_FLOAT1, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0);
+    auto* flag = new CVertexElement(2, vertexCount);
+    flag->SetDeclaration("TEXCOORD0", D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0);
     auto* mesh = new CTriMesh;
     mesh->AddElement(position);
     mesh->AddElement(normal);
@@ -154,6 +154,7 @@ inline Tess::CTriMesh* BuildEdgeMeshReference(const Tess::CTriMesh& source)
         const Vector3 t = tangent->GetVector3(v).NormalizedOrZero();
         const bool crease = n.Dot(t) < creaseCosine && !(n == Vector3()) && !(t == Vector3());
         flag->GetEntry(v)[0] = crease ? 1.0f : 0.0f;
+        flag->GetEntry(v)[1] = static_cast<float>(v % 2);
     }
     // Normals last: the tangents above read them as they came from the source.
     for (int v = 0; v < vertexCount; ++v)
