@@ -77,7 +77,9 @@ step_test() {
 # own (never ~/.wine). One Wine server stays up for the whole step, so each test's wine starts
 # fast and none holds ctest's output open.
 step_windows() {
-  cmake -S "$ROOT" -B "$WINDOWS_BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/Toolchain-mingw64.cmake"
+  # The Linux viewer of step_build takes the reference picture of the viewer's test under Wine.
+  cmake -S "$ROOT" -B "$WINDOWS_BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/Toolchain-mingw64.cmake" \
+    -DTESS_LINUX_VIEWER="$BUILD/Applications/Rigwright/rigwright"
   cmake --build "$WINDOWS_BUILD" -j2 --target rigwright TesserantWindowsTests
   start_display
   local prefix="$WINDOWS_BUILD/wineprefix"
