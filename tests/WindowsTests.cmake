@@ -2,7 +2,6 @@
 # The same one program per folder as on Linux, for the folders that need no Linux platform:
 # no OpenGL or SDL (*GL, Platform's SDL parts), no import helper or Open CASCADE, no installed
 # packages, Valgrind or /proc.
-include(GoogleTest)
 
 # GoogleTest, built for Windows from Debian's sources.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -44,17 +43,15 @@ foreach(name ${TESS_WINDOWS_TEST_DIRS})
   target_compile_definitions(${target} PRIVATE
     TESS_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     TESS_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
-  # Discovery before the run flattens the properties into one list: every value must be a single
-  # non-empty word, or the pairs after it shift (a list of labels or an empty lock lost the lock).
-  set(properties LABELS unit TIMEOUT 300)
+  # One Wine process a program, not one a test: each start costs Wine a second or more, which
+  # over some five hundred tests would be most of the step. The program's own output names any
+  # test that fails.
+  add_test(NAME windows.${name} COMMAND ${target} --gtest_brief=1
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  set_tests_properties(windows.${name} PROPERTIES LABELS unit TIMEOUT 600)
   if(name IN_LIST TESS_WINDOWS_BACKEND_TEST_DIRS)
-    list(APPEND properties RESOURCE_LOCK wine_display)
+    set_tests_properties(windows.${name} PROPERTIES RESOURCE_LOCK wine_display)
   endif()
-  gtest_discover_tests(${target}
-    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    DISCOVERY_MODE PRE_TEST
-    DISCOVERY_TIMEOUT 120
-    PROPERTIES ${properties})
 endforeach()
 
 # The viewer itself under Wine, its picture against the Linux viewer's (TESS_LINUX_VIEWER, which
