@@ -20,6 +20,11 @@ function(tess_partition_engine_headers engine_dir out_public out_internal)
 
   set(internal "")
   foreach(header ${headers})
+    # The Windows backends' headers need the Windows SDK's, and belong to the backends alone.
+    if(header MATCHES "^Platform/(Win32|Direct3D9)/")
+      list(APPEND internal ${header})
+      continue()
+    endif()
     file(STRINGS ${engine_dir}/${header} lines REGEX "${TESS_THIRD_PARTY_INCLUDE_REGEX}")
     if(lines)
       list(APPEND internal ${header})
