@@ -37,7 +37,14 @@ shoot() {
     sleep 0.1
   done
   e2e_find_window
-  e2e_wait_running 60
+  # A Windows program's Log.txt ends its lines with CR LF.
+  for tick in $(seq 600); do
+    tr -d '\r' <Log.txt 2>/dev/null | grep -qxF "Main     | Entering the message loop." && break
+    kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the viewer ended before its message loop started"
+    sleep 0.1
+  done
+  tr -d '\r' <Log.txt | grep -qxF "Main     | Entering the message loop." ||
+    e2e_fail "the message loop did not start within 60 seconds"
   e2e_screenshot screen_shot_100001.bmp 60
   cp screen_shot_100001.bmp "$RESULTS/$name"
 }
@@ -63,6 +70,8 @@ shoot windows.bmp
 e2e_press Escape
 e2e_wait_exit 30
 e2e_expect_status 0
+grep -q $'\r$' Log.txt || e2e_fail "Log.txt does not end its lines as Windows text files do"
+sed -i 's/\r$//' Log.txt
 e2e_expect_normal_log
 e2e_expect_log_contains "Renderer | Renderer has been constructed."
 e2e_expect_log_contains "Renderer | Using 32-bit framebuffer."

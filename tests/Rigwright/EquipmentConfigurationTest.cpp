@@ -308,9 +308,8 @@ TEST_F(EquipmentConfigurationTest, AddAssemblyAddsTheFilesPartsWithTheFieldsAndR
 // another write them.
 TEST_F(EquipmentConfigurationTest, LoadingInTheBackgroundGivesTheSamePartsAndLogAsLoadingInTurn)
 {
-    dir.WriteFile("Data/Models/Body.obj", kTetrahedron);
-    dir.WriteFile(CEquipmentConfiguration::kScriptFile, R"(
-        AddAssembly("Body.obj")
+    const std::string handwheel = std::string(TESS_SOURCE_DIR) + "/Data/Models/Valve_Handwheel.ms3d";
+    dir.WriteFile(CEquipmentConfiguration::kScriptFile, "AddComponent{ model = \"" + handwheel + R"(" }
         AddComponent{ model = "missing.ms3d", colours = "blue" }
         AddAssembly("missing.obj")
     )");
