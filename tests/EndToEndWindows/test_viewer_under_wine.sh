@@ -66,6 +66,14 @@ exec "$TESS_SOURCE_DIR/cmake/wine-run.sh" "$RIGWRIGHT_EXE" "\$@"
 WRAPPER
 chmod +x "$RESULTS/wine-viewer"
 RIGWRIGHT="$RESULTS/wine-viewer"
+# Wine takes keys from the X server's own input (XTEST), not from events sent to a window, and
+# DirectInput reads the keyboard's state once a frame: the key stays down for several frames.
+e2e_press() {
+  timeout 5 xdotool windowfocus --sync "$WINDOW" >/dev/null 2>&1 || true
+  xdotool keydown "$1" 2>/dev/null || true
+  sleep 0.5
+  xdotool keyup "$1" 2>/dev/null || true
+}
 shoot windows.bmp
 e2e_press Escape
 e2e_wait_exit 30
