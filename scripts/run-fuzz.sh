@@ -158,9 +158,22 @@ run_target() {
 
 build
 echo "Fuzzing ${#TARGETS[@]} targets for ${SECONDS_PER_TARGET} s each"
+# Two targets at a time, one per core; each one's report is printed once it has finished.
 failed=()
-for target in "${TARGETS[@]}"; do
-  run_target "$target" || failed+=("$target")
+report_dir="$WORK/reports"
+mkdir -p "$report_dir"
+for ((first = 0; first < ${#TARGETS[@]}; first += 2)); do
+  pair=("${TARGETS[@]:first:2}")
+  pids=()
+  for target in "${pair[@]}"; do
+    # Called as part of a list, as before, so a failing command inside does not end it early.
+    { run_target "$target" || exit 1; } >"$report_dir/$target.txt" 2>&1 &
+    pids+=($!)
+  done
+  for index in "${!pair[@]}"; do
+    wait "${pids[$index]}" || failed+=("${pair[$index]}")
+    cat "$report_dir/${pair[$index]}.txt"
+  done
 done
 
 if (( ${#failed[@]} > 0 )); then

@@ -22,7 +22,6 @@ stop_display() {
     kill "$XVFB_PID" 2>/dev/null || true
     wait "$XVFB_PID" 2>/dev/null || true
     XVFB_PID=""
-WINE_PREFIX_UP=""
   fi
 }
 # The Windows step's Wine server, when one is up.
@@ -132,5 +131,7 @@ STEPS=(step_dependencies step_build step_test step_windows step_build_sanitized 
 
 for step in "${STEPS[@]}"; do
   echo "==> ${step#step_}"
+  started=$SECONDS
   "$step"
+  echo "==> ${step#step_} took $((SECONDS - started)) s"
 done
