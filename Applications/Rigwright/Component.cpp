@@ -43,11 +43,12 @@ CComponent::CComponent(CRenderer& renderer, SImportedModel* model, const std::st
 
 // A model file that is missing, of another version or corrupt leaves the part empty; the log
 // and the panel tell why.
-CComponent::CComponent(CRenderer& renderer, SPreparedPart&& prepared) : m_modelProblem(prepared.modelProblem)
+CComponent::CComponent(CRenderer& renderer, SPreparedPart&& prepared, CComponentOutline::EBuffers outlineBuffers)
+    : m_modelProblem(prepared.modelProblem)
 {
     if (prepared.log)
         prepared.log->Release(GetLog());
-    Build(renderer, prepared);
+    Build(renderer, prepared, outlineBuffers);
 }
 
 CComponent::~CComponent()
@@ -59,7 +60,7 @@ CComponent::~CComponent()
     delete m_outline;
 }
 
-void CComponent::Build(CRenderer& renderer, SPreparedPart& prepared)
+void CComponent::Build(CRenderer& renderer, SPreparedPart& prepared, CComponentOutline::EBuffers outlineBuffers)
 {
     m_alive = true;
     m_mesh = prepared.mesh.release();
@@ -68,7 +69,7 @@ void CComponent::Build(CRenderer& renderer, SPreparedPart& prepared)
         m_vertexBuffer = new CVertexBuffer(*m_mesh, renderer.GetDevice());
         m_indexBuffer = new CIndexBuffer(*m_mesh, renderer.GetDevice());
     }
-    m_outline = new CComponentOutline(renderer, prepared.edgeMesh.release(), std::move(prepared.culler));
+    m_outline = new CComponentOutline(renderer, prepared.edgeMesh.release(), std::move(prepared.culler), outlineBuffers);
     AddChild(m_outline);
     m_bounds.SetCentre(ComputeMeshCentre());
     m_bounds.SetRadius(kBoundsRadius);

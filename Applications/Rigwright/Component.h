@@ -8,6 +8,7 @@
 // A model file that is missing or rejected leaves an empty part: no mesh, no buffers, an outline
 // without geometry, nothing drawn, and the reason kept for the panel. The program runs on.
 
+#include "Applications/Rigwright/ComponentOutline.h"
 #include "Applications/Rigwright/PartOrientation.h"
 #include "Engine/Scene/Node.h"
 
@@ -47,8 +48,10 @@ public:
     CComponent(CRenderer& renderer, SImportedModel* model, const std::string& modelFile,
                const std::string& modelProblem, float scale = 1.0f, const SPartOrientation& orientation = {});
     // A part prepared beforehand (PartPreparation.h), whose mesh, edge mesh and culler it takes
-    // over; its held log lines are written first.
-    CComponent(CRenderer& renderer, SPreparedPart&& prepared);
+    // over; its held log lines are written first. `outlineBuffers` says when its outline's
+    // buffers are made (CComponentOutline::EBuffers).
+    CComponent(CRenderer& renderer, SPreparedPart&& prepared,
+               CComponentOutline::EBuffers outlineBuffers = CComponentOutline::EBuffers::Now);
     // Deletes the mesh, the buffers and the outline.
     ~CComponent() override;
 
@@ -99,7 +102,7 @@ public:
 
 private:
     // The constructors' common steps once the part is prepared.
-    void Build(CRenderer& renderer, SPreparedPart& prepared);
+    void Build(CRenderer& renderer, SPreparedPart& prepared, CComponentOutline::EBuffers outlineBuffers);
     // Centre of the mesh's axis-aligned box (the origin without a mesh).
     Vector3 ComputeMeshCentre() const;
 

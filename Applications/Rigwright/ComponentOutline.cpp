@@ -21,30 +21,40 @@ constexpr int kMainViewLayer = 8;
 } // namespace
 
 CComponentOutline::CComponentOutline(CRenderer& renderer, CTriMesh* edgeMesh,
-                                     std::unique_ptr<COutlineBandCuller> culler)
+                                     std::unique_ptr<COutlineBandCuller> culler, EBuffers buffers)
     : m_edgeMesh(edgeMesh), m_culler(std::move(culler))
 {
     if (m_edgeMesh)
     {
         if (!m_culler)
             m_culler = std::make_unique<COutlineBandCuller>(*m_edgeMesh, CEdgeMeshBuilder::DrawnFinIndices(*m_edgeMesh));
-        m_indexBuffer = new CIndexBuffer(m_culler->GetOrderedIndices(), renderer.GetDevice());
-        m_vertexBuffer = new CVertexBuffer(*m_edgeMesh, renderer.GetDevice());
         // The edge mesh has the part's own positions, so its box is the part's.
         const float size = static_cast<float>(m_edgeMesh->GetBounds().GetDiagonal() / kReferenceSize);
         SetObjectParameter(1, Vector4(size, size, size, size));
-        // On a device its buffers and the culler hold all the outline draws from; the edge mesh,
-        // six vertices a source triangle, would double a large part's outline in memory.
-        if (renderer.GetDevice())
-        {
-            delete m_edgeMesh;
-            m_edgeMesh = nullptr;
-        }
+        m_buffersPending = true;
+        if (buffers == EBuffers::Now)
+            MakeBuffers(renderer);
     }
     m_alive = true;
     m_bounds.SetCentre(m_position);
     m_bounds.SetRadius(kBoundsRadius);
     SetResourceHandle(kMainViewLayer, renderer.LoadEffect(kEffectFile));
+}
+
+void CComponentOutline::MakeBuffers(CRenderer& renderer)
+{
+    if (!m_buffersPending)
+        return;
+    m_buffersPending = false;
+    m_indexBuffer = new CIndexBuffer(m_culler->GetOrderedIndices(), renderer.GetDevice());
+    m_vertexBuffer = new CVertexBuffer(*m_edgeMesh, renderer.GetDevice());
+    // On a device its buffers and the culler hold all the outline draws from; the edge mesh,
+    // six vertices a source triangle, would double a large part's outline in memory.
+    if (renderer.GetDevice())
+    {
+        delete m_edgeMesh;
+        m_edgeMesh = nullptr;
+    }
 }
 
 CComponentOutline::~CComponentOutline()

@@ -39,9 +39,19 @@ public:
     // the still one is at the minimum width anyway).
     static constexpr float kReferenceSize = 80.0f;
 
+    // When the device buffers are made: with the outline, or by MakeBuffers. The viewer makes
+    // them after its first frame, which then shows the parts sooner; uploading a large part's
+    // bands and compiling their shader variant costs about as much as the rest of that frame.
+    enum class EBuffers
+    {
+        Now,
+        Later
+    };
+
     // Takes ownership of the edge mesh (null for none) and its band culler (made here when null)
-    // and builds its buffers on the renderer's device.
-    CComponentOutline(CRenderer& renderer, CTriMesh* edgeMesh, std::unique_ptr<COutlineBandCuller> culler = nullptr);
+    // and builds its buffers on the renderer's device, now or when MakeBuffers is called.
+    CComponentOutline(CRenderer& renderer, CTriMesh* edgeMesh, std::unique_ptr<COutlineBandCuller> culler = nullptr,
+                      EBuffers buffers = EBuffers::Now);
     // Deletes the edge mesh and its buffers.
     ~CComponentOutline() override;
 
@@ -51,6 +61,10 @@ public:
     // share of kReferenceSize), the eye in model space ("ObjectParm2"), then the bands through
     // the outline effect.
     void Draw(CRenderer& renderer) override;
+
+    // Makes the buffers left for later; nothing when there are none to make.
+    void MakeBuffers(CRenderer& renderer);
+    bool HasPendingBuffers() const { return m_buffersPending; }
 
     bool HasGeometry() const { return m_vertexBuffer && m_indexBuffer; }
     const CVertexBuffer* GetVertexBuffer() const { return m_vertexBuffer; }
@@ -76,6 +90,7 @@ private:
     CTriMesh* m_edgeMesh = nullptr;
     std::unique_ptr<COutlineBandCuller> m_culler;
     bool m_drawsEveryBand = true;
+    bool m_buffersPending = false;
     CVertexBuffer* m_vertexBuffer = nullptr;
     CIndexBuffer* m_indexBuffer = nullptr;
     bool m_showNormals = false;

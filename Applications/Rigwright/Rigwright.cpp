@@ -165,7 +165,10 @@ void CRigwright::CreatePart(const SPartDescription& part, SPreparedPart&& prepar
 {
     // A part whose model is missing or rejected stays in the list, empty: its texts still tell
     // the user which part it is.
-    auto* component = new CComponent(*m_renderer, std::move(prepared));
+    // The outline's buffers are made after the first frame: uploading every band and compiling
+    // the outline's shader variant would hold that frame back by about a third.
+    auto* component = new CComponent(*m_renderer, std::move(prepared), CComponentOutline::EBuffers::Later);
+    m_outlineBuffersPending = true;
     if (part.fileColours && part.hasColour)
         component->SetBaseColour(part.colour);
     DescribePart(*component, part);
@@ -246,6 +249,9 @@ void CRigwright::Update()
     profiler.StartSample(kInputSample);
     UpdateTimingAndInput();
     profiler.StopSample(kInputSample);
+    // A screenshot shows the outlines even when asked for in the first frame.
+    if (m_outlineBuffersPending && (m_firstFrameDrawn || KeyPressed(DIK_P)))
+        MakeOutlineBuffers();
 
     FollowWindowSize();
     m_partCamera->Advance(m_timer->GetElapsedTime());
@@ -410,6 +416,15 @@ void CRigwright::DrawFrame()
         m_renderer->SaveScreenshot(kScreenshotPrefix);
     m_renderer->EndScene();
     m_renderer->Present();
+    m_firstFrameDrawn = true;
+}
+
+void CRigwright::MakeOutlineBuffers()
+{
+    m_outlineBuffersPending = false;
+    for (int index = 0; index < m_components.GetCount(); ++index)
+        if (CComponentOutline* outline = m_components.Get(index)->GetOutline())
+            outline->MakeBuffers(*m_renderer);
 }
 
 Vector2 CRigwright::GetTextLinePosition(int line)

@@ -152,6 +152,8 @@ private:
     void HandleWireframeKey();
     void DrawFrame();
     void DrawTextLines();
+    // Makes the outlines' buffers, left for after the first frame (see CreatePart).
+    void MakeOutlineBuffers();
     bool KeyPressed(int key) const;
 
     void ChangeFocus(int index);
@@ -179,6 +181,8 @@ private:
     bool m_orbitDragging = false;
     bool m_animatedDisplacement = false;
     bool m_wireframe = false;
+    bool m_firstFrameDrawn = false;
+    bool m_outlineBuffersPending = false;
     float m_animationClock = 0.0f;
     // The size the picture is laid out for: the render target's, or the window's without one.
     float m_pictureWidth = 800.0f;
