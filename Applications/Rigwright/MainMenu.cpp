@@ -15,8 +15,6 @@ constexpr int kValueIDs[] = {CMainMenu::kPartName, CMainMenu::kManufacturer, CMa
 constexpr int kButtonIDs[] = {CMainMenu::kNext, CMainMenu::kPrevious, CMainMenu::kZoomIn, CMainMenu::kZoomOut};
 
 const char* const kButtonTexture = "button_texture_4.dds";
-const char* const kControlFace = "Verdana";
-constexpr int kControlFontSize = 10;
 const char* const kEmptyValue = "***";
 } // namespace
 
@@ -90,13 +88,13 @@ void CMainMenu::SetColors()
 
 void CMainMenu::SetFonts(CRenderer& renderer)
 {
-    const int staticFont = renderer.LoadFont(kControlFace, kControlFontSize);
+    const int staticFont = renderer.LoadFont(CMainMenu::kControlFace, CMainMenu::kControlFontSize);
     for (int id : kCaptionIDs)
         GetControl(id)->SetFont(staticFont);
     for (int id : kValueIDs)
         GetControl(id)->SetFont(staticFont);
     // The same face and size again: the renderer hands back the same font.
-    const int buttonFont = renderer.LoadFont(kControlFace, kControlFontSize);
+    const int buttonFont = renderer.LoadFont(CMainMenu::kControlFace, CMainMenu::kControlFontSize);
     for (int id : kButtonIDs)
         GetControl(id)->SetFont(buttonFont);
 }

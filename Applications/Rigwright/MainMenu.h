@@ -18,6 +18,10 @@ namespace Tess
 class CMainMenu : public CDialog
 {
 public:
+    // The face and size of the controls' texts.
+    static constexpr const char* kControlFace = "Verdana";
+    static constexpr int kControlFontSize = 10;
+
     // Control IDs.
     static constexpr int kPartNameCaption = 101;
     static constexpr int kPartName = 102;

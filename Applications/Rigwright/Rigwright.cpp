@@ -108,6 +108,11 @@ void CRigwright::Initialize()
     WriteSceneReport();
 }
 
+std::vector<std::pair<std::string, int>> CRigwright::GetStartupFonts() const
+{
+    return {{kMenuFace, kMenuFontSize}, {CMainMenu::kControlFace, CMainMenu::kControlFontSize}};
+}
+
 void CRigwright::StartLoadingEquipment()
 {
     if (m_equipmentLoading)

@@ -77,6 +77,8 @@ public:
     void Initialize() override;
     void Update() override;
     void Shutdown() override;
+    // The panel's title and control fonts.
+    std::vector<std::pair<std::string, int>> GetStartupFonts() const override;
 
     // Focus the next or previous component of the list (wrapping around) and glide to it.
     void SelectNextComponent();

@@ -8,6 +8,9 @@
 #include "Engine/Platform/PlatformTypes.h"
 
 #include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace Tess
 {
@@ -39,6 +42,9 @@ public:
     // Called once after the message loop: deletes the input engine, the renderer and the sound
     // engine, in this order. A derived Shutdown releases its own objects first, then calls it.
     virtual void Shutdown();
+    // The fonts (face, size in points) Initialize loads: the entry routine hands them to the
+    // renderer, which renders them while it makes the device. None by default.
+    virtual std::vector<std::pair<std::string, int>> GetStartupFonts() const { return {}; }
 
     WindowHandle GetWindow() const { return m_window; }
     InstanceHandle GetInstance() const { return m_instance; }

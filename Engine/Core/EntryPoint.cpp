@@ -98,6 +98,7 @@ int WinMain(InstanceHandle instance, InstanceHandle, char*, int)
     // The renderer reads its own configuration script and may choose another presentation mode;
     // the window keeps the size it was created with.
     application->m_renderer = new CRenderer(GetPlatform().createGraphicsSystem);
+    application->m_renderer->SetStartupFonts(application->GetStartupFonts());
     application->m_renderer->Create(window, application->GetWidth(), application->GetHeight(),
                                     application->IsWindowed());
 

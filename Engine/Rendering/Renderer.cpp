@@ -1,6 +1,7 @@
 #include "Engine/Rendering/Renderer.h"
 
 #include "Engine/Core/Log.h"
+#include "Engine/Platform/Fonts/FontPrefetch.h"
 #include "Engine/Rendering/DeviceResource.h"
 #include "Engine/Rendering/Effect.h"
 #include "Engine/Rendering/ScriptManager.h"
@@ -21,6 +22,9 @@ constexpr float kDefaultFarPlane = 1000.0f;
 constexpr int kLowResolutionWidth = 320;
 constexpr int kLowResolutionHeight = 240;
 constexpr int kNormalizationCubeSize = 256;
+// The font the renderer loads for itself.
+const char* const kDefaultFontFace = "Courier New";
+constexpr int kDefaultFontSize = 10;
 constexpr std::uint32_t kTextureStagesUnbound = 8;
 
 // Lua: SetWindowedMode(flag). Absent, nil and false select full-screen; anything else,
@@ -67,6 +71,8 @@ CRenderer::CRenderer(GraphicsSystemFactory factory) : m_systemFactory(factory)
 
 CRenderer::~CRenderer()
 {
+    // Fonts started and never loaded.
+    CFontPrefetch::Discard();
     // Buffers built on the device may outlive this renderer (their entities are deleted at
     // process exit); they release their objects now and never touch the device again.
     CDeviceResource::ReleaseAllOn(m_device.get());
@@ -160,6 +166,10 @@ bool CRenderer::CreateDevice(WindowHandle window)
         return false;
     }
 
+    // The window exists, so the screen's density is known: the fonts are rendered from here on,
+    // while the device is made.
+    PrefetchStartupFonts();
+
     PresentParameters parameters;
     parameters.windowed = m_windowed;
     if (m_windowed)
@@ -199,10 +209,22 @@ void CRenderer::SetDefaultStates()
     SetProjectionMatrix(m_defaultProjection);
 }
 
+void CRenderer::PrefetchStartupFonts()
+{
+    if (m_startupFonts.empty())
+        return;
+    const int dpiY = m_system->GetScreenDpiY();
+    // As LoadFont asks the device for them: a character height, neither bold nor italic.
+    std::vector<CFontPrefetch::SFont> fonts{{kDefaultFontFace, ComputeFontHeight(kDefaultFontSize, m_height, dpiY)}};
+    for (const auto& [face, size] : m_startupFonts)
+        fonts.push_back({face, ComputeFontHeight(size, m_height, dpiY)});
+    CFontPrefetch::Start(fonts);
+}
+
 void CRenderer::CreateDefaultResources()
 {
     LoadTexture("default_diffuse.jpg");
-    LoadFont("Courier New", 10);
+    LoadFont(kDefaultFontFace, kDefaultFontSize);
     WrapBackBuffer();
 
     const int cube = CreateNormalizationCubeMap(kNormalizationCubeSize);

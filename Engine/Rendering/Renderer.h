@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Tess
@@ -99,6 +100,9 @@ public:
     // Runs the configuration script, creates the device and the default resources. False when
     // no device could be made; the renderer then stays inert.
     bool Create(WindowHandle window, int width, int height, bool windowed);
+    // The fonts (face, size as LoadFont takes them) the program loads first, given before Create:
+    // Create then renders them and its own font on a worker thread while it makes the device.
+    void SetStartupFonts(std::vector<std::pair<std::string, int>> fonts) { m_startupFonts = std::move(fonts); }
 
     IGraphicsDevice* GetDevice() const { return m_device.get(); }
     IGraphicsSystem* GetGraphicsSystem() const { return m_system.get(); }
@@ -277,6 +281,8 @@ private:
 
     // Create's steps.
     bool CreateDevice(WindowHandle window);
+    // Starts rendering the startup fonts and the renderer's own (see SetStartupFonts).
+    void PrefetchStartupFonts();
     void SetDefaultStates();
     void CreateDefaultResources();
     void WrapBackBuffer();
@@ -307,6 +313,7 @@ private:
     int m_width = 0;
     int m_height = 0;
     bool m_windowed = true;
+    std::vector<std::pair<std::string, int>> m_startupFonts;
     Matrix4 m_projection;
     Matrix4 m_view;
     Matrix4 m_world;

@@ -60,8 +60,10 @@ TEST_F(RigwrightTest, TheSceneHoldsTheValvePartsWithTheMainPartInFocus)
         [&](int frame, CRigwright& viewer) {
             // Made at the start of the second frame.
             if (frame == 3)
+            {
                 for (int i = 0; i < viewer.GetComponentCount(); ++i)
                     EXPECT_TRUE(viewer.GetComponent(i)->GetOutline()->HasGeometry()) << i;
+            }
             if (frame != 1)
                 return;
             rootId = viewer.GetSceneRoot()->GetID();

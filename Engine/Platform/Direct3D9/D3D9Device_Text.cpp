@@ -4,6 +4,7 @@
 
 #include "Engine/Platform/Direct3D9/D3D9Device.h"
 
+#include "Engine/Platform/Fonts/FontPrefetch.h"
 #include "Engine/Platform/Fonts/TextLayout.h"
 
 #include <algorithm>
@@ -30,8 +31,8 @@ FontId CD3D9Device::CreateFont(std::int32_t height, std::uint32_t, std::uint32_t
                                std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, const std::string& faceName)
 {
     auto font = std::make_unique<D3D9::Font>();
-    if (!font->rasterizer.Create(faceName, CharacterHeightFor(height, faceName, weight, italic), weight >= kBoldWeight,
-                                 italic))
+    if (!CFontPrefetch::Rasterize(font->rasterizer, {faceName, CharacterHeightFor(height, faceName, weight, italic),
+                                                     weight >= kBoldWeight, italic}))
         return {};
     const CFontRasterizer& raster = font->rasterizer;
     const auto width = static_cast<UINT>(raster.GetAtlasWidth()), rows = static_cast<UINT>(raster.GetAtlasHeight());

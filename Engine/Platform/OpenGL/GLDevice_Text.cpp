@@ -4,6 +4,7 @@
 
 #include "Engine/Platform/OpenGL/GLDevice.h"
 
+#include "Engine/Platform/Fonts/FontPrefetch.h"
 #include "Engine/Platform/Fonts/TextLayout.h"
 
 #include <algorithm>
@@ -17,7 +18,7 @@ FontId CGLDevice::CreateFont(std::int32_t height, std::uint32_t, std::uint32_t w
 {
     auto font = std::make_unique<GL::Font>();
     const bool bold = weight >= kBoldWeight;
-    if (!font->rasterizer.Create(faceName, CharacterHeightFor(height, faceName, weight, italic), bold, italic))
+    if (!CFontPrefetch::Rasterize(font->rasterizer, {faceName, CharacterHeightFor(height, faceName, weight, italic), bold, italic}))
         return {};
     const CFontRasterizer& raster = font->rasterizer;
     MakeContextCurrent();
