@@ -1,5 +1,6 @@
 #include "Engine/Platform/Fonts/FontPrefetch.h"
 
+#include <exception>
 #include <future>
 #include <map>
 #include <memory>
@@ -95,9 +96,17 @@ bool CFontPrefetch::Rasterize(CFontRasterizer& raster, const SFont& font)
     std::future<SRendered> started = Store().Take(font);
     if (!started.valid())
         return raster.Create(font.faceName, font.pixelHeight, font.bold, font.italic);
-    SRendered rendered = started.get();
-    raster = std::move(rendered.raster);
-    return rendered.created;
+    try
+    {
+        SRendered rendered = started.get();
+        raster = std::move(rendered.raster);
+        return rendered.created;
+    }
+    catch (const std::exception&)
+    {
+        // The worker failed (out of memory): the font is rendered here instead.
+        return raster.Create(font.faceName, font.pixelHeight, font.bold, font.italic);
+    }
 }
 
 void CFontPrefetch::Discard()
