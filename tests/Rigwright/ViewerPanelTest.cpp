@@ -505,7 +505,6 @@ TEST_F(ViewerPanelTest, ScriptWithAnErrorAfterTwoPartsKeepsTheTwo)
         AddComponent("Edge_Mesh.ms3d", "Third", "m", "3", "d", 0, 0, 0)
     )",
                  {"Edge_Mesh.ms3d", "Valve_Handwheel.ms3d"});
-    bool drawsScene = false;
     Run(
         [&](int frame, CRigwright& viewer) {
             if (frame != 1)
