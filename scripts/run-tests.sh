@@ -89,6 +89,11 @@ step_windows() {
   fi
   # Fails when a server is already up for the prefix, which serves as well.
   wineserver -p </dev/null >/dev/null 2>&1 || true
+  # Wine's own processes (services, device drivers) start with the first program of a session
+  # and keep that program's output open for as long as the server is up. Started here, into a
+  # file: started by a test, they held its output pipe, and ctest waited for it until the end
+  # (every run on a prefix made earlier).
+  wineboot </dev/null >>"$WINDOWS_BUILD/wineboot.log" 2>&1 || true
   WINE_PREFIX_UP="$prefix"
   local status=0
   ctest --test-dir "$WINDOWS_BUILD" -j2 --output-on-failure || status=$?
