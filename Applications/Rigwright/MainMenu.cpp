@@ -88,13 +88,13 @@ void CMainMenu::SetColors()
 
 void CMainMenu::SetFonts(CRenderer& renderer)
 {
-    const int staticFont = renderer.LoadFont(CMainMenu::kControlFace, CMainMenu::kControlFontSize);
+    const int staticFont = renderer.LoadFont(kControlFace, kControlFontSize);
     for (int id : kCaptionIDs)
         GetControl(id)->SetFont(staticFont);
     for (int id : kValueIDs)
         GetControl(id)->SetFont(staticFont);
     // The same face and size again: the renderer hands back the same font.
-    const int buttonFont = renderer.LoadFont(CMainMenu::kControlFace, CMainMenu::kControlFontSize);
+    const int buttonFont = renderer.LoadFont(kControlFace, kControlFontSize);
     for (int id : kButtonIDs)
         GetControl(id)->SetFont(buttonFont);
 }

@@ -213,11 +213,10 @@ void CRenderer::PrefetchStartupFonts()
 {
     if (m_startupFonts.empty())
         return;
-    const int dpiY = m_system->GetScreenDpiY();
     // As LoadFont asks the device for them: a character height, neither bold nor italic.
-    std::vector<CFontPrefetch::SFont> fonts{{kDefaultFontFace, ComputeFontHeight(kDefaultFontSize, m_height, dpiY)}};
+    std::vector<CFontPrefetch::SFont> fonts{{kDefaultFontFace, FontHeightFor(kDefaultFontSize)}};
     for (const auto& [face, size] : m_startupFonts)
-        fonts.push_back({face, ComputeFontHeight(size, m_height, dpiY)});
+        fonts.push_back({face, FontHeightFor(size)});
     CFontPrefetch::Start(fonts);
 }
 

@@ -283,6 +283,8 @@ private:
     bool CreateDevice(WindowHandle window);
     // Starts rendering the startup fonts and the renderer's own (see SetStartupFonts).
     void PrefetchStartupFonts();
+    // The character height in pixels LoadFont asks the device for, for a size in points.
+    int FontHeightFor(int size) const;
     void SetDefaultStates();
     void CreateDefaultResources();
     void WrapBackBuffer();

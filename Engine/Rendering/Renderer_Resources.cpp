@@ -109,6 +109,12 @@ int CRenderer::ComputeFontHeight(int size, int screenHeight, int dpiY)
     return MulDiv(height, dpiY, kPointsPerInch);
 }
 
+int CRenderer::FontHeightFor(int size) const
+{
+    const int dpiY = m_system ? m_system->GetScreenDpiY() : 96;
+    return ComputeFontHeight(size, m_height, dpiY);
+}
+
 int CRenderer::LoadFont(const std::string& faceName, int size)
 {
     if (!m_device)
@@ -121,8 +127,7 @@ int CRenderer::LoadFont(const std::string& faceName, int size)
             return handle;
         }
 
-    const int dpiY = m_system ? m_system->GetScreenDpiY() : 96;
-    const int height = ComputeFontHeight(size, m_height, dpiY);
+    const int height = FontHeightFor(size);
     // A negative height asks for the character height rather than the cell height.
     const FontId font = m_device->CreateFont(-height, 0, 0, 0, false, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                              DEFAULT_QUALITY, DEFAULT_PITCH, faceName);

@@ -24,27 +24,25 @@ public:
     void Start(const std::vector<CFontPrefetch::SFont>& fonts)
     {
         std::vector<std::pair<CFontPrefetch::SFont, std::shared_ptr<std::promise<SRendered>>>> work;
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        for (const CFontPrefetch::SFont& font : fonts)
         {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            for (const CFontPrefetch::SFont& font : fonts)
-            {
-                if (m_pending.count(font))
-                    continue;
-                auto promise = std::make_shared<std::promise<SRendered>>();
-                m_pending.emplace(font, promise->get_future());
-                work.emplace_back(font, std::move(promise));
-            }
-            if (work.empty())
-                return;
-            m_workers.push_back(std::async(std::launch::async, [work = std::move(work)] {
-                for (const auto& [font, promise] : work)
-                {
-                    SRendered rendered;
-                    rendered.created = rendered.raster.Create(font.faceName, font.pixelHeight, font.bold, font.italic);
-                    promise->set_value(std::move(rendered));
-                }
-            }));
+            if (m_pending.count(font))
+                continue;
+            auto promise = std::make_shared<std::promise<SRendered>>();
+            m_pending.emplace(font, promise->get_future());
+            work.emplace_back(font, std::move(promise));
         }
+        if (work.empty())
+            return;
+        m_workers.push_back(std::async(std::launch::async, [work = std::move(work)] {
+            for (const auto& [font, promise] : work)
+            {
+                SRendered rendered;
+                rendered.created = rendered.raster.Create(font.faceName, font.pixelHeight, font.bold, font.italic);
+                promise->set_value(std::move(rendered));
+            }
+        }));
     }
 
     // The future for the font, removed from the store; invalid when it was never started.
